@@ -3,8 +3,14 @@
 
 namespace quaven {
 
+// Gain of a conical TE11 horn: that of a uniformly lit circular aperture of
+// the same radius, 10 log10((k a)^2), less a loss read from a table over the
+// maximum aperture phase deviation S = a^2/(2 lambda R) by the three-point
+// window (step 0.02, offset 1.1, largest first entry 39) and algip. Beyond
+// S = 0.80 the loss is extrapolated without limit.
+//
 // f in GHz; a, r aperture and slant radius in inches (r may be +inf).
-// gain out, dB: 10 log10((k a)^2) less the phase-error loss for S.
+// gain out, dB; -inf for f = 0, NaN for a non-finite S (r = 0).
 void chngn(const float& f, const float& a, const float& r, float& gain);
 
 }  // namespace quaven

@@ -1,7 +1,45 @@
 #include "horn/hcwbw.h"
 
+#include <cmath>
+
+#include "horn/algip.h"
+#include "horn/universal_curves.h"
+
 namespace quaven {
-void hcwbw(const float&, const float&, const float&, float& bwe3, float& bwh3, float& bwe10, float& bwh10) {
-  bwe3 = bwh3 = bwe10 = bwh10 = 0.0f;  // to come
+
+namespace {
+constexpr float light = 11.80285f;    // inches per nanosecond
+constexpr float twopi = 6.281853f;    // stored as used, not 6.283185
+constexpr float deg_quarter = 229.1831f;  // 720/pi
+
+// Per curve level: power ratio P and K = ln(P)/2.
+constexpr float p3 = 0.5f;
+constexpr float k3 = -0.3465736f;
+constexpr float p10 = 0.1f;
+constexpr float k10 = -1.151293f;
+
+float beamwidth(const Window& w, float s, const float* column, float lambda, float a, float p,
+                float k) {
+  const float v = window_value(w, s, column);
+  const float x = v * lambda / (a * twopi);
+  const float theta = std::atan(x / std::sqrt(1.0f - x * x));  // arcsin x
+  const float n = k / std::log(std::cos(theta / 2.0f)) + 2.0f;
+  const float twice_n = n + n;
+  const float inv = 1.0f / twice_n;
+  const float y = std::pow(p, inv);
+  return deg_quarter * std::atan(std::sqrt(1.0f - y * y) / y);  // arccos y * 720/pi
 }
+}  // namespace
+
+void hcwbw(const float& f, const float& a, const float& r, float& bwe3, float& bwh3, float& bwe10,
+           float& bwh10) {
+  const float lambda = light / f;
+  const float s = a * a / ((r + r) * lambda);
+  const Window w = table_window(s, curves::step, 1.0f, curves::largest_first);
+  bwe3 = beamwidth(w, s, curves::e3, lambda, a, p3, k3);
+  bwh3 = beamwidth(w, s, curves::h3, lambda, a, p3, k3);
+  bwe10 = beamwidth(w, s, curves::e1, lambda, a, p10, k10);
+  bwh10 = beamwidth(w, s, curves::h1, lambda, a, p10, k10);
+}
+
 }  // namespace quaven

@@ -1,8 +1,31 @@
 #include "horn/universal_curves.h"
 
+// The four universal beamwidth curves of the conical TE11 horn, as
+// tabulated, entry q at S = 0.04*(q - 1) cycles.
 namespace quaven::curves {
-const float e3[count] = {};  // to come
-const float h3[count] = {};
-const float e1[count] = {};
-const float h1[count] = {};
+
+const float e3[count] = {
+    1.61634f,  1.617532f, 1.621152f, 1.627347f, 1.636376f, 1.648646f, 1.664746f,
+    1.685553f, 1.712353f, 1.747112f, 1.792959f, 1.855236f, 1.94407f,  2.082324f,
+    2.343498f, 3.432937f, 4.365573f, 4.811911f, 5.182586f,
+};
+
+const float h3[count] = {
+    2.037624f, 2.037992f, 2.039111f, 2.04103f,  2.043837f, 2.047667f, 2.052705f,
+    2.059218f, 2.067569f, 2.078272f, 2.092054f, 2.109957f, 2.133542f, 2.165214f,
+    2.208863f, 2.271244f, 2.365251f, 2.519557f, 2.818097f,
+};
+
+const float e1[count] = {
+    2.73138f,  2.736826f, 2.753659f, 2.783492f, 2.829594f, 2.898245f, 3.002459f,
+    3.175743f, 3.572035f, 4.64228f,  5.049207f, 5.313926f, 5.537539f, 5.755751f,
+    6.001219f, 6.349974f, 7.696832f, 8.438896f, 8.851929f,
+};
+
+const float h1[count] = {
+    3.518897f, 3.521088f, 3.527774f, 3.539311f, 3.556347f, 3.579902f, 3.611537f,
+    3.653629f, 3.709881f, 3.786314f, 3.893343f, 4.050459f, 4.296716f, 4.696241f,
+    5.217325f, 5.687263f, 6.086282f, 6.462205f, 6.86721f,
+};
+
 }  // namespace quaven::curves
