@@ -1,11 +1,319 @@
+// The console dialogue: design to beamwidth over a sweep of the maximum
+// aperture phase deviation S, then frequency responses of given horns.
+//
+// Terminal and report receive the same tables; the report alone carries the
+// banner, the credit line, each design's title block and each response's
+// title. Table headers go to the terminal first, table lines to the report
+// first, and every report record reaches the file as it is written, so a run
+// that fails part-way keeps all it had written.
 #include "dialogue/dialogue.h"
 
+#include <cmath>
+#include <cstdio>
 #include <istream>
 #include <ostream>
+#include <string>
+
+#include "dialogue/answers.h"
+#include "dialogue/fields.h"
+#include "dialogue/records.h"
+#include "horn/figures.h"
 
 namespace quaven {
-int run(std::istream&, std::ostream& out, std::ostream&) {
-  out << " Conical TE-11 Mode Horn Designed to Beamwidth\n";
-  return 0;
-}
+namespace {
+
+constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB, and column levels
+
+std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+// The run ends here: `status` is the exit status, the diagnostic (if any)
+// has been written already.
+struct RunEnd {
+  int status;
+};
+
+// The report file. Naming it creates it when missing but leaves an existing
+// file as it is; the first record replaces the old contents, and every
+// record is flushed as it is written.
+class Report {
+ public:
+  ~Report() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  bool name(const std::string& fname) {
+    std::FILE* probe = std::fopen(fname.c_str(), "a");
+    if (probe == nullptr) return false;
+    std::fclose(probe);
+    fname_ = fname;
+    return true;
+  }
+  // Writes `text` (whole lines); false when the file cannot be written.
+  bool write(const std::string& text) {
+    if (file_ == nullptr) {
+      file_ = std::fopen(fname_.c_str(), "w");
+      if (file_ == nullptr) return false;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) return false;
+    return std::fflush(file_) == 0;
+  }
+  bool close() {
+    if (file_ == nullptr) return true;
+    const bool ok = std::fclose(file_) == 0;
+    file_ = nullptr;
+    return ok;
+  }
+  const std::string& fname() const { return fname_; }
+
+ private:
+  std::string fname_;
+  std::FILE* file_ = nullptr;
+};
+
+class Dialogue {
+ public:
+  Dialogue(std::istream& in, std::ostream& out, std::ostream& err) : answers_(in), out_(out), err_(err) {}
+
+  int run() {
+    try {
+      start();
+      for (;;) design();
+    } catch (const RunEnd& end) {
+      return end.status;
+    }
+  }
+
+ private:
+  // --- output -------------------------------------------------------------
+
+  void terminal(const std::string& text) {
+    out_ << text;
+    out_.flush();
+    if (!out_) fail("cannot write to standard output");
+  }
+  // A prompt leaves the cursor after its last character.
+  void prompt(const std::string& text) {
+    terminal(text);
+    prompt_pending_ = true;
+  }
+  void report(const std::string& text) {
+    if (!report_.write(text)) fail("cannot write the report file '" + report_.fname() + "'");
+  }
+
+  // --- failures -----------------------------------------------------------
+
+  [[noreturn]] void fail(const std::string& what) {
+    if (prompt_pending_) {
+      out_ << '\n';  // end the prompt's line so the diagnostic stands apart
+      out_.flush();
+    }
+    err_ << "quaven: " << what << '\n';
+    err_.flush();
+    report_.close();
+    throw RunEnd{1};
+  }
+  void check(const ReadResult& r, const char* where, const char* what) {
+    if (r) {
+      prompt_pending_ = false;
+      return;
+    }
+    if (r.status == ReadStatus::end_of_input) fail(std::string(where) + ": input ended before " + what + " was read");
+    fail(std::string(where) + ": cannot read '" + r.item + "' as " + what);
+  }
+  void read_reals(float* v, int n, const char* where, const char* what) {
+    check(answers_.read_reals(v, n), where, what);
+  }
+  void read_integer(int& v, const char* where, const char* what) {
+    check(answers_.read_integers(&v, 1), where, what);
+  }
+  void note(const std::string& what) {
+    err_ << "quaven: " << what << '\n';
+    err_.flush();
+  }
+
+  // A sweep of `first`, `first` + `step`, ... : (last - first)/step + 1.4
+  // values, rounding the count up once the remainder reaches 0.6 of a step.
+  // False (after a note) when that count is no 32-bit integer.
+  bool sweep_count(float first, float last, float step, int& count, const char* what) {
+    const float n = (last - first) / step + 1.4f;
+    if (!(n > -2147483648.0f && n < 2147483648.0f)) {
+      note(std::string("the ") + what + " gives no countable number of values; enter it again");
+      return false;
+    }
+    count = static_cast<int>(n);
+    return true;
+  }
+
+  // --- the run ------------------------------------------------------------
+
+  void start() {
+    ihead_ = 0;
+    terminal(" Conical TE-11 Mode Horn Designed to Beamwidth\n");
+    prompt(" Enter output file ");
+    std::string fname;
+    check(answers_.read_name(fname), "output file", "a file name");
+    const auto end = fname.find_last_not_of(' ');
+    fname.erase(end == std::string::npos ? 0 : end + 1);
+    if (fname.empty()) fail("output file: no file name given");
+    if (!report_.name(fname)) fail("cannot open the report file '" + fname + "'");
+    for (;;) {
+      prompt(" Enter units: 1 cm, 2 inches ");
+      read_integer(iunit_answer_, "units", "a whole number");
+      if (iunit_answer_ == 0) finish();
+      if (iunit_answer_ == 1 || iunit_answer_ == 2) break;
+      note("units must be 1 (cm), 2 (inches) or 0 to end; got " + std::to_string(iunit_answer_));
+    }
+    iunit_ = iunit_answer_;
+  }
+
+  // A normal end: nothing more is written.
+  [[noreturn]] void finish() {
+    if (!report_.close()) fail("cannot write the report file '" + report_.fname() + "'");
+    out_.flush();
+    if (!out_) {
+      err_ << "quaven: cannot write to standard output\n";
+      throw RunEnd{1};
+    }
+    throw RunEnd{0};
+  }
+
+  // One design, with its sweeps over S; a design frequency of 0 or less
+  // ends the run.
+  void design() {
+    prompt(" Enter Frequency (GHz), Beamwidth (0 terminates) ");
+    read_reals(design_answer_, 2, "design frequency and beamwidth", "a number");
+    freq_ = design_answer_[0];
+    bw_ = design_answer_[1];
+    if (freq_ <= 0.0f) finish();
+
+    prompt(" Enter Pattern Level (dB) at Beamwdith ");
+    read_reals(&plev_, 1, "pattern level", "a number");
+    ilev_ = 0;
+    for (int i = 1; i <= 2; ++i) {
+      if (bl[i - 1] == plev_) ilev_ = i;
+    }
+    if (ilev_ == 0) {
+      for (;;) {
+        terminal(" Enter Beamwidth Level to Derive Given Level\n");
+        prompt(" (1)" + fixed(5, 1, bl[0]) + " ,(2)" + fixed(5, 1, bl[1]) + " ");
+        read_integer(derive_answer_, "beamwidth level to derive from", "a whole number");
+        if (derive_answer_ == 1 || derive_answer_ == 2) break;
+        note("the level to derive from must be 1 or 2; got " + std::to_string(derive_answer_));
+      }
+      ilev_ = derive_answer_;
+    }
+    for (int i = 0; i < 4; ++i) blv_[i] = bl[i];
+
+    prompt(" Enter Design (1) E Plane, (2) H Plane, (3) Average ");
+    read_integer(iplane_, "design plane", "a whole number");
+
+    if (ihead_ == 0) {
+      report("\n" + blanks(4) + " QUAVEN\n");
+      report(" Written by the QUAVEN developers\n");
+      ihead_ = 1;
+    }
+    report("\n\n Circular TE-11 Mode Horn Designed to Beamwidth\n\n" + blanks(3) + " Frequency (GHz) = " +
+           fixed(8, 3, freq_) + "\n" + blanks(3) + " Design Beamwidth: " + fixed(7, 2, bw_) + " " + " @:" +
+           fixed(4, 0, plev_) + " dB\n");
+    blv_[ilev_ - 1] = plev_;
+    blv_[ilev_ + 1] = plev_;
+
+    while (sweep()) {
+    }
+  }
+
+  // One sweep over S; false when a step of 0 goes back to the design prompt.
+  bool sweep() {
+    float sstart = 0.0f, sstop = 0.0f, sstep = 0.0f;
+    int nspt = 0;
+    for (;;) {
+      terminal(" Enter Max Aperture Phase Deviation (Cycles: 0 TO 1)\n");
+      prompt(blanks(10) + " Start,Stop,Step (0 terminates) ");
+      read_reals(s_answer_, 3, "S range", "a number");
+      sstart = s_answer_[0];
+      sstop = s_answer_[1];
+      sstep = s_answer_[2];
+      if (sstep == 0.0f) return false;
+      if (sweep_count(sstart, sstop, sstep, nspt, "S range")) break;
+    }
+    const std::string header = design_header();
+    terminal(header);
+    report(header);
+    for (int i = 1; i <= nspt; ++i) design_line(sstart + static_cast<float>(i - 1) * sstep);
+    while (response()) {
+    }
+    return true;
+  }
+
+  void design_line(float s) {
+    const std::string line =
+        design_record(quaven::design_line(freq_, curve_beamwidth(bw_, plev_, ilev_), ilev_, iplane_, s), un_());
+    report(line);
+    terminal(line);
+  }
+
+  // One horn of the frequency-response loop; false when an aperture of 0
+  // or less goes back to the S-range prompt.
+  bool response() {
+    terminal(" Frequency Response\n");
+    prompt(" Enter Aperture, Slant Radius (0 terminates) ");
+    read_reals(horn_answer_, 2, "aperture and slant radius", "a number");
+    if (horn_answer_[0] <= 0.0f) return false;
+    const float arad = horn_answer_[0] / un_();
+    const float srad = horn_answer_[1] / un_();
+
+    float fstart = 0.0f, fstop = 0.0f, fstep = 0.0f;
+    int nfpt = 0;
+    for (;;) {
+      prompt(" Enter Frequency (GHz)  Start,Stop,Step ");
+      read_reals(f_answer_, 3, "frequency range", "a number");
+      fstart = f_answer_[0];
+      fstop = f_answer_[1];
+      fstep = f_answer_[2];
+      if (fstep == 0.0f) return true;
+      if (sweep_count(fstart, fstop, fstep, nfpt, "frequency range")) break;
+    }
+    report(response_title(arad, srad, iunit_));
+    const std::string header = response_header(blv_);
+    terminal(header);
+    report(header);
+    for (int i = 1; i <= nfpt; ++i) response_line(fstart + static_cast<float>(i - 1) * fstep, arad, srad);
+    return true;
+  }
+
+  void response_line(float fr, float arad, float srad) {
+    const std::string line = response_record(fr, quaven::response_line(fr, arad, srad, plev_, ilev_), un_());
+    report(line);
+    terminal(line);
+  }
+
+  float un_() const { return unit_factor[iunit_ - 1]; }
+
+  AnswerReader answers_;
+  std::ostream& out_;
+  std::ostream& err_;
+  Report report_;
+  bool prompt_pending_ = false;
+
+  // Each prompt keeps its last answer: an item left empty keeps it.
+  int iunit_answer_ = 0;
+  float design_answer_[2] = {};
+  int derive_answer_ = 0;
+  float s_answer_[3] = {};
+  float horn_answer_[2] = {};
+  float f_answer_[3] = {};
+
+  int ihead_ = 0;
+  int iunit_ = 2;
+  float freq_ = 0.0f;
+  float bw_ = 0.0f;
+  float plev_ = 0.0f;
+  int ilev_ = 0;
+  float blv_[4] = {};
+  int iplane_ = 0;
+};
+
+}  // namespace
+
+int run(std::istream& in, std::ostream& out, std::ostream& err) { return Dialogue(in, out, err).run(); }
+
 }  // namespace quaven
