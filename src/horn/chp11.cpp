@@ -31,8 +31,9 @@ constexpr float floor_db = -120.0f;  // what such a plane reports
 // (A&S 9.1.27) keep the forms finite at z = 0 without a division.
 // An index outside 1..4 yields 0.
 float Fintc::operator()(const float* record) {
-  const int k = static_cast<int>(record[1] + 0.1f);
-  switch (k) {
+  const float kf = record[1] + 0.1f;
+  if (!(kf >= 1.0f && kf < 5.0f)) return 0.0f;  // also keeps the cast below defined
+  switch (static_cast<int>(kf)) {
     case 1: {
       const float x = record[0];
       const float u = record[3];
