@@ -29,11 +29,15 @@ constexpr float light_2pi = 1.878482f;  // 11.80285/(2 pi): a*f/this is k*a
 constexpr float db_ln = 8.685889f;  // 20/ln 10
 }  // namespace
 
+float chngn_loss(const float& s) {
+  const Window w = table_window(s, c_step, c_offset, c_largest_first);
+  return window_value(w, s, c);
+}
+
 void chngn(const float& f, const float& a, const float& r, float& gain) {
   const float lambda = light / f;
   const float s = a * a / ((lambda + lambda) * r);
-  const Window w = table_window(s, c_step, c_offset, c_largest_first);
-  const float loss = window_value(w, s, c);
+  const float loss = chngn_loss(s);
   gain = db_ln * std::log(a * f / light_2pi) - loss;
 }
 

@@ -13,4 +13,9 @@ namespace quaven {
 // gain out, dB; -inf for f = 0, NaN for a non-finite S (r = 0).
 void chngn(const float& f, const float& a, const float& r, float& gain);
 
+// The loss term of chngn alone, in dB against (k a)^2, at phase deviation s
+// in cycles; NaN for a non-finite s. Since it depends on s only, a design to
+// a gain G finds the aperture in closed form: k a = exp((G + L(s))/8.685889).
+float chngn_loss(const float& s);
+
 }  // namespace quaven

@@ -1,0 +1,79 @@
+// The command-line subcommands: design, response and pattern, each writing
+// one table as fixed-width text, CSV or JSON, then exiting.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "horn/figures.h"
+
+namespace quaven {
+
+// A sweep first, first + step, ... with count = int((last - first)/step + 1.4)
+// values, the rule of the dialogue's sweeps: it runs in either direction and
+// its last value may lie beyond `last` by up to 0.4 of a step.
+struct Sweep {
+  float first = 0.0f;
+  float last = 0.0f;
+  float step = 0.0f;
+  int count = 0;
+  // Value number i, counted from 1, computed afresh from i.
+  float at(int i) const { return first + static_cast<float>(i - 1) * step; }
+};
+// Sets `count`; false for a step of 0 or a count that is not a number or
+// lies outside the 32-bit range. A count below 1 means an empty sweep.
+bool count_sweep(Sweep& sweep);
+
+// One design: to a beamwidth (`bw` degrees meant at `plev` dB, designed on
+// the curves of level `ilev`, 1: 3 dB, 2: 10 dB, in plane `iplane`, 1: E,
+// 2: H, 3: average) or, when `to_gain`, to a gain of `gain` dB.
+struct DesignRequest {
+  float freq = 0.0f;  // GHz
+  bool to_gain = false;
+  float bw = 0.0f;
+  float gain = 0.0f;
+  float plev = 3.0f;
+  int ilev = 1;
+  int iplane = 1;
+  Sweep s;  // cycles
+};
+// Design line number i (from 1) of the sweep over S; lengths in inches.
+DesignLine design_row(const DesignRequest& r, int i);
+
+// The frequency response of a horn at the design levels (`plev`, `ilev` as
+// in DesignRequest).
+struct ResponseRequest {
+  float arad = 0.0f;  // aperture radius, inches
+  float srad = 0.0f;  // slant radius, inches (+inf allowed)
+  float plev = 3.0f;
+  int ilev = 1;
+  Sweep f;  // GHz
+};
+// Response line number i (from 1): the figures at frequency f.at(i).
+HornFigures response_row(const ResponseRequest& r, int i);
+
+// The radiation pattern of a horn over a sweep of angles off axis.
+struct PatternRequest {
+  float freq = 0.0f;  // GHz
+  float arad = 0.0f;  // inches
+  float srad = 0.0f;  // inches (+inf allowed)
+  Sweep angles;       // degrees
+};
+struct PatternRow {
+  float deg = 0.0f;   // angle off axis, degrees
+  float ampe = 0.0f;  // E-plane amplitude, dB
+  float phe = 0.0f;   // E-plane phase, degrees
+  float amph = 0.0f;  // H-plane amplitude, dB
+  float phh = 0.0f;   // H-plane phase, degrees
+};
+// Pattern row number i (from 1), from chp11 at angles.at(i) degrees.
+PatternRow pattern_row(const PatternRequest& r, int i);
+
+// Runs `quaven SUBCOMMAND OPTIONS...`: the table to `out` (or the file of
+// --output), help and version to `out`, diagnostics to `err`. Returns the
+// exit status: 0 on success and for --help and --version, 2 for a bad
+// option or value (with a usage message on `err`), 1 when the output
+// cannot be written.
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace quaven
