@@ -13,7 +13,8 @@ namespace quaven {
 //            untouched at or beyond the limit. Pass a temporary to keep it.
 float gami(float& x);
 
-// Gamma(x) = 1/gami(x); overwrites x exactly as gami does.
+// Gamma(x) = 1/gami(x); overwrites x exactly as gami does. Where gami gives 0
+// (0, the negative integers, |x| >= 33) it returns +infinity, for a NaN a NaN.
 float gam(float& x);
 
 }  // namespace quaven

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -86,6 +87,15 @@ TEST(Besj, NegativeIntegerOrderIsNotNaN) {
     EXPECT_NEAR(besj(x, -1.0f), -besj(x, 1.0f), 1e-6f) << x;
     EXPECT_NEAR(besj(x, -2.0f), besj(x, 2.0f), 1e-6f) << x;
   }
+}
+
+TEST(Besj, NonFiniteArgumentsGiveAResultWithoutTrapping) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_TRUE(std::isnan(besj(nan, 0.0f)));
+  EXPECT_TRUE(std::isnan(besj(1.0f, nan)));
+  EXPECT_TRUE(std::isnan(besj(inf, 1.0f)));  // cos and sin of infinity
+  EXPECT_TRUE(std::isnan(besj(-inf, 0.0f)));
 }
 
 }  // namespace

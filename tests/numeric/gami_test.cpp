@@ -19,11 +19,13 @@ const double kSqrtPi = 1.7724538509055160273;
 TEST(Gami, PublishedValuesAndWhatTheArgumentHoldsAfterwards) {
   struct Case { float x; double expected; float after; };
   const double fact31 = 8222838654177922817725562880000000.0;  // 31!
+  const float inf = std::numeric_limits<float>::infinity();
   const Case cases[] = {
       {1.0f, 1.0, 0.0f},           {2.0f, 1.0, 0.0f},           {3.0f, 0.5, 0.0f},
       {4.0f, 1.0 / 6.0, 0.0f},     {32.0f, 1.0 / fact31, 0.0f}, {0.0f, 0.0, 0.0f},
       {-1.0f, 0.0, -1.0f},         {-2.0f, 0.0, -2.0f},         {-31.0f, 0.0, -31.0f},
       {33.0f, 0.0, 33.0f},         {-33.0f, 0.0, -33.0f},       {1e6f, 0.0, 1e6f},
+      {inf, 0.0, inf},             {32.5f, 2.15823949591722e-35, 32.5f},
       {0.5f, 1.0 / kSqrtPi, 0.5f}, {1.5f, 2.0 / kSqrtPi, 1.5f}, {2.5f, 4.0 / (3.0 * kSqrtPi), 2.5f},
       {-0.5f, -1.0 / (2.0 * kSqrtPi), -0.5f},                   {-1.5f, 3.0 / (4.0 * kSqrtPi), -1.5f},
       {0.25f, 0.27581566283020717, 0.25f},  // 1/Gamma(1/4)
