@@ -171,14 +171,19 @@ ReadResult AnswerReader::read_reals(float* values, int n) {
   return read_values(values, n, parse_real);
 }
 
-ReadResult AnswerReader::read_name(std::string& name) {
+ReadResult AnswerReader::read_name(std::string& name, bool* cut) {
+  if (cut != nullptr) *cut = false;
   if (in_.peek() == eof) return {ReadStatus::end_of_input, {}, {}};
   std::string line;
   bool cr_pending = false;  // a carriage return that may belong to the line end
   for (int c = in_.get(); c != eof && c != '\n'; c = in_.get()) {
     if (cr_pending && line.size() < name_length) line += '\r';
     cr_pending = (c == '\r');
-    if (!cr_pending && line.size() < name_length) line += static_cast<char>(c);
+    if (!cr_pending && line.size() < name_length) {
+      line += static_cast<char>(c);
+    } else if (!cr_pending && c != ' ' && cut != nullptr) {
+      *cut = true;
+    }
   }
   const std::size_t end = line.find_last_not_of(' ');
   line.erase(end == std::string::npos ? 0 : end + 1);

@@ -46,8 +46,9 @@ class AnswerReader {
   // single precision becomes zero or subnormal and is accepted).
   ReadResult read_reals(float* values, int n);
   // One whole line; its first 70 characters, trailing blanks removed.
-  // end_of_input only when no line is left.
-  ReadResult read_name(std::string& name);
+  // end_of_input only when no line is left. `cut`, when given, tells whether
+  // anything but blanks stood beyond the 70th character.
+  ReadResult read_name(std::string& name, bool* cut = nullptr);
 
  private:
   template <typename T, typename Parse>

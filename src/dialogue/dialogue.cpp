@@ -86,15 +86,13 @@ class Dialogue {
   // --- output -------------------------------------------------------------
 
   void terminal(const std::string& text) {
+    if (!text.empty()) line_open_ = text.back() != '\n';
     out_ << text;
     out_.flush();
     if (!out_) fail("cannot write to standard output");
   }
   // A prompt leaves the cursor after its last character.
-  void prompt(const std::string& text) {
-    terminal(text);
-    prompt_pending_ = true;
-  }
+  void prompt(const std::string& text) { terminal(text); }
   void report(const std::string& text) {
     if (!report_.write(text)) fail("cannot write the report file '" + report_.fname() + "'");
   }
@@ -102,7 +100,7 @@ class Dialogue {
   // --- failures -----------------------------------------------------------
 
   [[noreturn]] void fail(const std::string& what) {
-    if (prompt_pending_) {
+    if (line_open_) {
       out_ << '\n';  // end the prompt's line so the diagnostic stands apart
       out_.flush();
     }
@@ -112,12 +110,10 @@ class Dialogue {
     throw RunEnd{1};
   }
   void check(const ReadResult& r, const char* where, const char* what) {
-    if (r) {
-      prompt_pending_ = false;
-      return;
-    }
+    if (r) return;
     if (r.status == ReadStatus::end_of_input) fail(std::string(where) + ": input ended before " + what + " was read");
-    fail(std::string(where) + ": cannot read '" + r.item + "' as " + what);
+    fail(std::string(where) + ": cannot read '" + r.item + "' as " + what +
+         (r.reason.empty() ? std::string() : " (" + r.reason + ")"));
   }
   void read_reals(float* v, int n, const char* where, const char* what) {
     check(answers_.read_reals(v, n), where, what);
@@ -150,11 +146,14 @@ class Dialogue {
     terminal(" Conical TE-11 Mode Horn Designed to Beamwidth\n");
     prompt(" Enter output file ");
     std::string fname;
-    check(answers_.read_name(fname), "output file", "a file name");
+    bool cut = false;
+    check(answers_.read_name(fname, &cut), "output file", "a file name");
     const auto end = fname.find_last_not_of(' ');
     fname.erase(end == std::string::npos ? 0 : end + 1);
     if (fname.empty()) fail("output file: no file name given");
+    if (fname.find('\0') != std::string::npos) fail("output file: the name contains a NUL byte");
     if (!report_.name(fname)) fail("cannot open the report file '" + fname + "'");
+    if (cut) note("the report file name is cut to its first 70 characters: '" + fname + "'");
     for (;;) {
       prompt(" Enter units: 1 cm, 2 inches ");
       read_integer(iunit_answer_, "units", "a whole number");
@@ -292,7 +291,7 @@ class Dialogue {
   std::ostream& out_;
   std::ostream& err_;
   Report report_;
-  bool prompt_pending_ = false;
+  bool line_open_ = false;  // the terminal's last line has no line end yet
 
   // Each prompt keeps its last answer: an item left empty keeps it.
   int iunit_answer_ = 0;
