@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Table lines of the scripted sessions, computed independently of the program.
+
+The horn figures come from the 50-digit models of tests/horn/make_horn_reference.py
+(chbwd, hcwbw, chngn from their own copies of the tables) and the 30-digit aperture
+integrals of tests/horn/gen_pattern_reference.py (the phase centre), and are laid out
+in the fixed-width records of the design and response tables. Run:
+
+    python3 tests/dialogue/sessions/expected_lines.py
+
+and compare with the lines of the expected transcripts beside it.
+"""
+import os
+import sys
+
+import mpmath as mp
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "horn"))
+import make_horn_reference as horn  # noqa: E402
+import gen_pattern_reference as pattern  # noqa: E402
+
+f32 = horn.f32
+
+
+def phase_centres(f, a, r, be, bh):
+    step = mp.sqrt(mp.mpf(be) * bh) * f32(0.0174532905) / 8
+    prev, sums = None, [mp.mpf(0), mp.mpf(0)]
+    for i in range(5):
+        e, h = pattern.field(f, a, r, i * step)
+        cur = (pattern.deg(e), pattern.deg(h))
+        if prev is not None:
+            sums = [sums[k] + pattern.wrapped(cur[k], prev[k]) for k in range(2)]
+        prev = cur
+    tr = f32(0.0174532905)
+    return (sums[0] / ((1 - mp.cos(be * tr / 2)) * 360), sums[1] / ((1 - mp.cos(bh * tr / 2)) * 360))
+
+
+def field(w, d, x):
+    if mp.isinf(x):
+        return "Inf".rjust(w)
+    text = "%.*f" % (d, float(x))
+    return text.rjust(w) if len(text) <= w else "*" * w
+
+
+def design_line(freq, bwc, ilev, iplane, s, un):
+    wl = f32(11.80285) / f32(freq)
+    aw = f32(horn.chbwd(mp.mpf(f32(s)), f32(bwc), ilev, iplane))
+    arad = f32(aw * wl)
+    srad = mp.inf if s == 0 else f32(f32(f32(aw * wl) * aw) / f32(2 * f32(s)))
+    _, _, be, bh = (f32(b) for b in horn.hcwbw(mp.mpf(f32(freq)), mp.mpf(arad), srad))
+    pce, pch = phase_centres(freq, arad, srad, be, bh)
+    gain = horn.chngn(mp.mpf(f32(freq)), mp.mpf(arad), srad)
+    return (field(6, 3, s) + " " * 6 + field(8, 4, un * arad) + " " * 7 + field(8, 4, un * srad) + " " * 4 +
+            field(7, 2, gain) + "  " + field(7, 3, un * pce) + "  " + field(7, 3, un * pch))
+
+
+def response_line(fr, arad, srad, un):
+    e3, h3, be, bh = (f32(b) for b in horn.hcwbw(mp.mpf(f32(fr)), mp.mpf(f32(arad)), mp.mpf(f32(srad))))
+    pce, pch = phase_centres(fr, f32(arad), f32(srad), be, bh)
+    gain = horn.chngn(mp.mpf(f32(fr)), mp.mpf(f32(arad)), mp.mpf(f32(srad)))
+    return (" " + field(8, 4, fr) + "  " + field(6, 1, e3) + "  " + field(6, 1, be) + "  " + field(7, 3, un * pce) +
+            "  " + field(6, 1, h3) + "  " + field(6, 1, bh) + "  " + field(7, 3, un * pch) + "  " + field(7, 2, gain))
+
+
+def main():
+    print("worked example, inches and centimetres:")
+    print(design_line(10.0, 30.0, 1, 1, 0.2, 1.0))
+    print(design_line(10.0, 30.0, 1, 1, 0.2, f32(2.54)))
+    print("design sweep 0.1 to 0.5 and 0:")
+    for i in range(5):
+        print(design_line(10.0, 30.0, 1, 1, f32(f32(0.1) + f32(i) * f32(0.1)), 1.0))
+    print(design_line(10.0, 30.0, 1, 1, 0.0, 1.0))
+    print("response of the 1.2 x 3 inch horn, 8 to 12 GHz:")
+    for i in range(9):
+        print(response_line(f32(8 + i * 0.5), 1.2, 3.0, 1.0))
+
+
+if __name__ == "__main__":
+    main()
