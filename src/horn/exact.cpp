@@ -1,0 +1,367 @@
+// Exact-mode figures from the aperture integral: beamwidths by bracketing and
+// root finding, least-squares phase centres, design by root finding on a/lambda.
+#include "horn/exact.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quaven {
+namespace exact {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kDeg = kPi / 180.0;
+
+// Step in u = k a sin theta of the walk outward from the axis. The aperture
+// integral is an entire function of u of exponential type 1 (|x| <= 1), so it
+// cannot turn from above to below a level and back within a quarter unit.
+constexpr double kStepU = 0.25;
+
+// Brent's root finder (zeroin; Brent, Algorithms for Minimization without
+// Derivatives, 1973, ch. 4) on a bracket [a, b] with f(a), f(b) of opposite
+// sign or zero.
+template <class F>
+double zeroin(F&& f, double a, double b, double fa, double fb, double tol) {
+  double c = a, fc = fa, d = b - a, e = d;
+  for (int it = 0; it < 200; ++it) {
+    if ((fb > 0.0 && fc > 0.0) || (fb < 0.0 && fc < 0.0)) {
+      c = a;
+      fc = fa;
+      d = e = b - a;
+    }
+    if (std::fabs(fc) < std::fabs(fb)) {
+      a = b;
+      b = c;
+      c = a;
+      fa = fb;
+      fb = fc;
+      fc = fa;
+    }
+    const double tol1 = 2.0 * std::numeric_limits<double>::epsilon() * std::fabs(b) + 0.5 * tol;
+    const double xm = 0.5 * (c - b);
+    if (std::fabs(xm) <= tol1 || fb == 0.0) return b;
+    if (std::fabs(e) >= tol1 && std::fabs(fa) > std::fabs(fb)) {
+      const double s = fb / fa;
+      double p, q;
+      if (a == c) {
+        p = 2.0 * xm * s;
+        q = 1.0 - s;
+      } else {
+        const double qq = fa / fc, r = fb / fc;
+        p = s * (2.0 * xm * qq * (qq - r) - (b - a) * (r - 1.0));
+        q = (qq - 1.0) * (r - 1.0) * (s - 1.0);
+      }
+      if (p > 0.0) q = -q;
+      p = std::fabs(p);
+      if (2.0 * p < std::min(3.0 * xm * q - std::fabs(tol1 * q), std::fabs(e * q))) {
+        e = d;
+        d = p / q;
+      } else {
+        d = xm;
+        e = d;
+      }
+    } else {
+      d = xm;
+      e = d;
+    }
+    a = b;
+    fa = fb;
+    b += std::fabs(d) > tol1 ? d : std::copysign(tol1, xm);
+    fb = f(b);
+    if (std::isnan(fb)) return kNan;
+  }
+  return b;
+}
+
+// Brent's minimiser (localmin, same book, ch. 5) on [a, b]; returns the
+// abscissa and sets fx to the least value found.
+template <class F>
+double localmin(F&& f, double a, double b, double tol, double& fx) {
+  const double cg = 0.38196601125010515;  // (3 - sqrt 5)/2
+  double x = a + cg * (b - a), w = x, v = x;
+  fx = f(x);
+  double fw = fx, fv = fx, d = 0.0, e = 0.0;
+  for (int it = 0; it < 100; ++it) {
+    const double xm = 0.5 * (a + b);
+    const double tol1 = tol * std::fabs(x) + 1e-14;
+    const double tol2 = 2.0 * tol1;
+    if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a)) break;
+    bool golden = true;
+    if (std::fabs(e) > tol1) {
+      double r = (x - w) * (fx - fv);
+      double q = (x - v) * (fx - fw);
+      double p = (x - v) * q - (x - w) * r;
+      q = 2.0 * (q - r);
+      if (q > 0.0) p = -p;
+      q = std::fabs(q);
+      const double etemp = e;
+      e = d;
+      if (!(std::fabs(p) >= std::fabs(0.5 * q * etemp) || p <= q * (a - x) || p >= q * (b - x))) {
+        d = p / q;
+        const double uu = x + d;
+        if (uu - a < tol2 || b - uu < tol2) d = std::copysign(tol1, xm - x);
+        golden = false;
+      }
+    }
+    if (golden) {
+      e = x >= xm ? a - x : b - x;
+      d = cg * e;
+    }
+    const double uu = std::fabs(d) >= tol1 ? x + d : x + std::copysign(tol1, d);
+    const double fu = f(uu);
+    if (fu <= fx) {
+      if (uu >= x) a = x; else b = x;
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fx;
+      x = uu;
+      fx = fu;
+    } else {
+      if (uu < x) a = uu; else b = uu;
+      if (fu <= fw || w == x) {
+        v = w;
+        fv = fw;
+        w = uu;
+        fw = fu;
+      } else if (fu <= fv || v == x || v == w) {
+        v = uu;
+        fv = fu;
+      }
+    }
+  }
+  return x;
+}
+
+// The pattern sampled outward from the axis at steps of kStepU in u, the last
+// sample at 90 degrees; samples are made as they are asked for.
+class Walk {
+ public:
+  explicit Walk(const Horn& horn) : horn_(horn), ka_(2.0 * kPi * horn.aw()) {
+    last_ = static_cast<int>(std::ceil(ka_ / kStepU));
+    if (!(last_ >= 1)) last_ = 1;
+  }
+  double ka() const { return ka_; }
+  int last() const { return last_; }  // index of the 90 degree sample
+  double theta(int i) const { return i >= last_ ? 0.5 * kPi : std::asin(i * kStepU / ka_); }
+  // Power in dB of plane p (0 E, 1 H) at sample i.
+  double power(int i, int p) {
+    while (static_cast<int>(pe_.size()) <= i) {
+      double e, h;
+      horn_.power_db(theta(static_cast<int>(pe_.size())), e, h);
+      pe_.push_back(e);
+      ph_.push_back(h);
+    }
+    return p == 0 ? pe_[i] : ph_[i];
+  }
+  double power_at(double th, int p) const {
+    double e, h;
+    horn_.power_db(th, e, h);
+    return p == 0 ? e : h;
+  }
+
+ private:
+  const Horn& horn_;
+  double ka_;
+  int last_;
+  std::vector<double> pe_, ph_;
+};
+
+// The half-beamwidths (radians) of plane p at the n levels (dB, positive).
+void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
+  double deepest = 0.0;
+  for (int k = 0; k < n; ++k) {
+    out[k] = kNan;
+    if (levels[k] > 0.0 && std::isfinite(levels[k])) deepest = std::max(deepest, levels[k]);
+  }
+  if (!(deepest > 0.0)) return;
+  // The main beam's largest sample: walk until the power is `deepest` dB
+  // below the largest value met so far.
+  int m = 0;
+  double best = walk.power(0, p);
+  if (std::isnan(best)) return;
+  for (int i = 1; i <= walk.last(); ++i) {
+    const double v = walk.power(i, p);
+    if (std::isnan(v)) return;
+    if (v > best) {
+      best = v;
+      m = i;
+    }
+    if (v < best - deepest) break;
+  }
+  // Refine the peak between the neighbours of that sample. On the axis the
+  // pattern is even in theta; a first step that is already lower than the
+  // axis, at a sixteenth of the walk's step, shows the axis is the peak.
+  double peak = best, peak_th = walk.theta(m);
+  const auto neg = [&](double th) { return -walk.power_at(th, p); };
+  double lo = walk.theta(std::max(m - 1, 0)), hi = walk.theta(std::min(m + 1, walk.last()));
+  bool refine = true;
+  if (m == 0) {
+    const double th_small = std::asin(std::min(1.0, kStepU / 16.0 / walk.ka()));
+    refine = walk.power_at(th_small, p) > best;
+  }
+  if (refine && hi > lo) {
+    double fx;
+    const double x = localmin(neg, lo, hi, 1e-8, fx);
+    if (-fx > peak) {
+      peak = -fx;
+      peak_th = x;
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    const double level = levels[k];
+    if (!(level > 0.0 && std::isfinite(level))) continue;
+    const double target = peak - level;
+    int j = m + 1;
+    while (j <= walk.last() && !(walk.power(j, p) < target)) ++j;
+    if (j > walk.last()) continue;  // never that low before 90 degrees
+    double a = walk.theta(j - 1);
+    if (j - 1 == m && peak_th > a) a = peak_th;
+    const double b = walk.theta(j);
+    const auto f = [&](double th) { return walk.power_at(th, p) - target; };
+    const double fa = f(a), fb = walk.power(j, p) - target;
+    out[k] = zeroin(f, a, b, fa, fb, 1e-13);
+  }
+}
+
+}  // namespace
+
+void beamwidths(const Horn& horn, double level1, double level2, Beamwidths& b1, Beamwidths& b2) {
+  Walk walk(horn);
+  const double levels[2] = {level1, level2};
+  double he[2], hh[2];
+  half_widths(walk, 0, levels, 2, he);
+  half_widths(walk, 1, levels, 2, hh);
+  b1 = Beamwidths{2.0 * he[0] / kDeg, 2.0 * hh[0] / kDeg};
+  b2 = Beamwidths{2.0 * he[1] / kDeg, 2.0 * hh[1] / kDeg};
+}
+
+Beamwidths beamwidths(const Horn& horn, double level) {
+  Beamwidths b1, b2;
+  beamwidths(horn, level, kNan, b1, b2);
+  return b1;
+}
+
+namespace {
+
+// Order of the Gauss rule over the angle in the phase-centre fit; the tests
+// check it against twice the order.
+constexpr int kPhaseOrder = 24;
+
+double phase_centre(const Horn& horn, double bw10, bool eplane) {
+  const double tm = 0.5 * bw10 * kDeg;
+  if (!(tm > 0.0 && tm <= 0.5 * kPi)) return kNan;
+  const GaussRule& rule = gauss_rule(kPhaseOrder);
+  // Weighted least squares of phi = c + d g, g = 2 pi (1 - cos theta), with
+  // the Gauss weights over [0, tm], i.e. equal weight per unit angle. The
+  // phase is unwrapped from node to node by the argument of their ratio.
+  double sw = 0.0, sg = 0.0, sp = 0.0;
+  std::vector<double> g(kPhaseOrder), phi(kPhaseOrder), w(kPhaseOrder);
+  std::complex<double> prev;
+  for (int i = 0; i < kPhaseOrder; ++i) {
+    const double th = 0.5 * tm * (rule.x[i] + 1.0);
+    const Field f = horn.field(th);
+    const std::complex<double> v = eplane ? f.e : f.h;
+    phi[i] = i == 0 ? std::arg(v) : phi[i - 1] + std::arg(v * std::conj(prev));
+    prev = v;
+    const double sh = std::sin(0.5 * th);
+    g[i] = 2.0 * kPi * 2.0 * sh * sh;
+    w[i] = rule.w[i];
+    sw += w[i];
+    sg += w[i] * g[i];
+    sp += w[i] * phi[i];
+  }
+  const double gm = sg / sw, pm = sp / sw;
+  double num = 0.0, den = 0.0;
+  for (int i = 0; i < kPhaseOrder; ++i) {
+    num += w[i] * (g[i] - gm) * (phi[i] - pm);
+    den += w[i] * (g[i] - gm) * (g[i] - gm);
+  }
+  return num / den;
+}
+
+// The beamwidth that a design matches: one plane or the mean of the two.
+double design_width(double aw, double s, double level, Plane plane) {
+  const Horn horn(aw, s);
+  Walk walk(horn);
+  double he = kNan, hh = kNan;
+  if (plane != Plane::h) half_widths(walk, 0, &level, 1, &he);
+  if (plane != Plane::e) half_widths(walk, 1, &level, 1, &hh);
+  switch (plane) {
+    case Plane::e:
+      return 2.0 * he / kDeg;
+    case Plane::h:
+      return 2.0 * hh / kDeg;
+    default:
+      return (he + hh) / kDeg;
+  }
+}
+
+}  // namespace
+
+PhaseCentres phase_centres(const Horn& horn, double bwe10, double bwh10) {
+  return PhaseCentres{phase_centre(horn, bwe10, true), phase_centre(horn, bwh10, false)};
+}
+
+// The beamwidth falls as the aperture grows, roughly as 1/aw, so the search
+// works on log(aw) and log(bw): from a first guess it steps by the ratio of
+// the beamwidth found to the one wanted until the two sides are bracketed,
+// then Brent's method closes in. A pattern that has no beamwidth at the level
+// (too small an aperture) counts as wider than any request. Where the
+// beamwidth jumps over the request (a shoulder crossing the level) the root
+// finder stops at the jump and the check at the end rejects it.
+double design_aw(double s, double bw, double level, Plane plane) {
+  if (!(bw > 0.0 && bw < 180.0 && level > 0.0 && std::isfinite(level) && std::isfinite(s))) return kNan;
+  if (plane != Plane::h && plane != Plane::mean) plane = Plane::e;
+  const double want = std::log(bw);
+  const auto f = [&](double law) {
+    const double b = design_width(std::exp(law), s, level, plane);
+    return std::isnan(b) ? std::log(360.0) - want : std::log(b) - want;
+  };
+  // u at the level for a uniform-phase TE11 aperture is near 1.6 at 3 dB
+  // and 2.9 at 10 dB; this only sets the first guess.
+  const double u_guess = 1.6 * std::sqrt(level / 3.0);
+  double x0 = std::log(u_guess / (2.0 * kPi * std::sin(0.5 * bw * kDeg)));
+  double f0 = f(x0);
+  const double xmin = std::log(0.02), xmax = std::log(500.0);
+  double x1 = x0, f1 = f0;
+  for (int it = 0; it < 60 && ((f0 > 0.0) == (f1 > 0.0)) && f1 != 0.0; ++it) {
+    x0 = x1;
+    f0 = f1;
+    double step = std::clamp(f0, -std::log(2.0), std::log(2.0));
+    if (std::fabs(step) < 0.01) step = std::copysign(0.01, f0);
+    x1 = std::clamp(x0 + step, xmin, xmax);
+    if (x1 == x0) return kNan;
+    f1 = f(x1);
+  }
+  if ((f0 > 0.0) == (f1 > 0.0) && f1 != 0.0) return kNan;
+  const double x = zeroin(f, x0, x1, f0, f1, 1e-12);
+  if (std::isnan(x)) return kNan;
+  const double check = design_width(std::exp(x), s, level, plane);
+  if (!(std::fabs(check - bw) <= 1e-6)) return kNan;
+  return std::exp(x);
+}
+
+Figures figures(double aw, double s, double level1, double level2) {
+  const Horn horn(aw, s);
+  Walk walk(horn);
+  const double levels[3] = {level1, level2, 10.0};
+  double he[3], hh[3];
+  half_widths(walk, 0, levels, 3, he);
+  half_widths(walk, 1, levels, 3, hh);
+  const PhaseCentres pc = phase_centres(horn, 2.0 * he[2] / kDeg, 2.0 * hh[2] / kDeg);
+  Figures fg;
+  fg.bwe1 = 2.0 * he[0] / kDeg;
+  fg.bwh1 = 2.0 * hh[0] / kDeg;
+  fg.bwe2 = 2.0 * he[1] / kDeg;
+  fg.bwh2 = 2.0 * hh[1] / kDeg;
+  fg.pce = pc.e;
+  fg.pch = pc.h;
+  fg.gain = gain_db(aw, s);
+  return fg;
+}
+
+}  // namespace exact
+}  // namespace quaven
