@@ -25,8 +25,10 @@ void chpce(const float& f, const float& a, const float& r, const float& be, floa
   float amph = 0.0f;
   float phe_prev = 0.0f;
   float phh_prev = 0.0f;
+  // One horn, five angles: the aperture phase terms are made once.
+  const Te11Pattern pattern(f, a, r);
   const float th0 = 0.0f;
-  chp11(f, a, r, th0, ampe, amph, phe_prev, phh_prev);
+  pattern.at(th0, ampe, amph, phe_prev, phh_prev);
 
   float sume = 0.0f;
   float sumh = 0.0f;
@@ -34,7 +36,7 @@ void chpce(const float& f, const float& a, const float& r, const float& be, floa
     const float th = static_cast<float>(i) * delta;
     float phe = 0.0f;
     float phh = 0.0f;
-    chp11(f, a, r, th, ampe, amph, phe, phh);
+    pattern.at(th, ampe, amph, phe, phh);
     sume = sume + rela(phe, phe_prev);
     sumh = sumh + rela(phh, phh_prev);
     phe_prev = phe;

@@ -59,13 +59,81 @@ float hankel(const float& x, const float& nu) {
   return (pc - q * std::sin(phi)) * amplitude;
 }
 
+// A negative integer order, which besj takes through J_-n = (-1)^n J_n.
+bool negative_integer(const float& nu) { return nu < 0.0f && std::floor(nu) == nu; }
+
+// series(x, nu1) and series(x, nu2) side by side: each sum gets exactly the
+// operations, in the same order, that series gives it alone, and stops
+// changing at the block where series would stop; the other goes on. The two
+// chains of dependent divisions are independent of each other, so the
+// processor works on both at once.
+void series_pair(const float& x, const float& nu1, const float& nu2, float& j1, float& j2) {
+  const float y = x / 2.0f;
+  const float q = y * y;
+  float first1 = 1.0f;
+  if (nu1 != 0.0f) {
+    float arg = nu1 + 1.0f;
+    first1 = gami(arg) * std::pow(y, nu1);
+  }
+  float first2 = 1.0f;
+  if (nu2 != 0.0f) {
+    float arg = nu2 + 1.0f;
+    first2 = gami(arg) * std::pow(y, nu2);
+  }
+  float sum1 = first1;
+  float sum2 = first2;
+  float term1 = first1;
+  float term2 = first2;
+  bool open1 = true;
+  bool open2 = true;
+  float k = 1.0f;
+  for (int block_no = 1; block_no <= 20 && (open1 || open2); ++block_no) {
+    float block1 = 0.0f;
+    float block2 = 0.0f;
+    for (int i = 1; i <= 5; ++i) {
+      term1 = -(term1 * q) / ((nu1 + k) * k);
+      term2 = -(term2 * q) / ((nu2 + k) * k);
+      k = k + 1.0f;
+      block1 = block1 + term1;
+      block2 = block2 + term2;
+    }
+    if (open1) {
+      const float next = sum1 + block1;
+      if (next == sum1) {
+        open1 = false;
+      } else {
+        sum1 = next;
+      }
+    }
+    if (open2) {
+      const float next = sum2 + block2;
+      if (next == sum2) {
+        open2 = false;
+      } else {
+        sum2 = next;
+      }
+    }
+  }
+  j1 = sum1;
+  j2 = sum2;
+}
+
 }  // namespace
+
+void besj_pair(const float& x, const float& nu1, const float& nu2, float& j1, float& j2) {
+  if (x > 6.0f || negative_integer(nu1) || negative_integer(nu2)) {
+    j1 = besj(x, nu1);
+    j2 = besj(x, nu2);
+    return;
+  }
+  series_pair(x, nu1, nu2, j1, j2);
+}
 
 float besj(const float& x, const float& nu) {
   if (x > 6.0f) return hankel(x, nu);
   // A negative integer order makes the series' first term 0 and its first
   // divisor nu + k vanish (0/0); J_-n = (-1)^n J_n (A&S 9.1.5) instead.
-  if (nu < 0.0f && std::floor(nu) == nu) {
+  if (negative_integer(nu)) {
     const float order = -nu;
     const float j = series(x, order);
     return std::fmod(order, 2.0f) == 0.0f ? j : -j;
