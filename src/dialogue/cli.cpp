@@ -22,6 +22,7 @@
 #include "dialogue/fields.h"
 #include "dialogue/records.h"
 #include "horn/chp11.h"
+#include "horn/exact.h"
 #include "horn/gain_design.h"
 
 #ifndef QUAVEN_VERSION
@@ -124,6 +125,7 @@ struct Result {
   std::vector<std::string> columns;
   std::vector<std::vector<float>> rows;
   std::string table;
+  std::string notes;  // for standard error
 };
 
 std::string csv(const Result& r) {
@@ -176,6 +178,7 @@ struct Common {
   std::string units = "in";
   std::string format = "table";
   std::string output;
+  bool exact = false;
   int iunit() const { return units == "cm" ? 1 : 2; }
   float un() const { return unit_factor[iunit() - 1]; }
 };
@@ -186,6 +189,66 @@ void add_common(CLI::App* app, Common& c) {
   app->add_option("--format", c.format, "Output form: table, csv or json (default: table)")
       ->check(CLI::IsMember({"table", "csv", "json"}));
   app->add_option("--output", c.output, "Write to FILE instead of standard output")->type_name("FILE");
+  app->add_flag("--exact", c.exact,
+                "Figures from the aperture integral in double precision instead of the legacy models");
+}
+
+// ------------------------------------------------------------- exact mode
+
+constexpr double kClight = 11.80285;  // inches per nanosecond, as the dialogue's c
+
+// The figures of a horn (inches, GHz) in exact mode, at the levels l1 and
+// l2 (dB): beamwidths at l1 in bwe3/bwh3 and at l2 in bwe10/bwh10.
+HornFigures exact_figures(double f, double arad, double srad, double l1, double l2) {
+  const double wl = kClight / f;
+  const double s = arad * arad / (2.0 * wl * srad);
+  const exact::Figures x = exact::figures(arad / wl, s, l1, l2);
+  HornFigures h;
+  h.bwe3 = static_cast<float>(x.bwe1);
+  h.bwh3 = static_cast<float>(x.bwh1);
+  h.bwe10 = static_cast<float>(x.bwe2);
+  h.bwh10 = static_cast<float>(x.bwh2);
+  h.pce = static_cast<float>(x.pce);
+  h.pch = static_cast<float>(x.pch);
+  h.gain = static_cast<float>(x.gain);
+  return h;
+}
+
+// An exact design line: the aperture whose beamwidth at plev dB (as typed)
+// is bw at phase deviation s, and its figures at 3 and 10 dB.
+DesignLine exact_design_row(const DesignRequest& r, int i) {
+  DesignLine d;
+  d.s = r.s.at(i);
+  const double s = d.s;
+  const double wl = kClight / static_cast<double>(r.freq);
+  const exact::Plane plane = static_cast<exact::Plane>(r.iplane);
+  const double aw = exact::design_aw(s, static_cast<double>(r.bw), static_cast<double>(r.plev), plane);
+  const double arad = aw * wl;
+  const double srad = arad * arad / (2.0 * wl * s);
+  d.aw = static_cast<float>(aw);
+  d.arad = static_cast<float>(arad);
+  d.srad = static_cast<float>(srad);
+  d.fig = exact_figures(static_cast<double>(r.freq), arad, srad, 3.0, 10.0);
+  return d;
+}
+
+// A pattern row in exact mode, on the scale of chp11: amplitude
+// 20 log10((1 + cos theta) pi^2 (a / lambda) |integral|), phase its argument.
+PatternRow exact_pattern_row(const PatternRequest& r, int i) {
+  constexpr double kPi = 3.14159265358979323846;
+  PatternRow p;
+  p.deg = r.angles.at(i);
+  const double wl = kClight / static_cast<double>(r.freq);
+  const double a = r.arad;
+  const double aw = a / wl;
+  const exact::Horn horn(aw, a * a / (2.0 * wl * static_cast<double>(r.srad)));
+  const exact::Field f = horn.field(static_cast<double>(p.deg) * kPi / 180.0);
+  const double scale = 2.0 * kPi * kPi * aw;
+  p.ampe = static_cast<float>(20.0 * std::log10(scale * std::abs(f.e)));
+  p.amph = static_cast<float>(20.0 * std::log10(scale * std::abs(f.h)));
+  p.phe = static_cast<float>(std::arg(f.e) * 180.0 / kPi);
+  p.phh = static_cast<float>(std::arg(f.h) * 180.0 / kPi);
+  return p;
 }
 
 // The pattern level and the curve level it is derived from, as the
@@ -248,12 +311,14 @@ Result design(const DesignOptions& o) {
     r.iplane = o.plane == "E" ? 1 : (o.plane == "H" ? 2 : 3);
   }
   r.s = sweep_value("--s-range", o.s_range);
+  if (o.common.exact && r.to_gain) throw UsageError{"--exact designs to a beamwidth, not to a gain"};
 
   const Common& c = o.common;
   const float un = c.un();
   Result res;
   res.command = "design";
   res.inputs["freq_ghz"] = json_number(r.freq);
+  if (c.exact) res.inputs["exact"] = true;
   if (r.to_gain) {
     res.inputs["gain_db"] = json_number(r.gain);
   } else {
@@ -275,7 +340,11 @@ Result design(const DesignOptions& o) {
   if (r.to_gain) header.insert(header.find("E, H") + 4, bw_head);
   res.table = header;
   for (int i = 1; i <= r.s.count; ++i) {
-    const DesignLine d = design_row(r, i);
+    const DesignLine d = c.exact ? exact_design_row(r, i) : design_row(r, i);
+    if (c.exact && std::isnan(d.aw)) {
+      res.notes += "quaven: no aperture has a beamwidth of " + g9(r.bw) + " degrees at " + g9(r.plev) + " dB" +
+                   " for S = " + g9(d.s) + "\n";
+    }
     const HornFigures& h = d.fig;
     res.rows.push_back({d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch, h.bwe3, h.bwh3, h.bwe10,
                         h.bwh10});
@@ -320,6 +389,7 @@ Result response(const HornOptions& o) {
   const float un = c.un();
   res.inputs["level_db"] = json_number(r.plev);
   res.inputs["curve_level_db"] = json_number(bl[r.ilev - 1]);
+  if (c.exact) res.inputs["exact"] = true;
   res.inputs["freq_range_ghz"] = {json_number(r.f.first), json_number(r.f.last), json_number(r.f.step)};
   res.inputs["units"] = c.units;
   // The design's column levels: the curve levels with plev at the chosen one.
@@ -338,7 +408,8 @@ Result response(const HornOptions& o) {
   res.table = response_header(blv);
   for (int i = 1; i <= r.f.count; ++i) {
     const float fr = r.f.at(i);
-    const HornFigures h = response_row(r, i);
+    const HornFigures h = c.exact ? exact_figures(static_cast<double>(fr), static_cast<double>(r.arad), static_cast<double>(r.srad),
+                                                     static_cast<double>(blv[0]), static_cast<double>(blv[1])) : response_row(r, i);
     res.rows.push_back({fr, h.bwe3, h.bwe10, un * h.pce, h.bwh3, h.bwh10, un * h.pch, h.gain});
     res.table += response_record(fr, h, un);
   }
@@ -356,11 +427,12 @@ Result pattern(const HornOptions& o) {
   res.inputs["freq_ghz"] = json_number(r.freq);
   res.inputs["angles_deg"] = {json_number(r.angles.first), json_number(r.angles.last), json_number(r.angles.step)};
   res.inputs["units"] = o.common.units;
+  if (o.common.exact) res.inputs["exact"] = true;
   res.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
   res.table = "\n" + right(9, "Angle") + right(21, "E Plane") + right(21, "H Plane") + "\n" + right(9, "(deg)") +
               right(12, "Ampl. (dB)") + right(9, "Phase") + right(12, "Ampl. (dB)") + right(9, "Phase") + "\n\n";
   for (int i = 1; i <= r.angles.count; ++i) {
-    const PatternRow p = pattern_row(r, i);
+    const PatternRow p = o.common.exact ? exact_pattern_row(r, i) : pattern_row(r, i);
     res.rows.push_back({p.deg, p.ampe, p.phe, p.amph, p.phh});
     res.table += blanks(1) + fixed(8, 2, p.deg) + blanks(2) + fixed(10, 2, p.ampe) + blanks(2) + fixed(7, 1, p.phe) +
                  blanks(2) + fixed(10, 2, p.amph) + blanks(2) + fixed(7, 1, p.phh) + "\n";
@@ -370,13 +442,13 @@ Result pattern(const HornOptions& o) {
 
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
-    "              --s-range START STOP STEP [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "              --s-range START STOP STEP [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "                [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "               [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
 
 int usage_error(std::ostream& err, const std::string& what, const std::string& usage, const std::string& help) {
   err << "quaven: " << what << "\nUsage: " << usage << "\nRun '" << help << "' for more information.\n";
@@ -481,6 +553,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     return usage_error(err, e.what, usage, help);
   }
 
+  err << res.notes;
   const std::string text = common->format == "csv" ? csv(res) : common->format == "json" ? json(res) : res.table;
   if (common->output.empty()) {
     out << text;

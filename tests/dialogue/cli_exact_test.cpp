@@ -1,0 +1,113 @@
+// The --exact option of the subcommands, driven through run_cli.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dialogue/cli.h"
+
+namespace quaven {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<const char*> args) {
+  args.insert(args.begin(), "quaven");
+  std::ostringstream out, err;
+  const int status = run_cli(static_cast<int>(args.size()), args.data(), out, err);
+  return CliRun{status, out.str(), err.str()};
+}
+
+// The data rows of CSV output, empty cells as not-a-number.
+std::vector<std::vector<double>> csv_rows(const std::string& text) {
+  std::vector<std::vector<double>> rows;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);  // column names
+  while (std::getline(in, line)) {
+    std::vector<double> row;
+    std::string cell;
+    std::istringstream cells(line);
+    while (std::getline(cells, cell, ',')) row.push_back(cell.empty() ? NAN : std::stod(cell));
+    if (!line.empty() && line.back() == ',') row.push_back(NAN);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Each designed horn, asked back through `response --exact` at the design
+// frequency, has the requested beamwidth at the requested level: the two
+// subcommands agree through the printed lengths alone.
+TEST(CliExact, DesignedHornsHaveTheRequestedBeamwidthInTheResponse) {
+  const CliRun d = run({"design", "--exact", "--freq", "10", "--beamwidth", "30", "--level", "3", "--plane", "E",
+                     "--s-range", "0.1", "0.7", "0.3", "--format", "csv"});
+  ASSERT_EQ(d.status, 0) << d.err;
+  const auto rows = csv_rows(d.out);
+  ASSERT_EQ(rows.size(), 3u);
+  for (const auto& r : rows) {
+    const std::string a = std::to_string(r[1]), s = std::to_string(r[2]);
+    const CliRun q = run({"response", "--exact", "--aperture", a.c_str(), "--slant", s.c_str(), "--freq-range", "10",
+                       "10", "1", "--format", "csv"});
+    ASSERT_EQ(q.status, 0) << q.err;
+    const auto resp = csv_rows(q.out);
+    ASSERT_EQ(resp.size(), 1u);
+    // The lengths went through six decimals; 0.01 degree still holds.
+    EXPECT_NEAR(resp[0][1], 30.0, 0.01) << "S=" << r[0];
+    EXPECT_NEAR(r[6], 30.0, 1e-4) << "S=" << r[0] << " design's own E 3 dB column";
+  }
+}
+
+// Horn aw = 1, S = 0.4 at 11.80285 GHz (lambda = 1 inch): a = 1 in,
+// R = a^2/(2 lambda S) = 1.25 in. High-precision figures from
+// tests/data/exact_beamwidths.txt and exact_phase_centres.txt.
+TEST(CliExact, ResponseColumnsAreTheExactFigures) {
+  const CliRun q = run({"response", "--exact", "--aperture", "1", "--slant", "1.25", "--freq-range", "11.80285",
+                     "11.80285", "1", "--format", "csv"});
+  ASSERT_EQ(q.status, 0) << q.err;
+  const auto r = csv_rows(q.out);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_NEAR(r[0][1], 32.064921, 0.01);  // E 3 dB
+  EXPECT_NEAR(r[0][2], 89.122679, 0.01);  // E 10 dB
+  EXPECT_NEAR(r[0][4], 37.262448, 0.01);  // H 3 dB
+  EXPECT_NEAR(r[0][5], 71.920614, 0.01);  // H 10 dB
+}
+
+TEST(CliExact, PatternOnAxisIsTheClosedForm) {
+  // S = 0, a = lambda: 20 log10(pi^2 J1(chi)) = 15.18 dB in both planes.
+  const CliRun p = run({"pattern", "--exact", "--aperture", "1", "--slant", "inf", "--freq", "11.80285", "--angles",
+                     "0", "0", "1", "--format", "csv"});
+  ASSERT_EQ(p.status, 0) << p.err;
+  const auto r = csv_rows(p.out);
+  ASSERT_EQ(r.size(), 1u);
+  const double want = 20.0 * std::log10(9.869604401089358 * std::cyl_bessel_j(1.0, 1.8411837813406593));
+  EXPECT_NEAR(r[0][1], want, 1e-5);
+  EXPECT_NEAR(r[0][3], want, 1e-5);
+}
+
+TEST(CliExact, ImpossibleDesignIsNotANumberWithANote) {
+  const CliRun d = run({"design", "--exact", "--freq", "10", "--beamwidth", "170", "--level", "10", "--plane", "avg",
+                     "--s-range", "0", "0", "1", "--format", "csv"});
+  EXPECT_EQ(d.status, 0);
+  const auto r = csv_rows(d.out);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_TRUE(std::isnan(r[0][1]));
+  EXPECT_NE(d.err.find("no aperture has a beamwidth of 170 degrees at 10 dB for S = 0"), std::string::npos)
+      << d.err;
+}
+
+TEST(CliExact, GainDesignIsRefusedAndDefaultOutputIsUnchanged) {
+  EXPECT_EQ(run({"design", "--exact", "--freq", "10", "--gain", "15", "--s-range", "0", "0", "1"}).status, 2);
+  const CliRun plain = run({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.2", "0.2", "1"});
+  const CliRun exact = run({"design", "--exact", "--freq", "10", "--beamwidth", "30", "--s-range", "0.2", "0.2", "1"});
+  EXPECT_NE(plain.out, exact.out);
+  // The legacy line of the dialogue's example: gain field 14.57.
+  EXPECT_NE(plain.out.find("14.57"), std::string::npos) << plain.out;
+}
+
+}  // namespace
+}  // namespace quaven
