@@ -1,6 +1,7 @@
 #include "horn/chp11.h"
 
 #include <cmath>
+#include <limits>
 
 #include "numeric/besj.h"
 #include "numeric/glina.h"
@@ -150,6 +151,12 @@ Te11Pattern::Te11Pattern(const float& f, const float& a, const float& r) : a_(a)
 void Te11Pattern::at(const float& th, float& ampe, float& amph, float& phe, float& phh) const {
   const NodeTable& t = node_table();
   const float u = std::fabs(std::sin(th)) * (pi2 * a_) / wl_;
+  if (std::isnan(u)) {
+    // A NaN angle or horn makes every form, every sum and so all four
+    // outputs NaN; the Bessel series would run all its blocks to get there.
+    ampe = amph = phe = phh = std::numeric_limits<float>::quiet_NaN();
+    return;
+  }
   const bool on_axis = u == 0.0f && !std::signbit(u);
 
   float res[4] = {0.0f, 0.0f, 0.0f, 0.0f};

@@ -9,16 +9,28 @@ namespace {
 
 constexpr float pi = 3.141593f;
 
+// 1/Gamma(nu + 1), the first term's factor. The orders 1 and 2 of the
+// pattern's forms take gami's value made once (a function-local static is
+// made exactly once, also under threads); others call gami every time.
+float first_factor(const float& nu) {
+  auto of = [](float order) {
+    float arg = order + 1.0f;  // gami overwrites its argument
+    return gami(arg);
+  };
+  static const float order1 = of(1.0f);
+  static const float order2 = of(2.0f);
+  if (nu == 1.0f) return order1;
+  if (nu == 2.0f) return order2;
+  return of(nu);
+}
+
 // Ascending series (A&S 9.1.10), each term made from the one before and the
 // sum tested for change once per block of five terms, at most 20 blocks.
 float series(const float& x, const float& nu) {
   const float y = x / 2.0f;
   const float q = y * y;
   float first = 1.0f;
-  if (nu != 0.0f) {
-    float arg = nu + 1.0f;  // gami overwrites its argument
-    first = gami(arg) * std::pow(y, nu);
-  }
+  if (nu != 0.0f) first = first_factor(nu) * std::pow(y, nu);
   float sum = first;
   float term = first;
   float k = 1.0f;
@@ -71,15 +83,9 @@ void series_pair(const float& x, const float& nu1, const float& nu2, float& j1, 
   const float y = x / 2.0f;
   const float q = y * y;
   float first1 = 1.0f;
-  if (nu1 != 0.0f) {
-    float arg = nu1 + 1.0f;
-    first1 = gami(arg) * std::pow(y, nu1);
-  }
+  if (nu1 != 0.0f) first1 = first_factor(nu1) * std::pow(y, nu1);
   float first2 = 1.0f;
-  if (nu2 != 0.0f) {
-    float arg = nu2 + 1.0f;
-    first2 = gami(arg) * std::pow(y, nu2);
-  }
+  if (nu2 != 0.0f) first2 = first_factor(nu2) * std::pow(y, nu2);
   float sum1 = first1;
   float sum2 = first2;
   float term1 = first1;

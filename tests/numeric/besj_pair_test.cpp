@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "numeric/besj.h"
+#include "numeric/gami.h"
 
 namespace {
 
@@ -46,6 +47,24 @@ TEST(BesjPair, SameBitsAsTwoBesjCalls) {
     }
   }
   EXPECT_EQ(failures, 0);
+}
+
+TEST(BesjPair, SmallArgumentsGiveTheFirstTermExactly) {
+  // For x <= 1e-4 the first block of the series is below half an ulp of the
+  // first term (its ratio is (x/2)^2/(nu+1)), so besj returns
+  // (1/Gamma(nu + 1)) (x/2)^nu itself: the factor that besj keeps for the
+  // orders 1 and 2 must be gami's own value, bit for bit, as for any order.
+  for (float nu : {1.0f, 2.0f, 3.0f, 0.5f}) {
+    for (float x : {1e-4f, 3.7e-5f, 1e-6f}) {
+      float arg = nu + 1.0f;
+      const float expected = quaven::gami(arg) * std::pow(x / 2.0f, nu);
+      float j1 = 0.0f, j2 = 0.0f;
+      besj_pair(x, nu, nu, j1, j2);
+      EXPECT_TRUE(same(besj(x, nu), expected)) << "J_" << nu << "(" << x << ") = " << besj(x, nu) << ", first term "
+                                               << expected;
+      EXPECT_TRUE(same(j1, expected) && same(j2, expected)) << "pair J_" << nu << "(" << x << ")";
+    }
+  }
 }
 
 }  // namespace
