@@ -105,7 +105,8 @@ enum class Stdout { file, closed, full };
 
 // Runs the program with `input` on standard input and standard output as
 // `mode` says; standard output and error are collected through files.
-Process run_program(const std::string& input, Stdout mode, const std::filesystem::path& dir) {
+Process run_program(const std::string& input, Stdout mode, const std::filesystem::path& dir,
+                    const char* argument = nullptr) {
   const std::string in_path = (dir / "stdin").string(), out_path = (dir / "stdout").string(),
                     err_path = (dir / "stderr").string();
   std::ofstream(in_path, std::ios::binary) << input;
@@ -125,7 +126,7 @@ Process run_program(const std::string& input, Stdout mode, const std::filesystem
     }
     close(in);
     close(err);
-    execl(QUAVEN_BINARY, QUAVEN_BINARY, static_cast<char*>(nullptr));
+    execl(QUAVEN_BINARY, QUAVEN_BINARY, argument, static_cast<char*>(nullptr));
     _exit(127);
   }
   Process p;
@@ -148,6 +149,22 @@ TEST_F(WriteFailureTest, TheProgramReportsAnUnwritableStandardOutput) {
   ASSERT_TRUE(WIFEXITED(p.status));
   EXPECT_EQ(WEXITSTATUS(p.status), 0);
   EXPECT_EQ(p.err, "");
+}
+
+// --help and --version ended with status 0 when their text could not be
+// written.
+TEST_F(WriteFailureTest, HelpAndVersionOnAnUnwritableStandardOutputEndedAsASuccess) {
+  for (const char* argument : {"--help", "--version"}) {
+    for (Stdout mode : {Stdout::closed, Stdout::full}) {
+      const Process p = run_program("", mode, dir_, argument);
+      ASSERT_TRUE(WIFEXITED(p.status)) << argument;
+      EXPECT_EQ(WEXITSTATUS(p.status), 1) << argument;
+      EXPECT_EQ(p.err, kStdoutFailure) << argument;
+    }
+    const Process p = run_program("", Stdout::file, dir_, argument);
+    EXPECT_EQ(WEXITSTATUS(p.status), 0) << argument;
+    EXPECT_NE(p.out, "") << argument;
+  }
 }
 
 TEST_F(WriteFailureTest, TheProgramReportsAReportOnAFullDisk) {
