@@ -9,7 +9,9 @@ namespace quaven {
 // record[3] = u = k*a*|sin theta|. Component 1 evaluates the five Bessel
 // values of x and keeps FE, FH and the aperture phase psi; components 2 to 4
 // reuse them, which relies on glina asking for component 1 first at each node.
-// One object serves one quadrature at a time.
+// One object serves one quadrature at a time. This is the pattern integral as
+// defined; Te11Pattern below evaluates the same sums with the work that does
+// not depend on the angle done once, and must give the same bits.
 class Fintc {
  public:
   float operator()(const float* record);

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "horn/chp11.h"
 #include "horn/chpce.h"
-#include "numeric/besj.h"
 #include "numeric/glina.h"
 
 namespace quaven::plain {
@@ -14,45 +14,8 @@ constexpr float alf = 8.68589f;    // 20 / ln 10
 constexpr float pi2 = 6.2831855f;
 constexpr float tr = 0.0174532905f;
 constexpr float clight = 11.80285f;
-constexpr float chi = 1.84118f;
 constexpr float threshold = 1e-6f;
 constexpr float floor_db = -120.0f;
-
-// Components 1..4: Re and Im of FE e^{-j psi}, then of FH e^{-j psi}.
-class Integrand {
- public:
-  float operator()(const float* record) {
-    switch (static_cast<int>(record[1] + 0.1f)) {
-      case 1: {
-        const float x = record[0];
-        const float u = record[3];
-        const float cx = chi * x;
-        const float ux = u * x;
-        const float j1c = besj(cx, 1.0f);
-        const float j0c = besj(cx, 0.0f);
-        const float j2c = besj(cx, 2.0f);
-        const float j0u = besj(ux, 0.0f);
-        const float j2u = besj(ux, 2.0f);
-        const float h = (j0u + j2u) / 2.0f;
-        fe_ = ((j0u - j2u) * j1c + (j0c - j2c) * chi * h * x) / 2.0f;
-        fh_ = j1c * h + (j0c - j2c) * (j0u - j2u) * chi * x / 4.0f;
-        psi_ = x * x * record[2];
-        return std::cos(psi_) * fe_;
-      }
-      case 2:
-        return -std::sin(psi_) * fe_;
-      case 3:
-        return std::cos(psi_) * fh_;
-      default:
-        return -std::sin(psi_) * fh_;
-    }
-  }
-
- private:
-  float fe_ = 0.0f;
-  float fh_ = 0.0f;
-  float psi_ = 0.0f;
-};
 
 }  // namespace
 
@@ -63,7 +26,7 @@ void chp11(const float& f, const float& a, const float& r, const float& th, floa
   const float u = std::fabs(std::sin(th)) * (pi2 * a) / wl;
   float record[4] = {0.0f, 0.0f, pi2 * s, u};
   float res[4];
-  Integrand integrand;
+  Fintc integrand;  // the integrand as defined: five Bessel values at every node
   glina(0.0f, 1.0f, record, integrand, 16, res, 4);
 
   float me = std::sqrt(res[0] * res[0] + res[1] * res[1]);
