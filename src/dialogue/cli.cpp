@@ -330,8 +330,10 @@ Result design(const DesignOptions& o) {
   res.inputs["s_range"] = {json_number(r.s.first), json_number(r.s.last), json_number(r.s.step)};
   res.inputs["units"] = c.units;
   const std::string u = "_" + c.units;
+  // The table shows the phase centres as the dialogue does (wavelengths
+  // times the unit factor); CSV and JSON name them for what they are.
   res.columns = {"s_cycles",          "aperture_radius" + u, "slant_radius" + u,     "gain_db",
-                 "phase_centre_e" + u, "phase_centre_h" + u, "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
+                 "phase_centre_e_wl", "phase_centre_h_wl",   "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
                  "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
 
   // Design to a gain: the design table with the four beamwidths appended.
@@ -346,8 +348,7 @@ Result design(const DesignOptions& o) {
                    " for S = " + g9(d.s) + "\n";
     }
     const HornFigures& h = d.fig;
-    res.rows.push_back({d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch, h.bwe3, h.bwh3, h.bwe10,
-                        h.bwh10});
+    res.rows.push_back({d.s, un * d.arad, un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10});
     std::string line = design_record(d, un);
     if (r.to_gain) {
       line.pop_back();
@@ -400,17 +401,17 @@ Result response(const HornOptions& o) {
   res.columns = {"frequency_ghz",
                  "beamwidth_e_" + level_name(blv[0]) + "_deg",
                  "beamwidth_e_" + level_name(blv[1]) + "_deg",
-                 "phase_centre_e" + u,
+                 "phase_centre_e_wl",
                  "beamwidth_h_" + level_name(blv[2]) + "_deg",
                  "beamwidth_h_" + level_name(blv[3]) + "_deg",
-                 "phase_centre_h" + u,
+                 "phase_centre_h_wl",
                  "gain_db"};
   res.table = response_header(blv);
   for (int i = 1; i <= r.f.count; ++i) {
     const float fr = r.f.at(i);
     const HornFigures h = c.exact ? exact_figures(static_cast<double>(fr), static_cast<double>(r.arad), static_cast<double>(r.srad),
                                                      static_cast<double>(blv[0]), static_cast<double>(blv[1])) : response_row(r, i);
-    res.rows.push_back({fr, h.bwe3, h.bwe10, un * h.pce, h.bwh3, h.bwh10, un * h.pch, h.gain});
+    res.rows.push_back({fr, h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain});
     res.table += response_record(fr, h, un);
   }
   return res;

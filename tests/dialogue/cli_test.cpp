@@ -3,6 +3,8 @@
 // independent CSV and JSON readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -126,9 +128,12 @@ std::vector<std::string> words(const std::string& line) {
 }
 
 // The fields of a fixed-width table line, each rebuilt from the CSV value
-// with the field's width and decimals, equal the dialogue's fields.
+// with the field's width and decimals, equal the dialogue's fields. The
+// fields in `wl_fields` are phase centres, in wavelengths in the CSV and
+// multiplied by the unit factor `un` in the dialogue.
 void expect_fields(const std::string& dialogue_line, const std::vector<std::string>& csv_row,
-                   const std::vector<std::pair<int, int>>& widths, const std::string& what) {
+                   const std::vector<std::pair<int, int>>& widths, const std::vector<std::size_t>& wl_fields, float un,
+                   const std::string& what) {
   const auto expected = words(dialogue_line);
   ASSERT_EQ(expected.size(), widths.size()) << what << ": " << dialogue_line;
   for (std::size_t k = 0; k < widths.size(); ++k) {
@@ -137,7 +142,8 @@ void expect_fields(const std::string& dialogue_line, const std::vector<std::stri
     if (c.empty()) {
       EXPECT_TRUE(nonfinite) << what << ", field " << k << " of '" << dialogue_line << "'";
     } else {
-      EXPECT_EQ(words(fixed(widths[k].first, widths[k].second, cell(c))).at(0), expected[k])
+      const bool wl = std::find(wl_fields.begin(), wl_fields.end(), k) != wl_fields.end();
+      EXPECT_EQ(words(fixed(widths[k].first, widths[k].second, wl ? un * cell(c) : cell(c))).at(0), expected[k])
           << what << ", field " << k << " of '" << dialogue_line << "'";
     }
   }
@@ -170,8 +176,13 @@ TEST(CliTest, DesignEqualsTheDialoguesDesignLines) {
     args.insert(args.end(), {"--format", "csv"});
     const auto csv = read_csv(cli(args).out);
     ASSERT_EQ(csv.size(), expected.size() + 1) << what;
+    // Phase centres are wavelengths whatever the units; lengths are in them.
+    EXPECT_EQ(csv[0][1], c.units == "1" ? "aperture_radius_cm" : "aperture_radius_in");
+    EXPECT_EQ(csv[0][4], "phase_centre_e_wl");
+    EXPECT_EQ(csv[0][5], "phase_centre_h_wl");
     for (std::size_t i = 0; i < expected.size(); ++i) {
-      expect_fields(expected[i], csv[i + 1], {{6, 3}, {8, 4}, {8, 4}, {7, 2}, {7, 3}, {7, 3}}, what);
+      expect_fields(expected[i], csv[i + 1], {{6, 3}, {8, 4}, {8, 4}, {7, 2}, {7, 3}, {7, 3}}, {4, 5},
+                    c.units == "1" ? 2.54f : 1.0f, what);
     }
   }
 }
@@ -216,7 +227,8 @@ TEST(CliTest, ResponseEqualsTheDialoguesResponseLines) {
           << what << ": " << header;
     }
     for (std::size_t i = 0; i < expected.size(); ++i) {
-      expect_fields(expected[i], csv[i + 1], {{8, 4}, {6, 1}, {6, 1}, {7, 3}, {6, 1}, {6, 1}, {7, 3}, {7, 2}}, what);
+      expect_fields(expected[i], csv[i + 1], {{8, 4}, {6, 1}, {6, 1}, {7, 3}, {6, 1}, {6, 1}, {7, 3}, {7, 2}}, {3, 6},
+                    c.units == "1" ? 2.54f : 1.0f, what);
     }
   }
 }
