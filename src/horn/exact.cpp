@@ -18,6 +18,9 @@ constexpr double kDeg = kPi / 180.0;
 // integral is an entire function of u of exponential type 1 (|x| <= 1), so it
 // cannot turn from above to below a level and back within a quarter unit.
 constexpr double kStepU = 0.25;
+// The last angle of the walk stands this far (radians) short of 180 degrees,
+// where the pattern is some 250 dB down but still finite.
+constexpr double kBackEdge = 1e-6;
 
 // Brent's root finder (zeroin; Brent, Algorithms for Minimization without
 // Derivatives, 1973, ch. 4) on a bracket [a, b] with f(a), f(b) of opposite
@@ -135,17 +138,24 @@ double localmin(F&& f, double a, double b, double tol, double& fx) {
   return x;
 }
 
-// The pattern sampled outward from the axis at steps of kStepU in u, the last
-// sample at 90 degrees; samples are made as they are asked for.
+// The pattern sampled outward from the axis at steps of kStepU in u out to
+// 90 degrees, and on past it at the mirrored angles, where u = k a sin theta
+// falls again, to just short of 180 degrees (at 180 itself the factor
+// (1 + cos theta) vanishes and the power has no finite level); samples are
+// made as they are asked for.
 class Walk {
  public:
   explicit Walk(const Horn& horn) : horn_(horn), ka_(2.0 * kPi * horn.aw()) {
-    last_ = static_cast<int>(std::ceil(ka_ / kStepU));
-    if (!(last_ >= 1)) last_ = 1;
+    quarter_ = static_cast<int>(std::ceil(ka_ / kStepU));
+    if (!(quarter_ >= 1)) quarter_ = 1;
   }
   double ka() const { return ka_; }
-  int last() const { return last_; }  // index of the 90 degree sample
-  double theta(int i) const { return i >= last_ ? 0.5 * kPi : std::asin(i * kStepU / ka_); }
+  int last() const { return 2 * quarter_; }  // index of the last sample
+  double theta(int i) const {
+    if (i >= 2 * quarter_) return kPi - kBackEdge;
+    if (i >= quarter_) return i == quarter_ ? 0.5 * kPi : kPi - std::asin((2 * quarter_ - i) * kStepU / ka_);
+    return std::asin(i * kStepU / ka_);
+  }
   // Power in dB of plane p (0 E, 1 H) at sample i.
   double power(int i, int p) {
     while (static_cast<int>(pe_.size()) <= i) {
@@ -165,7 +175,7 @@ class Walk {
  private:
   const Horn& horn_;
   double ka_;
-  int last_;
+  int quarter_;  // index of the 90 degree sample
   std::vector<double> pe_, ph_;
 };
 
@@ -216,7 +226,7 @@ void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
     const double target = peak - level;
     int j = m + 1;
     while (j <= walk.last() && !(walk.power(j, p) < target)) ++j;
-    if (j > walk.last()) continue;  // never that low before 90 degrees
+    if (j > walk.last()) continue;  // never that low short of 180 degrees
     double a = walk.theta(j - 1);
     if (j - 1 == m && peak_th > a) a = peak_th;
     const double b = walk.theta(j);
@@ -252,7 +262,7 @@ constexpr int kPhaseOrder = 24;
 
 double phase_centre(const Horn& horn, double bw10, bool eplane) {
   const double tm = 0.5 * bw10 * kDeg;
-  if (!(tm > 0.0 && tm <= 0.5 * kPi)) return kNan;
+  if (!(tm > 0.0 && tm < kPi)) return kNan;
   const GaussRule& rule = gauss_rule(kPhaseOrder);
   // Weighted least squares of phi = c + d g, g = 2 pi (1 - cos theta), with
   // the Gauss weights over [0, tm], i.e. equal weight per unit angle. The

@@ -82,7 +82,7 @@ int aperture_order(double umax, double s);
 // Full beamwidths in degrees at `level` dB below the peak (level > 0): twice
 // the angle at which the power, going outward from the peak of the main
 // beam, first falls to that level. Not-a-number where it does not fall that
-// far before 90 degrees off axis, or for a level that is not positive.
+// far short of 180 degrees off axis, or for a level that is not positive.
 struct Beamwidths {
   double e;
   double h;

@@ -15,8 +15,8 @@ made by mpmath, checked against tanh-sinh quadrature (mp.quad) below.
 
 Figures written:
   exact_beamwidths.txt  aw S  bwe3 bwh3 bwe10 bwh10   (degrees; nan: none)
-      twice the first angle past the peak where the power is the level below
-      the peak; the peak is the largest value on a 0.25 degree scan refined by
+      twice the first angle past the peak, short of 180 degrees, where the power
+      is the level below the peak; the peak is the largest value on a 0.25 degree scan refined by
       golden-section search; the crossing is found by bisection-based
       findroot ('anderson') from the scan bracket.
   exact_phase_centres.txt  aw S  pce pch   (wavelengths)
@@ -128,7 +128,8 @@ def golden_max(fun, a, b, tol=mp.mpf("1e-12")):
 
 
 STEP = mp.radians(mp.mpf("0.25"))
-HALF_PI = mp.pi / 2
+# The scan ends just short of 180 degrees, where (1 + cos theta) vanishes.
+END = mp.pi - mp.mpf("1e-6")
 
 
 def half_widths(aw, s, plane, levels):
@@ -138,13 +139,13 @@ def half_widths(aw, s, plane, levels):
     best, m = None, 0
     i = 0
     while True:
-        th = min(i * STEP, HALF_PI)
+        th = min(i * STEP, END)
         p = power_db(aw, s, th, plane)
         ths.append(th)
         ps.append(p)
         if best is None or p > best:
             best, m = p, i
-        if p < best - deepest - 1 or th == HALF_PI:
+        if p < best - deepest - 1 or th == END:
             break
         i += 1
     lo = ths[max(m - 1, 0)]
