@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "numeric/glina.h"
+#include "test_data.h"
 
 namespace quaven {
 namespace {
@@ -36,21 +37,7 @@ std::string show(const Pattern& p) {
   return s.str();
 }
 
-// Rows of whitespace-separated numbers; '#' starts a comment line.
-std::vector<std::vector<double>> read_rows(const std::string& name) {
-  std::ifstream in(std::string(QUAVEN_TEST_DATA_DIR) + "/" + name);
-  std::vector<std::vector<double>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream s(line);
-    std::vector<double> row;
-    std::string tok;
-    while (s >> tok) row.push_back(std::strtod(tok.c_str(), nullptr));
-    rows.push_back(row);
-  }
-  return rows;
-}
+using test::read_rows;
 
 // The complex far field that an amplitude in dB and a phase in degrees stand for.
 std::complex<double> phasor(double db, double deg) {

@@ -1,4 +1,5 @@
 #include "horn/exact.h"
+#include "test_data.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-// Rows of whitespace-separated numbers ("nan" allowed); '#' starts a comment.
-std::vector<std::vector<double>> read_rows(const std::string& name) {
-  std::ifstream in(std::string(QUAVEN_TEST_DATA_DIR) + "/" + name);
-  std::vector<std::vector<double>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream s(line);
-    std::vector<double> row;
-    std::string tok;
-    while (s >> tok) row.push_back(std::strtod(tok.c_str(), nullptr));
-    rows.push_back(row);
-  }
-  return rows;
-}
+using test::read_rows;
 
 // Equal within tol, NaN equal to NaN.
 bool near(double got, double want, double tol) {
