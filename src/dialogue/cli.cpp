@@ -467,10 +467,19 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   app.require_subcommand(1);
   app.footer("See quaven(1) for the columns of each table.");
 
+  // Options every run of their subcommand needs. They are checked after the
+  // parse, so that an unknown option is reported as such rather than as a
+  // missing one.
+  std::vector<std::pair<const CLI::App*, const CLI::Option*>> needed;
+  const auto need = [&needed](const CLI::App* cmd, CLI::Option* opt) {
+    opt->description(opt->get_description() + " (required)");
+    needed.emplace_back(cmd, opt);
+  };
+
   DesignOptions d;
   CLI::App* design_cmd =
       app.add_subcommand("design", "Design table over a sweep of the maximum aperture phase deviation S");
-  design_cmd->add_option("--freq", d.freq, "Design frequency in GHz")->type_name("GHZ")->required();
+  need(design_cmd, design_cmd->add_option("--freq", d.freq, "Design frequency in GHz")->type_name("GHZ"));
   d.beamwidth_opt = design_cmd->add_option("--beamwidth", d.beamwidth, "Design beamwidth in degrees, meant at --level")
                         ->type_name("DEG");
   d.level.add(design_cmd);
@@ -481,34 +490,34 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                    ->type_name("DB");
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
-  design_cmd->add_option("--s-range", d.s_range, "Sweep of S in cycles: first, last and step")
+  need(design_cmd, design_cmd->add_option("--s-range", d.s_range, "Sweep of S in cycles: first, last and step")
       ->type_name("START STOP STEP")
       ->expected(3)
-      ->required();
+      );
   add_common(design_cmd, d.common);
 
   HornOptions r;
   CLI::App* response_cmd =
       app.add_subcommand("response", "Beamwidths, phase centres and gain of a horn over a frequency sweep");
-  response_cmd->add_option("--aperture", r.aperture, "Aperture radius, in --units")->type_name("A")->required();
-  response_cmd->add_option("--slant", r.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R")->required();
-  response_cmd->add_option("--freq-range", r.range, "Frequency sweep in GHz: first, last and step")
+  need(response_cmd, response_cmd->add_option("--aperture", r.aperture, "Aperture radius, in --units")->type_name("A"));
+  need(response_cmd, response_cmd->add_option("--slant", r.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R"));
+  need(response_cmd, response_cmd->add_option("--freq-range", r.range, "Frequency sweep in GHz: first, last and step")
       ->type_name("START STOP STEP")
       ->expected(3)
-      ->required();
+      );
   r.level.add(response_cmd);
   add_common(response_cmd, r.common);
 
   HornOptions p;
   CLI::App* pattern_cmd =
       app.add_subcommand("pattern", "E- and H-plane amplitude and phase of a horn over a sweep of angles");
-  pattern_cmd->add_option("--aperture", p.aperture, "Aperture radius, in --units")->type_name("A")->required();
-  pattern_cmd->add_option("--slant", p.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R")->required();
-  pattern_cmd->add_option("--freq", p.freq, "Frequency in GHz")->type_name("GHZ")->required();
-  pattern_cmd->add_option("--angles", p.range, "Angles off axis in degrees: first, last and step")
+  need(pattern_cmd, pattern_cmd->add_option("--aperture", p.aperture, "Aperture radius, in --units")->type_name("A"));
+  need(pattern_cmd, pattern_cmd->add_option("--slant", p.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R"));
+  need(pattern_cmd, pattern_cmd->add_option("--freq", p.freq, "Frequency in GHz")->type_name("GHZ"));
+  need(pattern_cmd, pattern_cmd->add_option("--angles", p.range, "Angles off axis in degrees: first, last and step")
       ->type_name("START STOP STEP")
       ->expected(3)
-      ->required();
+      );
   add_common(pattern_cmd, p.common);
 
   // The subcommand named on the line, for its usage line.
@@ -535,6 +544,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
     return usage_error(err, e.what(), usage, help);
+  }
+  for (const auto& [cmd, opt] : needed) {
+    if (cmd->parsed() && opt->count() == 0) return usage_error(err, opt->get_name() + " is required", usage, help);
   }
 
   Result res;

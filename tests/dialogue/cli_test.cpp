@@ -406,6 +406,18 @@ TEST(CliTest, BadOptionsExitTwoWithAUsageMessage) {
   }
 }
 
+TEST(CliTest, UnknownOptionWasReportedAsAMissingRequiredOne) {
+  // The first thing wrong on the line is named: an unknown option, even when
+  // a required one is missing too, and a missing one by its name.
+  const CliRun unknown = cli({"design", "--bogus"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("--bogus"), std::string::npos) << unknown.err;
+  EXPECT_EQ(unknown.err.find("required"), std::string::npos) << unknown.err;
+  const CliRun missing = cli({"pattern", "--aperture", "1", "--slant", "3", "--angles", "0", "90", "10"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err.rfind("quaven: --freq is required\n", 0), 0u) << missing.err;
+}
+
 TEST(CliTest, HelpAndVersionGoToStandardOutput) {
   struct Case {
     std::vector<std::string> args;
