@@ -471,15 +471,27 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   // parse, so that an unknown option is reported as such rather than as a
   // missing one.
   std::vector<std::pair<const CLI::App*, const CLI::Option*>> needed;
-  const auto need = [&needed](const CLI::App* cmd, CLI::Option* opt) {
-    opt->description(opt->get_description() + " (required)");
+  const auto need = [&needed](CLI::App* cmd, const std::string& name, std::string& target, const std::string& what,
+                              const std::string& type) {
+    CLI::Option* opt = cmd->add_option(name, target, what + " (required)")->type_name(type);
     needed.emplace_back(cmd, opt);
+  };
+  const auto need_sweep = [&needed](CLI::App* cmd, const std::string& name, std::vector<std::string>& target,
+                                    const std::string& what) {
+    CLI::Option* opt = cmd->add_option(name, target, what + ": first, last and step (required)")
+                           ->type_name("START STOP STEP")
+                           ->expected(3);
+    needed.emplace_back(cmd, opt);
+  };
+  const auto need_horn = [&need](CLI::App* cmd, HornOptions& o) {
+    need(cmd, "--aperture", o.aperture, "Aperture radius, in --units", "A");
+    need(cmd, "--slant", o.slant, "Slant radius, in --units (inf: S = 0)", "R");
   };
 
   DesignOptions d;
   CLI::App* design_cmd =
       app.add_subcommand("design", "Design table over a sweep of the maximum aperture phase deviation S");
-  need(design_cmd, design_cmd->add_option("--freq", d.freq, "Design frequency in GHz")->type_name("GHZ"));
+  need(design_cmd, "--freq", d.freq, "Design frequency in GHz", "GHZ");
   d.beamwidth_opt = design_cmd->add_option("--beamwidth", d.beamwidth, "Design beamwidth in degrees, meant at --level")
                         ->type_name("DEG");
   d.level.add(design_cmd);
@@ -490,34 +502,23 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                    ->type_name("DB");
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
-  need(design_cmd, design_cmd->add_option("--s-range", d.s_range, "Sweep of S in cycles: first, last and step")
-      ->type_name("START STOP STEP")
-      ->expected(3)
-      );
+  need_sweep(design_cmd, "--s-range", d.s_range, "Sweep of S in cycles");
   add_common(design_cmd, d.common);
 
   HornOptions r;
   CLI::App* response_cmd =
       app.add_subcommand("response", "Beamwidths, phase centres and gain of a horn over a frequency sweep");
-  need(response_cmd, response_cmd->add_option("--aperture", r.aperture, "Aperture radius, in --units")->type_name("A"));
-  need(response_cmd, response_cmd->add_option("--slant", r.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R"));
-  need(response_cmd, response_cmd->add_option("--freq-range", r.range, "Frequency sweep in GHz: first, last and step")
-      ->type_name("START STOP STEP")
-      ->expected(3)
-      );
+  need_horn(response_cmd, r);
+  need_sweep(response_cmd, "--freq-range", r.range, "Frequency sweep in GHz");
   r.level.add(response_cmd);
   add_common(response_cmd, r.common);
 
   HornOptions p;
   CLI::App* pattern_cmd =
       app.add_subcommand("pattern", "E- and H-plane amplitude and phase of a horn over a sweep of angles");
-  need(pattern_cmd, pattern_cmd->add_option("--aperture", p.aperture, "Aperture radius, in --units")->type_name("A"));
-  need(pattern_cmd, pattern_cmd->add_option("--slant", p.slant, "Slant radius, in --units (inf: S = 0)")->type_name("R"));
-  need(pattern_cmd, pattern_cmd->add_option("--freq", p.freq, "Frequency in GHz")->type_name("GHZ"));
-  need(pattern_cmd, pattern_cmd->add_option("--angles", p.range, "Angles off axis in degrees: first, last and step")
-      ->type_name("START STOP STEP")
-      ->expected(3)
-      );
+  need_horn(pattern_cmd, p);
+  need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
+  need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
   add_common(pattern_cmd, p.common);
 
   // The subcommand named on the line, for its usage line.
