@@ -2,7 +2,7 @@
 // the console dialogue; with arguments, one command-line job.
 #include <iostream>
 
-#include "dialogue/cli.h"
+#include "cli/cli.h"
 #include "dialogue/dialogue.h"
 
 int main(int argc, char** argv) {

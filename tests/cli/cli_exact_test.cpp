@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/cli.h"
+#include "cli/cli.h"
+#include "cli/rows.h"
 
 namespace quaven {
 namespace {

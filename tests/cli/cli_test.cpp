@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/cli.h"
+#include "cli/cli.h"
+#include "cli/rows.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/fields.h"
 #include "horn/chngn.h"

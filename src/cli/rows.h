@@ -1,9 +1,6 @@
-// The command-line subcommands: design, response and pattern, each writing
-// one table as fixed-width text, CSV or JSON, then exiting.
+// The rows of the command line's tables from the legacy models: one request
+// per subcommand and the value-returning call that makes row i of its sweep.
 #pragma once
-
-#include <iosfwd>
-#include <string>
 
 #include "horn/figures.h"
 
@@ -68,12 +65,5 @@ struct PatternRow {
 };
 // Pattern row number i (from 1), from chp11 at angles.at(i) degrees.
 PatternRow pattern_row(const PatternRequest& r, int i);
-
-// Runs `quaven SUBCOMMAND OPTIONS...`: the table to `out` (or the file of
-// --output), help and version to `out`, diagnostics to `err`. Returns the
-// exit status: 0 on success and for --help and --version, 2 for a bad
-// option or value (with a usage message on `err`), 1 when the output
-// cannot be written.
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace quaven

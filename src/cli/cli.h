@@ -1,0 +1,16 @@
+// The command-line subcommands: design, response and pattern, each writing
+// one table as fixed-width text, CSV or JSON, then exiting.
+#pragma once
+
+#include <iosfwd>
+
+namespace quaven {
+
+// Runs `quaven SUBCOMMAND OPTIONS...`: the table to `out` (or the file of
+// --output), help and version to `out`, diagnostics to `err`. Returns the
+// exit status: 0 on success and for --help and --version, 2 for a bad
+// option or value (with a usage message on `err`), 1 when the output
+// cannot be written.
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace quaven

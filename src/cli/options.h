@@ -1,0 +1,53 @@
+// Reading the command line's option values: numbers as the dialogue reads its
+// answers, sweeps, the options every subcommand takes and the pattern level.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/rows.h"
+
+namespace quaven {
+namespace cli {
+
+// A bad option or value: the message for the usage diagnostic.
+struct UsageError {
+  std::string what;
+};
+
+// A real option value, read exactly as the dialogue reads an answer; `inf`
+// only where `allow_inf` (an infinite slant radius: S = 0).
+float real_value(const std::string& option, const std::string& text, bool allow_inf = false);
+// START STOP STEP of a sweep option, counted.
+Sweep sweep_value(const std::string& option, const std::vector<std::string>& texts);
+// `v`, or a UsageError when it is not greater than 0.
+float positive(const std::string& option, float v);
+
+// The options every subcommand takes.
+struct Common {
+  std::string units = "in";
+  std::string format = "table";
+  std::string output;
+  bool exact = false;
+  int iunit() const { return units == "cm" ? 1 : 2; }
+  float un() const;
+};
+void add_common(CLI::App* app, Common& c);
+
+// The pattern level and the curve level it is derived from, as the
+// dialogue's level and derive prompts settle them: a level of 3 or 10 selects
+// that curve; any other needs --derive-from.
+struct Level {
+  std::string level = "3";
+  std::string derive_from;
+  CLI::Option* level_opt = nullptr;
+  CLI::Option* derive_opt = nullptr;
+
+  void add(CLI::App* app);
+  // Sets plev and ilev.
+  void resolve(float& plev, int& ilev) const;
+};
+
+}  // namespace cli
+}  // namespace quaven
