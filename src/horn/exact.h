@@ -22,6 +22,8 @@
 #include <complex>
 #include <vector>
 
+#include "numeric/gauss_legendre.h"
+
 namespace quaven {
 namespace exact {
 
@@ -68,13 +70,9 @@ class Horn {
   std::vector<Node> nodes_;
 };
 
-// Nodes and weights of the n-point Gauss-Legendre rule on [-1, 1], computed
-// once per order by Newton's method on P_n and kept.
-struct GaussRule {
-  std::vector<double> x;
-  std::vector<double> w;
-};
-const GaussRule& gauss_rule(int n);
+// The double-precision Gauss-Legendre rules the aperture integrals use.
+using numeric::GaussRule;
+using numeric::gauss_rule;
 
 // The Gauss order a Horn uses for the largest u = k a and phase deviation s.
 int aperture_order(double umax, double s);
