@@ -5,26 +5,38 @@
 
 #include "dialogue/answers.h"
 #include "dialogue/records.h"
+#include "horn/constants.h"
+#include "horn/levels.h"
 
 namespace quaven {
 namespace cli {
 namespace {
-constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB
-}  // namespace
 
-float real_value(const std::string& option, const std::string& text, bool allow_inf) {
-  if (allow_inf && (text == "inf" || text == "+inf")) return INFINITY;
+// One number alone, read as the dialogue reads an answer, in precision T.
+template <typename T>
+T read_value(const std::string& option, const std::string& text, bool allow_inf) {
+  if (allow_inf && (text == "inf" || text == "+inf")) return static_cast<T>(INFINITY);
   bool plain = !text.empty();
   for (const char c : text) {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ',' || c == '/') plain = false;
   }
-  float v = 0.0f;
+  T v = 0;
   if (plain) {
     std::istringstream in(text);
     AnswerReader reader(in);
     if (reader.read_reals(&v, 1)) return v;
   }
   throw UsageError{option + ": cannot read '" + text + "' as a finite number"};
+}
+
+}  // namespace
+
+float real_value(const std::string& option, const std::string& text, bool allow_inf) {
+  return read_value<float>(option, text, allow_inf);
+}
+
+double exact_value(const std::string& option, const std::string& text, bool allow_inf) {
+  return read_value<double>(option, text, allow_inf);
 }
 
 Sweep sweep_value(const std::string& option, const std::vector<std::string>& texts) {
@@ -37,12 +49,26 @@ Sweep sweep_value(const std::string& option, const std::vector<std::string>& tex
   return s;
 }
 
+BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std::string>& texts,
+                               const Sweep& counted) {
+  BasicSweep<double> s;
+  s.first = exact_value(option, texts.at(0));
+  s.last = exact_value(option, texts.at(1));
+  s.step = exact_value(option, texts.at(2));
+  s.count = counted.count;
+  return s;
+}
+
 float positive(const std::string& option, float v) {
   if (!(v > 0.0f)) throw UsageError{option + ": must be greater than 0"};
   return v;
 }
 
 float Common::un() const { return unit_factor[iunit() - 1]; }
+
+double Common::metres_per_unit() const {
+  return units == "cm" ? physical::metres_per_cm : physical::metres_per_inch;
+}
 
 void add_common(CLI::App* app, Common& c) {
   app->add_option("--units", c.units, "Unit of all lengths, in and out: cm or in (default: in)")
@@ -66,17 +92,10 @@ void Level::add(CLI::App* app) {
 void Level::resolve(float& plev, int& ilev) const {
   plev = real_value("--level", level);
   if (!(plev > 0.0f)) throw UsageError{"--level: must be greater than 0"};
-  ilev = 0;
-  for (int i = 1; i <= 2; ++i) {
-    if (bl[i - 1] == plev) ilev = i;
-  }
   const int derive = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
-  if (ilev == 0) {
-    if (derive == 0) throw UsageError{"--level " + level + " is neither 3 nor 10: give --derive-from 3 or 10"};
-    ilev = derive;
-  } else if (derive != 0 && derive != ilev) {
-    throw UsageError{"--derive-from " + derive_from + " contradicts --level " + level};
-  }
+  ilev = resolve_curve(plev, derive);
+  if (ilev == 0) throw UsageError{"--level " + level + " is neither 3 nor 10: give --derive-from 3 or 10"};
+  if (ilev < 0) throw UsageError{"--derive-from " + derive_from + " contradicts --level " + level};
 }
 
 }  // namespace cli

@@ -19,8 +19,14 @@ struct UsageError {
 // A real option value, read exactly as the dialogue reads an answer; `inf`
 // only where `allow_inf` (an infinite slant radius: S = 0).
 float real_value(const std::string& option, const std::string& text, bool allow_inf = false);
+// The same value read in double precision, for exact mode.
+double exact_value(const std::string& option, const std::string& text, bool allow_inf = false);
 // START STOP STEP of a sweep option, counted.
 Sweep sweep_value(const std::string& option, const std::vector<std::string>& texts);
+// The sweep `counted` (read by sweep_value from the same texts) in double
+// precision, with the same count.
+BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std::string>& texts,
+                               const Sweep& counted);
 // `v`, or a UsageError when it is not greater than 0.
 float positive(const std::string& option, float v);
 
@@ -31,7 +37,10 @@ struct Common {
   std::string output;
   bool exact = false;
   int iunit() const { return units == "cm" ? 1 : 2; }
+  // Factor from inches to the unit, as the legacy tables multiply by it.
   float un() const;
+  // Metres per unit, for exact mode.
+  double metres_per_unit() const;
 };
 void add_common(CLI::App* app, Common& c);
 
@@ -45,7 +54,7 @@ struct Level {
   CLI::Option* derive_opt = nullptr;
 
   void add(CLI::App* app);
-  // Sets plev and ilev.
+  // Sets plev (as typed) and ilev (the curve, 1: 3 dB, 2: 10 dB).
   void resolve(float& plev, int& ilev) const;
 };
 

@@ -1,17 +1,10 @@
 #include "cli/rows.h"
 
 #include "horn/chp11.h"
+#include "horn/constants.h"
 #include "horn/gain_design.h"
 
 namespace quaven {
-
-bool count_sweep(Sweep& sweep) {
-  if (sweep.step == 0.0f) return false;
-  const float n = (sweep.last - sweep.first) / sweep.step + 1.4f;
-  if (!(n > -2147483648.0f && n < 2147483648.0f)) return false;
-  sweep.count = static_cast<int>(n);
-  return true;
-}
 
 DesignLine design_row(const DesignRequest& r, int i) {
   const float s = r.s.at(i);
@@ -24,10 +17,9 @@ HornFigures response_row(const ResponseRequest& r, int i) {
 }
 
 PatternRow pattern_row(const PatternRequest& r, int i) {
-  constexpr float tr = 0.0174532905f;  // radians per degree
   PatternRow p;
   p.deg = r.angles.at(i);
-  const float theta = p.deg * tr;
+  const float theta = p.deg * legacy::rad_per_deg;
   chp11(r.freq, r.arad, r.srad, theta, p.ampe, p.amph, p.phe, p.phh);
   return p;
 }

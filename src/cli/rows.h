@@ -3,23 +3,9 @@
 #pragma once
 
 #include "horn/figures.h"
+#include "numeric/sweep.h"
 
 namespace quaven {
-
-// A sweep first, first + step, ... with count = int((last - first)/step + 1.4)
-// values, the rule of the dialogue's sweeps: it runs in either direction and
-// its last value may lie beyond `last` by up to 0.4 of a step.
-struct Sweep {
-  float first = 0.0f;
-  float last = 0.0f;
-  float step = 0.0f;
-  int count = 0;
-  // Value number i, counted from 1, computed afresh from i.
-  float at(int i) const { return first + static_cast<float>(i - 1) * step; }
-};
-// Sets `count`; false for a step of 0 or a count that is not a number or
-// lies outside the 32-bit range. A count below 1 means an empty sweep.
-bool count_sweep(Sweep& sweep);
 
 // One design: to a beamwidth (`bw` degrees meant at `plev` dB, designed on
 // the curves of level `ilev`, 1: 3 dB, 2: 10 dB, in plane `iplane`, 1: E,

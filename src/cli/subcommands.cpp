@@ -1,79 +1,55 @@
 #include "cli/subcommands.h"
 
+#include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
-#include "dialogue/fields.h"
 #include "dialogue/records.h"
-#include "horn/exact.h"
+#include "horn/constants.h"
+#include "horn/exact_api.h"
+#include "horn/levels.h"
 
 namespace quaven {
 namespace cli {
 namespace {
 
-constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB
+// The value of a row or table field (single precision, like every figure the
+// tables and the CSV and JSON forms show).
+float out(double v) { return static_cast<float>(v); }
 
-// ------------------------------------------------------------- exact mode
-
-constexpr double kClight = 11.80285;  // inches per nanosecond, as the dialogue's c
-
-// The figures of a horn (inches, GHz) in exact mode, at the levels l1 and
-// l2 (dB): beamwidths at l1 in bwe3/bwh3 and at l2 in bwe10/bwh10.
-HornFigures exact_figures(double f, double arad, double srad, double l1, double l2) {
-  const double wl = kClight / f;
-  const double s = arad * arad / (2.0 * wl * srad);
-  const exact::Figures x = exact::figures(arad / wl, s, l1, l2);
-  HornFigures h;
-  h.bwe3 = static_cast<float>(x.bwe1);
-  h.bwh3 = static_cast<float>(x.bwh1);
-  h.bwe10 = static_cast<float>(x.bwe2);
-  h.bwh10 = static_cast<float>(x.bwh2);
-  h.pce = static_cast<float>(x.pce);
-  h.pch = static_cast<float>(x.pch);
-  h.gain = static_cast<float>(x.gain);
-  return h;
-}
-
-// An exact design line: the aperture whose beamwidth at plev dB (as typed)
-// is bw at phase deviation s, and its figures at 3 and 10 dB.
-DesignLine exact_design_row(const DesignRequest& r, int i) {
-  DesignLine d;
-  d.s = r.s.at(i);
-  const double s = d.s;
-  const double wl = kClight / static_cast<double>(r.freq);
-  const exact::Plane plane = static_cast<exact::Plane>(r.iplane);
-  const double aw = exact::design_aw(s, static_cast<double>(r.bw), static_cast<double>(r.plev), plane);
-  const double arad = aw * wl;
-  const double srad = arad * arad / (2.0 * wl * s);
-  d.aw = static_cast<float>(aw);
-  d.arad = static_cast<float>(arad);
-  d.srad = static_cast<float>(srad);
-  d.fig = exact_figures(static_cast<double>(r.freq), arad, srad, 3.0, 10.0);
-  return d;
-}
-
-// A pattern row in exact mode, on the scale of chp11: amplitude
-// 20 log10((1 + cos theta) pi^2 (a / lambda) |integral|), phase its argument.
-PatternRow exact_pattern_row(const PatternRequest& r, int i) {
-  constexpr double kPi = 3.14159265358979323846;
-  PatternRow p;
-  p.deg = r.angles.at(i);
-  const double wl = kClight / static_cast<double>(r.freq);
-  const double a = r.arad;
-  const double aw = a / wl;
-  const exact::Horn horn(aw, a * a / (2.0 * wl * static_cast<double>(r.srad)));
-  const exact::Field f = horn.field(static_cast<double>(p.deg) * kPi / 180.0);
-  const double scale = 2.0 * kPi * kPi * aw;
-  p.ampe = static_cast<float>(20.0 * std::log10(scale * std::abs(f.e)));
-  p.amph = static_cast<float>(20.0 * std::log10(scale * std::abs(f.h)));
-  p.phe = static_cast<float>(std::arg(f.e) * 180.0 / kPi);
-  p.phh = static_cast<float>(std::arg(f.h) * 180.0 / kPi);
-  return p;
+// Design rows in exact mode: the figures of exact::design, lengths in the
+// chosen unit.
+void exact_design_rows(const DesignOptions& o, const DesignRequest& r, Result& res) {
+  const Common& c = o.common;
+  exact::DesignRequest q;
+  q.frequency_ghz = exact_value("--freq", o.freq);
+  q.beamwidth_deg = exact_value("--beamwidth", o.beamwidth);
+  q.level_db = exact_value("--level", o.level.level);
+  q.plane = static_cast<exact::Plane>(r.iplane);
+  const BasicSweep<double> s = exact_sweep("--s-range", o.s_range, r.s);
+  const double mu = c.metres_per_unit();
+  for (int i = 1; i <= s.count; ++i) {
+    q.s_cycles = s.at(i);
+    const exact::HornDesign d = exact::design(q);
+    if (!d.found()) {
+      res.notes += "quaven: no aperture has a beamwidth of " + g9(r.bw) + " degrees at " + g9(r.plev) + " dB" +
+                   " for S = " + g9(out(d.s_cycles)) + "\n";
+    }
+    const exact::HornResponse& h = d.response;
+    const float arad = out(d.aperture_radius_m / mu), srad = out(d.slant_radius_m / mu);
+    res.rows.push_back({out(d.s_cycles), arad, srad, out(h.gain_db), out(h.phase_centre_e_wl),
+                        out(h.phase_centre_h_wl), out(h.beamwidths_1.e_plane_deg), out(h.beamwidths_1.h_plane_deg),
+                        out(h.beamwidths_2.e_plane_deg), out(h.beamwidths_2.h_plane_deg)});
+    // The table shows the phase centres as the dialogue does: wavelengths
+    // times the unit factor.
+    res.table += design_fields(out(d.s_cycles), arad, srad, out(h.gain_db), c.un() * out(h.phase_centre_e_wl),
+                               c.un() * out(h.phase_centre_h_wl)) +
+                 "\n";
+  }
 }
 
 }  // namespace
-
-// ------------------------------------------------------------ subcommands
 
 Result design(const DesignOptions& o) {
   DesignRequest r;
@@ -101,7 +77,7 @@ Result design(const DesignOptions& o) {
   } else {
     res.inputs["beamwidth_deg"] = json_number(r.bw);
     res.inputs["level_db"] = json_number(r.plev);
-    res.inputs["curve_level_db"] = json_number(bl[r.ilev - 1]);
+    res.inputs["curve_level_db"] = json_number(legacy::curve_levels[r.ilev - 1]);
     res.inputs["plane"] = o.plane;
   }
   res.inputs["s_range"] = {json_number(r.s.first), json_number(r.s.last), json_number(r.s.step)};
@@ -113,26 +89,22 @@ Result design(const DesignOptions& o) {
                  "phase_centre_e_wl", "phase_centre_h_wl",   "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
                  "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
 
-  // Design to a gain: the design table with the four beamwidths appended.
-  const std::string bw_head = "  E 3 dB  H 3 dB E 10 dB H 10 dB";
-  std::string header = design_header();
-  if (r.to_gain) header.insert(header.find("E, H") + 4, bw_head);
-  res.table = header;
+  // A design to a gain shows the four beamwidths after the phase centres.
+  res.table = design_header(r.to_gain);
+  if (c.exact) {
+    exact_design_rows(o, r, res);
+    return res;
+  }
   for (int i = 1; i <= r.s.count; ++i) {
-    const DesignLine d = c.exact ? exact_design_row(r, i) : design_row(r, i);
-    if (c.exact && std::isnan(d.aw)) {
-      res.notes += "quaven: no aperture has a beamwidth of " + g9(r.bw) + " degrees at " + g9(r.plev) + " dB" +
-                   " for S = " + g9(d.s) + "\n";
-    }
+    const DesignLine d = design_row(r, i);
     const HornFigures& h = d.fig;
     res.rows.push_back({d.s, un * d.arad, un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10});
-    std::string line = design_record(d, un);
     if (r.to_gain) {
-      line.pop_back();
-      line += blanks(2) + fixed(6, 1, h.bwe3) + blanks(2) + fixed(6, 1, h.bwh3) + blanks(2) + fixed(6, 1, h.bwe10) +
-              blanks(2) + fixed(6, 1, h.bwh10) + "\n";
+      res.table += design_fields(d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch) +
+                   beamwidth_fields(h.bwe3, h.bwh3, h.bwe10, h.bwh10) + "\n";
+    } else {
+      res.table += design_record(d, un);
     }
-    res.table += line;
   }
   return res;
 }
@@ -150,6 +122,28 @@ void horn(const HornOptions& o, float& arad, float& srad, Json& inputs) {
   srad = r / o.common.un();
 }
 
+// Response rows in exact mode: exact::response at the column levels.
+void exact_response_rows(const HornOptions& o, const ResponseRequest& r, const std::array<float, 4>& blv,
+                         Result& res) {
+  const Common& c = o.common;
+  exact::ResponseRequest q;
+  q.aperture_radius_m = exact_value("--aperture", o.aperture) * c.metres_per_unit();
+  q.slant_radius_m = exact_value("--slant", o.slant, true) * c.metres_per_unit();
+  q.level1_db = static_cast<double>(blv[0]);
+  q.level2_db = static_cast<double>(blv[1]);
+  const BasicSweep<double> f = exact_sweep("--freq-range", o.range, r.f);
+  for (int i = 1; i <= f.count; ++i) {
+    q.frequency_ghz = f.at(i);
+    const exact::HornResponse h = exact::response(q);
+    const float fr = out(h.frequency_ghz);
+    const float bwe1 = out(h.beamwidths_1.e_plane_deg), bwe2 = out(h.beamwidths_2.e_plane_deg);
+    const float bwh1 = out(h.beamwidths_1.h_plane_deg), bwh2 = out(h.beamwidths_2.h_plane_deg);
+    const float pce = out(h.phase_centre_e_wl), pch = out(h.phase_centre_h_wl);
+    res.rows.push_back({fr, bwe1, bwe2, pce, bwh1, bwh2, pch, out(h.gain_db)});
+    res.table += response_record(fr, bwe1, bwe2, c.un() * pce, bwh1, bwh2, c.un() * pch, out(h.gain_db));
+  }
+}
+
 }  // namespace
 
 Result response(const HornOptions& o) {
@@ -163,15 +157,11 @@ Result response(const HornOptions& o) {
   const Common& c = o.common;
   const float un = c.un();
   res.inputs["level_db"] = json_number(r.plev);
-  res.inputs["curve_level_db"] = json_number(bl[r.ilev - 1]);
+  res.inputs["curve_level_db"] = json_number(legacy::curve_levels[r.ilev - 1]);
   if (c.exact) res.inputs["exact"] = true;
   res.inputs["freq_range_ghz"] = {json_number(r.f.first), json_number(r.f.last), json_number(r.f.step)};
   res.inputs["units"] = c.units;
-  // The design's column levels: the curve levels with plev at the chosen one.
-  float blv[4] = {bl[0], bl[1], bl[2], bl[3]};
-  blv[r.ilev - 1] = r.plev;
-  blv[r.ilev + 1] = r.plev;
-  const std::string u = "_" + c.units;
+  const std::array<float, 4> blv = column_levels(r.plev, r.ilev);
   res.columns = {"frequency_ghz",
                  "beamwidth_e_" + level_name(blv[0]) + "_deg",
                  "beamwidth_e_" + level_name(blv[1]) + "_deg",
@@ -180,11 +170,14 @@ Result response(const HornOptions& o) {
                  "beamwidth_h_" + level_name(blv[3]) + "_deg",
                  "phase_centre_h_wl",
                  "gain_db"};
-  res.table = response_header(blv);
+  res.table = response_header(blv.data());
+  if (c.exact) {
+    exact_response_rows(o, r, blv, res);
+    return res;
+  }
   for (int i = 1; i <= r.f.count; ++i) {
     const float fr = r.f.at(i);
-    const HornFigures h = c.exact ? exact_figures(static_cast<double>(fr), static_cast<double>(r.arad), static_cast<double>(r.srad),
-                                                     static_cast<double>(blv[0]), static_cast<double>(blv[1])) : response_row(r, i);
+    const HornFigures h = response_row(r, i);
     res.rows.push_back({fr, h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain});
     res.table += response_record(fr, h, un);
   }
@@ -204,13 +197,25 @@ Result pattern(const HornOptions& o) {
   res.inputs["units"] = o.common.units;
   if (o.common.exact) res.inputs["exact"] = true;
   res.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
-  res.table = "\n" + right(9, "Angle") + right(21, "E Plane") + right(21, "H Plane") + "\n" + right(9, "(deg)") +
-              right(12, "Ampl. (dB)") + right(9, "Phase") + right(12, "Ampl. (dB)") + right(9, "Phase") + "\n\n";
+  res.table = pattern_header();
+  if (o.common.exact) {
+    const double mu = o.common.metres_per_unit();
+    const exact::PatternEvaluator horn(exact_value("--aperture", o.aperture) * mu,
+                                       exact_value("--slant", o.slant, true) * mu, exact_value("--freq", o.freq));
+    const BasicSweep<double> angles = exact_sweep("--angles", o.range, r.angles);
+    for (int i = 1; i <= angles.count; ++i) {
+      const exact::PatternPoint p = horn.at(angles.at(i));
+      const std::vector<float> row = {out(p.angle_deg), out(p.amplitude_e_db), out(p.phase_e_deg),
+                                      out(p.amplitude_h_db), out(p.phase_h_deg)};
+      res.rows.push_back(row);
+      res.table += pattern_record(row[0], row[1], row[2], row[3], row[4]);
+    }
+    return res;
+  }
   for (int i = 1; i <= r.angles.count; ++i) {
-    const PatternRow p = o.common.exact ? exact_pattern_row(r, i) : pattern_row(r, i);
+    const PatternRow p = pattern_row(r, i);
     res.rows.push_back({p.deg, p.ampe, p.phe, p.amph, p.phh});
-    res.table += blanks(1) + fixed(8, 2, p.deg) + blanks(2) + fixed(10, 2, p.ampe) + blanks(2) + fixed(7, 1, p.phe) +
-                 blanks(2) + fixed(10, 2, p.amph) + blanks(2) + fixed(7, 1, p.phh) + "\n";
+    res.table += pattern_record(p.deg, p.ampe, p.phe, p.amph, p.phh);
   }
   return res;
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 
 namespace quaven {
 
@@ -90,8 +91,10 @@ const char* parse_integer(const std::string& s, int& value) {
   return nullptr;
 }
 
-// A real, correctly rounded to single precision and finite there.
-const char* parse_real(const std::string& s, float& value) {
+// A real, correctly rounded to the precision of T (float or double) and
+// finite there.
+template <typename T>
+const char* parse_real(const std::string& s, T& value) {
   if (s.empty() || real_length(s) != s.size()) return "not a number";
   // strtof reads the point of the current locale, and knows no D exponent.
   const char point = *std::localeconv()->decimal_point;
@@ -101,7 +104,12 @@ const char* parse_real(const std::string& s, float& value) {
     if (c == 'D' || c == 'd') c = 'e';
   }
   char* end = nullptr;
-  const float v = std::strtof(text.c_str(), &end);
+  T v;
+  if constexpr (std::is_same_v<T, float>) {
+    v = std::strtof(text.c_str(), &end);
+  } else {
+    v = std::strtod(text.c_str(), &end);
+  }
   if (end != text.c_str() + text.size()) return "not a number";
   if (std::isinf(v)) return "out of range";
   value = v;
@@ -168,7 +176,12 @@ ReadResult AnswerReader::read_integers(int* values, int n) {
 
 ReadResult AnswerReader::read_reals(float* values, int n) {
   if (n <= 0) return {};
-  return read_values(values, n, parse_real);
+  return read_values(values, n, parse_real<float>);
+}
+
+ReadResult AnswerReader::read_reals(double* values, int n) {
+  if (n <= 0) return {};
+  return read_values(values, n, parse_real<double>);
 }
 
 ReadResult AnswerReader::read_name(std::string& name, bool* cut) {

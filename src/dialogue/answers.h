@@ -45,6 +45,8 @@ class AnswerReader {
   // in single precision after correct rounding (a value too small for
   // single precision becomes zero or subnormal and is accepted).
   ReadResult read_reals(float* values, int n);
+  // The same in double precision (finite in double).
+  ReadResult read_reals(double* values, int n);
   // One whole line; its first 70 characters, trailing blanks removed.
   // end_of_input only when no line is left. `cut`, when given, tells whether
   // anything but blanks stood beyond the 70th character.

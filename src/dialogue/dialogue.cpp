@@ -24,8 +24,6 @@ namespace {
 
 constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB, and column levels
 
-std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-
 // The run ends here: `status` is the exit status, the diagnostic (if any)
 // has been written already.
 struct RunEnd {

@@ -101,4 +101,6 @@ std::string fixed(int w, int d, float x) {
   return justify(w, text, len);
 }
 
+std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
 }  // namespace quaven

@@ -12,4 +12,7 @@ namespace quaven {
 // words, and w asterisks when the value does not fit.
 std::string fixed(int w, int d, float x);
 
+// n blanks.
+std::string blanks(int n);
+
 }  // namespace quaven
