@@ -5,8 +5,8 @@
 
 #include "dialogue/answers.h"
 #include "dialogue/records.h"
-#include "horn/constants.h"
 #include "horn/levels.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace cli {

@@ -49,12 +49,6 @@ std::string json(const Result& r) {
   return doc.dump(2) + "\n";
 }
 
-std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
-
-std::string right(int w, const std::string& text) {
-  return text.size() >= static_cast<std::size_t>(w) ? text : blanks(w - static_cast<int>(text.size())) + text;
-}
-
 std::string level_name(float level) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%gdb", static_cast<double>(level));

@@ -33,9 +33,6 @@ std::string g9(float x);
 Json json_number(float x);
 // A level in a column name: 3 -> "3db", 3.5 -> "3.5db".
 std::string level_name(float level);
-// `text` right-justified in `w` characters.
-std::string right(int w, const std::string& text);
-std::string blanks(int n);
 
 std::string csv(const Result& r);
 std::string json(const Result& r);

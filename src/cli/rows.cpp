@@ -1,8 +1,8 @@
 #include "cli/rows.h"
 
 #include "horn/chp11.h"
-#include "horn/constants.h"
 #include "horn/gain_design.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "dialogue/records.h"
-#include "horn/constants.h"
 #include "horn/exact_api.h"
 #include "horn/levels.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace cli {

@@ -8,6 +8,7 @@
 // that fails part-way keeps all it had written.
 #include "dialogue/dialogue.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <istream>
@@ -18,11 +19,12 @@
 #include "dialogue/fields.h"
 #include "dialogue/records.h"
 #include "horn/figures.h"
+#include "horn/levels.h"
+#include "numeric/constants.h"
+#include "numeric/sweep.h"
 
 namespace quaven {
 namespace {
-
-constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB, and column levels
 
 // The run ends here: `status` is the exit status, the diagnostic (if any)
 // has been written already.
@@ -124,16 +126,15 @@ class Dialogue {
     err_.flush();
   }
 
-  // A sweep of `first`, `first` + `step`, ... : (last - first)/step + 1.4
-  // values, rounding the count up once the remainder reaches 0.6 of a step.
+  // The number of values of a sweep (see count_sweep; the step is not 0).
   // False (after a note) when that count is no 32-bit integer.
   bool sweep_count(float first, float last, float step, int& count, const char* what) {
-    const float n = (last - first) / step + 1.4f;
-    if (!(n > -2147483648.0f && n < 2147483648.0f)) {
+    Sweep sweep{first, last, step, 0};
+    if (!count_sweep(sweep)) {
       note(std::string("the ") + what + " gives no countable number of values; enter it again");
       return false;
     }
-    count = static_cast<int>(n);
+    count = sweep.count;
     return true;
   }
 
@@ -184,22 +185,17 @@ class Dialogue {
 
     prompt(" Enter Pattern Level (dB) at Beamwdith ");
     read_reals(&plev_, 1, "pattern level", "a number");
-    ilev_ = 0;
-    for (int i = 1; i <= 2; ++i) {
-      if (bl[i - 1] == plev_) ilev_ = i;
-    }
+    ilev_ = curve_of_level(plev_);
     if (ilev_ == 0) {
       for (;;) {
         terminal(" Enter Beamwidth Level to Derive Given Level\n");
-        prompt(" (1)" + fixed(5, 1, bl[0]) + " ,(2)" + fixed(5, 1, bl[1]) + " ");
+        prompt(" (1)" + fixed(5, 1, legacy::curve_levels[0]) + " ,(2)" + fixed(5, 1, legacy::curve_levels[1]) + " ");
         read_integer(derive_answer_, "beamwidth level to derive from", "a whole number");
         if (derive_answer_ == 1 || derive_answer_ == 2) break;
         note("the level to derive from must be 1 or 2; got " + std::to_string(derive_answer_));
       }
       ilev_ = derive_answer_;
     }
-    for (int i = 0; i < 4; ++i) blv_[i] = bl[i];
-
     prompt(" Enter Design (1) E Plane, (2) H Plane, (3) Average ");
     read_integer(iplane_, "design plane", "a whole number");
 
@@ -211,8 +207,7 @@ class Dialogue {
     report("\n\n Circular TE-11 Mode Horn Designed to Beamwidth\n\n" + blanks(3) + " Frequency (GHz) = " +
            fixed(8, 3, freq_) + "\n" + blanks(3) + " Design Beamwidth: " + fixed(7, 2, bw_) + " " + " @:" +
            fixed(4, 0, plev_) + " dB\n");
-    blv_[ilev_ - 1] = plev_;
-    blv_[ilev_ + 1] = plev_;
+    blv_ = column_levels(plev_, ilev_);
 
     while (sweep()) {
     }
@@ -270,7 +265,7 @@ class Dialogue {
       if (sweep_count(fstart, fstop, fstep, nfpt, "frequency range")) break;
     }
     report(response_title(arad, srad, iunit_));
-    const std::string header = response_header(blv_);
+    const std::string header = response_header(blv_.data());
     terminal(header);
     report(header);
     for (int i = 1; i <= nfpt; ++i) response_line(fstart + static_cast<float>(i - 1) * fstep, arad, srad);
@@ -305,7 +300,7 @@ class Dialogue {
   float bw_ = 0.0f;
   float plev_ = 0.0f;
   int ilev_ = 0;
-  float blv_[4] = {};
+  std::array<float, 4> blv_ = {};
   int iplane_ = 0;
 };
 

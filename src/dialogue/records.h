@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "horn/constants.h"
 #include "horn/figures.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 

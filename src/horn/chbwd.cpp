@@ -5,15 +5,14 @@
 
 #include "horn/algip.h"
 #include "horn/universal_curves.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 
 namespace {
-// Stored as used: twice alf turns ln(amplitude ratio) into dB; slightly
-// larger than 10/ln 10.
-constexpr float alf = 4.342995f;
-constexpr float tr = 0.01745329f;  // degrees to radians
-constexpr float p2 = 6.283185f;    // 2 pi
+constexpr float alf = legacy::db_per_neper_half;
+constexpr float tr = legacy::rad_per_deg;
+constexpr float p2 = legacy::two_pi_design;
 constexpr float level3 = 3.01f;    // the "3 dB" curves' level, dB
 constexpr float level10 = 10.0f;
 }  // namespace

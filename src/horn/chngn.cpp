@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "horn/algip.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 
@@ -24,9 +25,9 @@ constexpr float c_step = 0.02f;
 constexpr float c_offset = 1.1f;
 constexpr int c_largest_first = 39;
 
-constexpr float light = 11.80285f;  // inches per nanosecond
-constexpr float light_2pi = 1.878482f;  // 11.80285/(2 pi): a*f/this is k*a
-constexpr float db_ln = 8.685889f;  // 20/ln 10
+constexpr float light = legacy::c_in_per_ns;
+constexpr float light_2pi = legacy::c_over_2pi;
+constexpr float db_ln = legacy::db_per_neper;
 }  // namespace
 
 float chngn_loss(const float& s) {

@@ -4,20 +4,21 @@
 #include <limits>
 
 #include "numeric/besj.h"
+#include "numeric/constants.h"
 #include "numeric/glina.h"
 
 namespace quaven {
 namespace {
 
-// The pattern's own constants: pi^2 scales the amplitude, 20/ln 10 turns a
-// natural logarithm into dB, 2*pi, and radians per degree.
-constexpr float acon = 9.869604f;
-constexpr float alf = 8.68589f;
-constexpr float pi2 = 6.2831855f;
-constexpr float tr = 0.0174532905f;
+// The pattern's constants: pi^2 scales the amplitude, 20/ln 10 turns a
+// natural logarithm into dB, 2*pi, radians per degree, c and the TE11 root.
+constexpr float acon = legacy::pi_squared;
+constexpr float alf = legacy::db_per_neper_pattern;
+constexpr float pi2 = legacy::two_pi;
+constexpr float tr = legacy::rad_per_deg;
 
-constexpr float clight = 11.80285f;  // speed of light, inches per nanosecond
-constexpr float chi = 1.84118f;      // first zero of J1', the TE11 root
+constexpr float clight = legacy::c_in_per_ns;
+constexpr float chi = legacy::chi;
 constexpr float threshold = 1e-6f;   // scaled magnitudes below it are not converted
 constexpr float floor_db = -120.0f;  // what such a plane reports
 constexpr float order0 = 0.0f;       // Bessel orders of the forms in u x
@@ -25,53 +26,14 @@ constexpr float order2 = 2.0f;
 
 }  // namespace
 
-// Component k (record[1]) at x = record[0] of the TE11 aperture integrand
-// with quadratic phase psi = x^2 * record[2], for u = record[3]:
-//   1, 2: real and imaginary part of FE(x) e^{-j psi}  (E-plane)
-//   3, 4: real and imaginary part of FH(x) e^{-j psi}  (H-plane)
-// Component 1 makes the five Bessel values of the abscissa and keeps FE, FH
-// and psi; 2 to 4 reuse them. (J0 + J2)/2 = J1(z)/z and J0 - J2 = 2 J1'(z)
-// (A&S 9.1.27) keep the forms finite at z = 0 without a division.
-// An index outside 1..4 yields 0.
-float Fintc::operator()(const float* record) {
-  const float kf = record[1] + 0.1f;
-  if (!(kf >= 1.0f && kf < 5.0f)) return 0.0f;  // also keeps the cast below defined
-  switch (static_cast<int>(kf)) {
-    case 1: {
-      const float x = record[0];
-      const float u = record[3];
-      const float cx = chi * x;
-      const float ux = u * x;
-      const float j1c = besj(cx, 1.0f);
-      const float j0c = besj(cx, 0.0f);
-      const float j2c = besj(cx, 2.0f);
-      const float j0u = besj(ux, 0.0f);
-      const float j2u = besj(ux, 2.0f);
-      const float h = (j0u + j2u) / 2.0f;
-      fe_ = ((j0u - j2u) * j1c + (j0c - j2c) * chi * h * x) / 2.0f;
-      fh_ = j1c * h + (j0c - j2c) * (j0u - j2u) * chi * x / 4.0f;
-      psi_ = x * x * record[2];
-      return std::cos(psi_) * fe_;
-    }
-    case 2:
-      return -std::sin(psi_) * fe_;
-    case 3:
-      return std::cos(psi_) * fh_;
-    case 4:
-      return -std::sin(psi_) * fh_;
-    default:
-      return 0.0f;
-  }
-}
-
 namespace {
 
 // What the pattern needs at the nodes of the 16-point rule on [0, 1], in the
 // order in which glina visits them (pairs from the midpoint outwards, the
 // lower node first): the node, its weight, x^2, the Bessel values of chi*x
 // and the two forms at u = 0. None of them depends on the horn or the angle,
-// so they are made once, by the same besj on the same float arguments as
-// Fintc, and so are the same bits.
+// so they are made once, by the same besj on the same float arguments as the
+// integrand evaluated afresh at every node would use, and so are the same bits.
 struct NodeTable {
   float x[Te11Pattern::nodes];
   float w[Te11Pattern::nodes];
@@ -84,7 +46,9 @@ struct NodeTable {
   float half_width = 0.0f;               // (upper - lower) / 2
 };
 
-// FE and FH at node k from J0(ux) and J2(ux), in Fintc's order of operations.
+// FE and FH at node k from J0(ux) and J2(ux), in the integrand's order of
+// operations: FE = ((J0u - J2u) J1c + (J0c - J2c) chi (J0u + J2u)/2 x)/2,
+// FH = J1c (J0u + J2u)/2 + (J0c - J2c)(J0u - J2u) chi x/4.
 inline void forms(const NodeTable& t, int k, float j0u, float j2u, float& fe, float& fh) {
   const float x = t.x[k];
   const float h = (j0u + j2u) / 2.0f;
@@ -145,8 +109,8 @@ Te11Pattern::Te11Pattern(const float& f, const float& a, const float& r) : a_(a)
 
 // The far field at theta is g * integral_0^1 F(x) e^{-j psi(x)} dx for each
 // plane, g = (1 + cos theta) pi^2 a / lambda, the integral taken with the
-// 16-point Gauss-Legendre rule over the four components of Fintc, node by
-// node and with each sum rounded as glina rounds it. Only J0 and J2 of u x
+// 16-point Gauss-Legendre rule over the real and imaginary parts of FE e^{-j psi}
+// and FH e^{-j psi}, node by node and with each sum rounded as glina rounds it. Only J0 and J2 of u x
 // are left to work out, and on the axis (u = +0) not even those.
 void Te11Pattern::at(const float& th, float& ampe, float& amph, float& phe, float& phh) const {
   const NodeTable& t = node_table();

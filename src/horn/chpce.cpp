@@ -3,11 +3,12 @@
 #include <cmath>
 
 #include "horn/chp11.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace {
 
-constexpr float tr = 0.0174532905f;  // radians per degree
+constexpr float tr = legacy::rad_per_deg;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "numeric/brent.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace exact {
@@ -15,7 +16,7 @@ namespace {
 using numeric::localmin;
 using numeric::zeroin;
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = physical::pi;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kDeg = kPi / 180.0;
 

@@ -22,13 +22,14 @@
 #include <complex>
 #include <vector>
 
+#include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
 
 namespace quaven {
 namespace exact {
 
 // First zero of J1'(z) (A&S table 9.5, j'_{1,1}).
-constexpr double chi = 1.8411837813406593;
+constexpr double chi = physical::chi;
 
 // Design plane, as the dialogue numbers them.
 enum class Plane { e = 1, h = 2, mean = 3 };

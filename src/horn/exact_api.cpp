@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "horn/constants.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace exact {

@@ -3,12 +3,13 @@
 #include <cmath>
 
 #include "horn/exact.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace exact {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = physical::pi;
 
 // J1(z)/z and J1'(z) = J0(z) - J1(z)/z (A&S 9.1.27). Below 1e-3 the ratio is
 // its series 1/2 - z^2/16 + z^4/384 (A&S 9.1.10), exact to double there.

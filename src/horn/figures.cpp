@@ -6,11 +6,12 @@
 #include "horn/chngn.h"
 #include "horn/chpce.h"
 #include "horn/hcwbw.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace {
-constexpr float c = 11.80285f;                       // speed of light, inches per nanosecond
-constexpr float bl[4] = {3.0f, 10.0f, 3.0f, 10.0f};  // curve levels, dB
+constexpr float c = legacy::c_in_per_ns;
+constexpr const float* bl = legacy::curve_levels;
 }  // namespace
 
 HornFigures horn_figures(float f, float a, float r) {

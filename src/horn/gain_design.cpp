@@ -3,12 +3,13 @@
 #include <cmath>
 
 #include "horn/chngn.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace {
-constexpr float light = 11.80285f;      // inches per nanosecond
-constexpr float light_2pi = 1.878482f;  // 11.80285/(2 pi): a*f/this is k*a
-constexpr float db_ln = 8.685889f;      // 20/ln 10
+constexpr float light = legacy::c_in_per_ns;
+constexpr float light_2pi = legacy::c_over_2pi;
+constexpr float db_ln = legacy::db_per_neper;
 }  // namespace
 
 DesignLine gain_design_line(float freq, float gain, float s) {

@@ -4,13 +4,14 @@
 
 #include "horn/algip.h"
 #include "horn/universal_curves.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 
 namespace {
-constexpr float light = 11.80285f;    // inches per nanosecond
-constexpr float twopi = 6.281853f;    // stored as used, not 6.283185
-constexpr float deg_quarter = 229.1831f;  // 720/pi
+constexpr float light = legacy::c_in_per_ns;
+constexpr float twopi = legacy::two_pi_curves;
+constexpr float deg_quarter = legacy::deg_per_quarter_rad;
 
 // Per curve level: power ratio P and K = ln(P)/2.
 constexpr float p3 = 0.5f;

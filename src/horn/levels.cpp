@@ -1,6 +1,6 @@
 #include "horn/levels.h"
 
-#include "horn/constants.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
+#include "numeric/constants.h"
 #include "numeric/gami.h"
 
 namespace quaven {
 namespace {
 
-constexpr float pi = 3.141593f;
+constexpr float pi = legacy::pi;
 
 // 1/Gamma(nu + 1), the first term's factor. The orders 1 and 2 of the
 // pattern's forms take gami's value made once (a function-local static is

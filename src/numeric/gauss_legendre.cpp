@@ -4,11 +4,13 @@
 #include <map>
 #include <mutex>
 
+#include "numeric/constants.h"
+
 namespace quaven {
 namespace numeric {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = physical::pi;
 
 GaussRule make_rule(int n) {
   // Newton's method on P_n from the asymptotic first guess

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "horn/pattern_plain.h"
 #include "numeric/glina.h"
 #include "test_data.h"
 

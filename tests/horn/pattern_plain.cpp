@@ -4,16 +4,64 @@
 
 #include "horn/chp11.h"
 #include "horn/chpce.h"
+#include "numeric/besj.h"
+#include "numeric/constants.h"
 #include "numeric/glina.h"
+
+namespace quaven {
+namespace {
+constexpr float chi = legacy::chi;
+}  // namespace
+
+// Component k (record[1]) at x = record[0] of the TE11 aperture integrand
+// with quadratic phase psi = x^2 * record[2], for u = record[3]:
+//   1, 2: real and imaginary part of FE(x) e^{-j psi}  (E-plane)
+//   3, 4: real and imaginary part of FH(x) e^{-j psi}  (H-plane)
+// Component 1 makes the five Bessel values of the abscissa and keeps FE, FH
+// and psi; 2 to 4 reuse them. (J0 + J2)/2 = J1(z)/z and J0 - J2 = 2 J1'(z)
+// (A&S 9.1.27) keep the forms finite at z = 0 without a division.
+// An index outside 1..4 yields 0.
+float Fintc::operator()(const float* record) {
+  const float kf = record[1] + 0.1f;
+  if (!(kf >= 1.0f && kf < 5.0f)) return 0.0f;  // also keeps the cast below defined
+  switch (static_cast<int>(kf)) {
+    case 1: {
+      const float x = record[0];
+      const float u = record[3];
+      const float cx = chi * x;
+      const float ux = u * x;
+      const float j1c = besj(cx, 1.0f);
+      const float j0c = besj(cx, 0.0f);
+      const float j2c = besj(cx, 2.0f);
+      const float j0u = besj(ux, 0.0f);
+      const float j2u = besj(ux, 2.0f);
+      const float h = (j0u + j2u) / 2.0f;
+      fe_ = ((j0u - j2u) * j1c + (j0c - j2c) * chi * h * x) / 2.0f;
+      fh_ = j1c * h + (j0c - j2c) * (j0u - j2u) * chi * x / 4.0f;
+      psi_ = x * x * record[2];
+      return std::cos(psi_) * fe_;
+    }
+    case 2:
+      return -std::sin(psi_) * fe_;
+    case 3:
+      return std::cos(psi_) * fh_;
+    case 4:
+      return -std::sin(psi_) * fh_;
+    default:
+      return 0.0f;
+  }
+}
+
+}  // namespace quaven
 
 namespace quaven::plain {
 namespace {
 
-constexpr float acon = 9.869604f;  // pi^2
-constexpr float alf = 8.68589f;    // 20 / ln 10
-constexpr float pi2 = 6.2831855f;
-constexpr float tr = 0.0174532905f;
-constexpr float clight = 11.80285f;
+constexpr float acon = legacy::pi_squared;
+constexpr float alf = legacy::db_per_neper_pattern;
+constexpr float pi2 = legacy::two_pi;
+constexpr float tr = legacy::rad_per_deg;
+constexpr float clight = legacy::c_in_per_ns;
 constexpr float threshold = 1e-6f;
 constexpr float floor_db = -120.0f;
 
