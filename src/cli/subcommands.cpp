@@ -123,14 +123,14 @@ void horn(const HornOptions& o, float& arad, float& srad, Json& inputs) {
 }
 
 // Response rows in exact mode: exact::response at the column levels.
-void exact_response_rows(const HornOptions& o, const ResponseRequest& r, const std::array<float, 4>& blv,
-                         Result& res) {
+void exact_response_rows(const HornOptions& o, const ResponseRequest& r, Result& res) {
   const Common& c = o.common;
   exact::ResponseRequest q;
   q.aperture_radius_m = exact_value("--aperture", o.aperture) * c.metres_per_unit();
   q.slant_radius_m = exact_value("--slant", o.slant, true) * c.metres_per_unit();
-  q.level1_db = static_cast<double>(blv[0]);
-  q.level2_db = static_cast<double>(blv[1]);
+  const std::array<double, 4> levels = column_levels(exact_value("--level", o.level.level), r.ilev);
+  q.level1_db = levels[0];
+  q.level2_db = levels[1];
   const BasicSweep<double> f = exact_sweep("--freq-range", o.range, r.f);
   for (int i = 1; i <= f.count; ++i) {
     q.frequency_ghz = f.at(i);
@@ -172,7 +172,7 @@ Result response(const HornOptions& o) {
                  "gain_db"};
   res.table = response_header(blv.data());
   if (c.exact) {
-    exact_response_rows(o, r, blv, res);
+    exact_response_rows(o, r, res);
     return res;
   }
   for (int i = 1; i <= r.f.count; ++i) {

@@ -8,6 +8,8 @@
 // not-a-number figures).
 #pragma once
 
+#include <cmath>
+
 #include "horn/exact.h"
 
 namespace quaven {
@@ -72,7 +74,7 @@ struct HornDesign {
   double slant_radius_m = 0.0;  // +inf at S = 0
   // The designed horn's figures, beamwidths at 3 and 10 dB.
   HornResponse response;
-  bool found() const { return aperture_radius_wl == aperture_radius_wl; }
+  bool found() const { return !std::isnan(aperture_radius_wl); }
 };
 HornDesign design(const DesignRequest& request);
 

@@ -18,14 +18,4 @@ int resolve_curve(float plev, int derive) {
   return derive != 0 && derive != own ? -1 : own;
 }
 
-std::array<float, 4> column_levels(float plev, int ilev) {
-  std::array<float, 4> blv = {legacy::curve_levels[0], legacy::curve_levels[1], legacy::curve_levels[2],
-                              legacy::curve_levels[3]};
-  if (ilev == 1 || ilev == 2) {
-    blv[ilev - 1] = plev;
-    blv[ilev + 1] = plev;
-  }
-  return blv;
-}
-
 }  // namespace quaven

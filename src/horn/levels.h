@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "numeric/constants.h"
+
 namespace quaven {
 
 // The curve (1 or 2) whose level `plev` (dB) is, or 0 when it is neither.
@@ -18,7 +20,17 @@ int resolve_curve(float plev, int derive);
 
 // The column levels of a response table (E-plane first and second, H-plane
 // first and second): the curve levels, with `plev` in place of curve `ilev`
-// in both planes.
-std::array<float, 4> column_levels(float plev, int ilev);
+// in both planes. In single precision for the legacy tables, in double for
+// exact mode.
+template <class T>
+std::array<T, 4> column_levels(T plev, int ilev) {
+  std::array<T, 4> blv;
+  for (int i = 0; i < 4; ++i) blv[i] = static_cast<T>(legacy::curve_levels[i]);
+  if (ilev == 1 || ilev == 2) {
+    blv[ilev - 1] = plev;
+    blv[ilev + 1] = plev;
+  }
+  return blv;
+}
 
 }  // namespace quaven
