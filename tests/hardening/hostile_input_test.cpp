@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "session.h"
+#include "dialogue_session.h"
 
 namespace quaven::hardening {
 namespace {
+
+using namespace quaven::test;
 
 const std::string kMegabyte(1 << 20, '7');
 // One design line, no response, then the normal end.

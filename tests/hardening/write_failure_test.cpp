@@ -20,10 +20,12 @@
 #include <string>
 #include <thread>
 
-#include "session.h"
+#include "dialogue_session.h"
 
 namespace quaven::hardening {
 namespace {
+
+using namespace quaven::test;
 
 const std::string kStdoutFailure = "quaven: cannot write to standard output\n";
 const std::string kDesign = "10 30\n3\n1\n0.2 0.2 1\n0 0\n0 0 0\n0 0\n";

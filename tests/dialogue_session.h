@@ -1,8 +1,9 @@
 // A whole dialogue run in memory against a report file in its own
-// temporary directory, for the hardening tests.
+// temporary directory: the fixture of the session and hardening tests.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,7 +15,7 @@
 
 #include "dialogue/dialogue.h"
 
-namespace quaven::hardening {
+namespace quaven::test {
 
 // The whole contents of a file; empty when it cannot be read.
 inline std::string read_file(const std::string& path) {
@@ -25,6 +26,7 @@ inline std::string read_file(const std::string& path) {
 struct Session {
   int status = -1;
   std::string out, err, report;
+  bool report_exists = false;
 };
 
 class DialogueTest : public ::testing::Test {
@@ -32,8 +34,10 @@ class DialogueTest : public ::testing::Test {
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    // Short, since a report name keeps only its first 70 characters; the
+    // process id keeps apart the same test run from two build trees at once.
     dir_ = std::filesystem::temp_directory_path() /
-           ("qh" + std::to_string(std::hash<std::string>{}(name) % 1000000));
+           ("qd" + std::to_string(::getpid()) + "-" + std::to_string(std::hash<std::string>{}(name) % 1000000));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     report_ = (dir_ / "report.txt").string();
@@ -53,6 +57,7 @@ class DialogueTest : public ::testing::Test {
     s.out = out.str();
     s.err = err.str();
     s.report = read_file(report_);
+    s.report_exists = std::filesystem::exists(report_);
     return s;
   }
   std::filesystem::path dir_;
@@ -62,4 +67,4 @@ class DialogueTest : public ::testing::Test {
 // The number of lines in `s`.
 inline long lines(const std::string& s) { return static_cast<long>(std::count(s.begin(), s.end(), '\n')); }
 
-}  // namespace quaven::hardening
+}  // namespace quaven::test
