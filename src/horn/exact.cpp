@@ -27,6 +27,9 @@ constexpr double kStepU = 0.25;
 // The last angle of the walk stands this far (radians) short of 180 degrees,
 // where the pattern is some 250 dB down but still finite.
 constexpr double kBackEdge = 1e-6;
+// The walk counts its samples in int, out to twice this many; an aperture of
+// more than some ten million wavelengths would overflow the count.
+constexpr double kMaxQuarter = 1 << 28;
 
 // The pattern sampled outward from the axis at steps of kStepU in u out to
 // 90 degrees, and on past it at the mirrored angles, where u = k a sin theta
@@ -36,9 +39,17 @@ constexpr double kBackEdge = 1e-6;
 class Walk {
  public:
   explicit Walk(const Horn& horn) : horn_(horn), ka_(2.0 * kPi * horn.aw()) {
-    quarter_ = static_cast<int>(std::ceil(ka_ / kStepU));
-    if (!(quarter_ >= 1)) quarter_ = 1;
+    // Checked before it becomes an int: a k a that is not a number or beyond
+    // the count leaves the walk empty, one of a step or less (or not
+    // positive) gives a single step to 90 degrees.
+    const double steps = std::ceil(ka_ / kStepU);
+    if (std::isnan(steps) || steps > kMaxQuarter) {
+      quarter_ = 0;
+    } else {
+      quarter_ = steps >= 1.0 ? static_cast<int>(steps) : 1;
+    }
   }
+  bool empty() const { return quarter_ == 0; }
   double ka() const { return ka_; }
   int last() const { return 2 * quarter_; }  // index of the last sample
   double theta(int i) const {
@@ -76,7 +87,7 @@ void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
     out[k] = kNan;
     if (levels[k] > 0.0 && std::isfinite(levels[k])) deepest = std::max(deepest, levels[k]);
   }
-  if (!(deepest > 0.0)) return;
+  if (!(deepest > 0.0) || walk.empty()) return;
   // The main beam's largest sample: walk until the power is `deepest` dB
   // below the largest value met so far.
   int m = 0;

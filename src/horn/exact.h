@@ -81,7 +81,8 @@ int aperture_order(double umax, double s);
 // Full beamwidths in degrees at `level` dB below the peak (level > 0): twice
 // the angle at which the power, going outward from the peak of the main
 // beam, first falls to that level. Not-a-number where it does not fall that
-// far short of 180 degrees off axis, or for a level that is not positive.
+// far short of 180 degrees off axis, for a level that is not positive, and for
+// an aperture that is not a number or wider than some ten million wavelengths.
 struct Beamwidths {
   double e;
   double h;

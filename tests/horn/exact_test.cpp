@@ -102,6 +102,8 @@ TEST(ExactPattern, BadHornsGiveNotANumberInsteadOfCrashing) {
     EXPECT_TRUE(std::isnan(f.e.real())) << "aw=" << aw;
     EXPECT_TRUE(std::isnan(beamwidths(Horn(aw, 0.2), 3.0).e)) << "aw=" << aw;
   }
+  // Wider than the beamwidth walk can count its steps.
+  EXPECT_TRUE(std::isnan(beamwidths(Horn(1e12, 0.2), 3.0).h));
   EXPECT_TRUE(std::isnan(Horn(1.0, kNan).field(0.3).h.real()));
   EXPECT_TRUE(std::isnan(gain_db(1.0, kNan)));
 }
@@ -216,7 +218,8 @@ TEST(ExactDesign, ImpossibleRequestsGiveNotANumber) {
     double s, bw, level;
   };
   const Case cases[] = {{0.2, 0.0, 3.0},   {0.2, -10.0, 3.0}, {0.2, 180.0, 3.0}, {0.2, 200.0, 10.0},
-                        {0.2, 30.0, 0.0},  {0.2, 30.0, kNan}, {kNan, 30.0, 3.0}, {0.2, kNan, 3.0}};
+                        {0.2, 30.0, 0.0},  {0.2, 30.0, kNan}, {kNan, 30.0, 3.0}, {0.2, kNan, 3.0},
+                        {0.1, 179.0, 3.0}};  // the search passes a horn of no number to the walk
   for (const Case& c : cases) {
     EXPECT_TRUE(std::isnan(design_aw(c.s, c.bw, c.level, Plane::e)))
         << "S=" << c.s << " bw=" << c.bw << " level=" << c.level;
