@@ -6,7 +6,7 @@
 
 #include "horn/chbwd.h"
 #include "horn/hcwbw.h"
-#include "horn_reference.h"
+#include "test_data.h"
 
 namespace {
 
@@ -48,14 +48,14 @@ TEST(Chbwd, UnknownPlaneActsAsEPlane) {
 
 // Over the grid and beyond it, all planes and levels, against 50-digit values.
 TEST(Chbwd, MatchesHighPrecisionReference) {
-  const auto rows = quaven_test::reference_rows("chbwd");
+  const auto rows = quaven::test::read_rows("horn_reference.txt", "chbwd");
   ASSERT_GE(rows.size(), 100u) << "reference data missing or short";
   for (const auto& row : rows) {
-    const float aw = design(static_cast<float>(row.values[0]), static_cast<float>(row.values[1]),
-                            static_cast<int>(row.values[2]), static_cast<int>(row.values[3]));
+    const float aw = design(static_cast<float>(row[0]), static_cast<float>(row[1]),
+                            static_cast<int>(row[2]), static_cast<int>(row[3]));
     // Beyond the grid the extrapolated parabola cancels large terms.
-    const double rel = row.values[0] > 0.72 ? 1e-5 : 2e-6;
-    EXPECT_NEAR(aw, row.values[4], rel * std::fabs(row.values[4])) << row.line << " got " << aw;
+    const double rel = row[0] > 0.72 ? 1e-5 : 2e-6;
+    EXPECT_NEAR(aw, row[4], rel * std::fabs(row[4])) << row.line << " got " << aw;
   }
 }
 

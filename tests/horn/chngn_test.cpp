@@ -6,7 +6,7 @@
 
 #include "horn/algip.h"
 #include "horn/chngn.h"
-#include "horn_reference.h"
+#include "test_data.h"
 
 namespace {
 
@@ -88,24 +88,24 @@ TEST(Chngn, WindowOffsetStartsAtNextGridPoint) {
 // through the same three entries (mid-points, just below grid points, far out).
 TEST(Chngn, LossMatchesHighPrecisionReference) {
   int checked = 0;
-  for (const auto& row : quaven_test::reference_rows("window")) {
-    if (row.name != "c") continue;
+  for (const auto& row : quaven::test::read_rows("horn_reference.txt", "window")) {
+    if (row.words[0] != "c") continue;
     // The table is private to chngn: the loss is read as minus the gain at
     // k a = 1, with R chosen to give S (a rounding or two away from it).
-    const float s = static_cast<float>(row.values[0]);
-    EXPECT_NEAR(loss_at(s), row.values[1], row.values[2] + 8e-6 * std::fabs(row.values[1])) << row.line;
+    const float s = static_cast<float>(row[1]);
+    EXPECT_NEAR(loss_at(s), row[2], row[3] + 8e-6 * std::fabs(row[2])) << row.line;
     ++checked;
   }
   EXPECT_GE(checked, 80) << "reference data missing or short";
 }
 
 TEST(Chngn, MatchesHighPrecisionReference) {
-  const auto rows = quaven_test::reference_rows("chngn");
+  const auto rows = quaven::test::read_rows("horn_reference.txt", "chngn");
   ASSERT_GE(rows.size(), 10u) << "reference data missing or short";
   for (const auto& row : rows) {
-    const float g = gain_of(static_cast<float>(row.values[0]), static_cast<float>(row.values[1]),
-                            static_cast<float>(row.values[2]));
-    const double want = row.values[3];
+    const float g = gain_of(static_cast<float>(row[0]), static_cast<float>(row[1]),
+                            static_cast<float>(row[2]));
+    const double want = row[3];
     if (std::isnan(want)) {
       EXPECT_TRUE(std::isnan(g)) << row.line << " got " << g;
     } else {

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "horn/chp11.h"
+#include "test_data.h"
 
 namespace quaven {
 namespace {
@@ -107,22 +106,14 @@ TEST(Chpce, AgreesWithHighPrecisionPhaseRun) {
   // Phase centres from phases of the aperture integral evaluated in 30
   // digits. The pattern phases agree to ~1e-4 degree; the divisors of these
   // cases are 20 degrees or more, so 1e-4 wavelength is ample.
-  std::ifstream in(std::string(QUAVEN_TEST_DATA_DIR) + "/phase_centre.txt");
-  std::string line;
-  int n = 0;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream s(line);
-    float f, a, r, be, bh;
-    double pe, ph;
-    s >> f >> a >> r >> be >> bh >> pe >> ph;
-    ASSERT_TRUE(s) << line;
-    const Centres got = centres(f, a, r, be, bh);
-    EXPECT_NEAR(got.pe, pe, 1e-4) << "f=" << f << " a=" << a << " r=" << r << " be=" << be << " bh=" << bh;
-    EXPECT_NEAR(got.ph, ph, 1e-4) << "f=" << f << " a=" << a << " r=" << r << " be=" << be << " bh=" << bh;
-    ++n;
+  const auto rows = test::read_rows("phase_centre.txt");
+  ASSERT_EQ(rows.size(), 4u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 7u) << row.line;
+    const Centres got = centres(row.single(0), row.single(1), row.single(2), row.single(3), row.single(4));
+    EXPECT_NEAR(got.pe, row[5], 1e-4) << row.line;
+    EXPECT_NEAR(got.ph, row[6], 1e-4) << row.line;
   }
-  EXPECT_EQ(n, 4);
 }
 
 TEST(Chpce, ZeroBeamwidthGivesNaNNotCrash) {

@@ -10,7 +10,7 @@
 
 #include "horn/algip.h"
 #include "horn/universal_curves.h"
-#include "horn_reference.h"
+#include "test_data.h"
 
 namespace {
 
@@ -129,13 +129,13 @@ TEST(UniversalCurves, StatedWindowValues) {
 // Across and beyond the grid, against 50-digit Lagrange values through the
 // same three entries, within a stated float rounding bound per row.
 TEST(UniversalCurves, MatchesHighPrecisionReference) {
-  const auto rows = quaven_test::reference_rows("window");
+  const auto rows = quaven::test::read_rows("horn_reference.txt", "window");
   int checked = 0;
   for (const auto& row : rows) {
-    if (row.name == "c") continue;  // the gain table is checked by chngn_test
-    const float s = static_cast<float>(row.values[0]);
-    const float got = curve_at(s, columns.at(row.name));
-    EXPECT_NEAR(got, row.values[1], row.values[2]) << row.line;
+    if (row.words[0] == "c") continue;  // the gain table is checked by chngn_test
+    const float s = static_cast<float>(row[1]);
+    const float got = curve_at(s, columns.at(row.words[0]));
+    EXPECT_NEAR(got, row[2], row[3]) << row.line;
     ++checked;
   }
   EXPECT_GE(checked, 150) << "reference data missing or short";

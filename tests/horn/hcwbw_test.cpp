@@ -6,7 +6,7 @@
 
 #include "horn/hcwbw.h"
 #include "horn/universal_curves.h"
-#include "horn_reference.h"
+#include "test_data.h"
 
 namespace {
 
@@ -56,15 +56,15 @@ TEST(Hcwbw, StatedBeamwidths) {
 }
 
 TEST(Hcwbw, MatchesHighPrecisionReference) {
-  const auto rows = quaven_test::reference_rows("hcwbw");
+  const auto rows = quaven::test::read_rows("horn_reference.txt", "hcwbw");
   ASSERT_GE(rows.size(), 10u) << "reference data missing or short";
   for (const auto& row : rows) {
-    const Beams b = beams(static_cast<float>(row.values[0]), static_cast<float>(row.values[1]),
-                          static_cast<float>(row.values[2]));
+    const Beams b = beams(static_cast<float>(row[0]), static_cast<float>(row[1]),
+                          static_cast<float>(row[2]));
     const float got[4] = {b.e3, b.h3, b.e10, b.h10};
     const char* names[4] = {"bwe3", "bwh3", "bwe10", "bwh10"};
     for (int i = 0; i < 4; ++i) {
-      expect_beam(got[i], row.values[3 + i], 2e-5 * std::fabs(row.values[3 + i]), row.line + " " + names[i]);
+      expect_beam(got[i], row[3 + i], 2e-5 * std::fabs(row[3 + i]), row.line + " " + names[i]);
     }
   }
 }

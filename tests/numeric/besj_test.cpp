@@ -3,36 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
+
+#include "test_data.h"
 
 namespace {
 
 using quaven::besj;
 
 TEST(Besj, MatchesHighPrecisionValuesForOrders0To2Over0To20) {
-  std::ifstream in(QUAVEN_TEST_DATA_DIR "/besj_ref.txt");
-  ASSERT_TRUE(in) << "missing besj_ref.txt";
-  std::string line;
-  int rows = 0;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream row(line);
-    int order = 0;
-    std::string xs;
-    double expected = 0.0;
-    row >> order >> xs >> expected;
-    const float x = std::stof(xs);
-    const float nu = static_cast<float>(order);
+  const auto rows = quaven::test::read_rows("besj_ref.txt");
+  EXPECT_GT(rows.size(), 1200u);
+  for (const auto& row : rows) {
+    const float nu = row.single(0), x = row.single(1);
+    const double expected = row[2];
     // The float series loses about 1.3e-6 to cancellation just below the
     // switch to Hankel's expansion at 6.
     const double tolerance = (x >= 5.5f && x <= 6.0f) ? 2e-6 : 1e-6;
-    EXPECT_NEAR(besj(x, nu), expected, tolerance) << "J_" << order << "(" << xs << ")";
-    ++rows;
+    EXPECT_NEAR(besj(x, nu), expected, tolerance) << "J_" << row.words[0] << "(" << row.words[1] << ")";
   }
-  EXPECT_GT(rows, 1200);
 }
 
 TEST(Besj, AtZeroOrderZeroIsExactlyOneOthersZero) {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "test_data.h"
 
 namespace {
 
@@ -52,17 +52,11 @@ TEST(Gami, StepsTheFractionalPartBackUpOrDownByOnes) {
 }
 
 TEST(Gami, MatchesHighPrecisionReciprocalGamma) {
-  std::ifstream in(QUAVEN_TEST_DATA_DIR "/gami_ref.txt");
-  ASSERT_TRUE(in) << "missing gami_ref.txt";
-  std::string line;
-  int rows = 0;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream row(line);
-    std::string xs;
-    double expected = 0.0;
-    row >> xs >> expected;
-    const float x0 = std::stof(xs);
+  const auto rows = quaven::test::read_rows("gami_ref.txt");
+  EXPECT_GT(rows.size(), 500u);
+  for (const auto& row : rows) {
+    const float x0 = row.single(0);
+    const double expected = row[1];
     float x = x0;
     // The series for 1/Gamma(f), |f| < 1, is good to a few units of 1e-7
     // absolutely (near f = -1 its value cancels towards 0); the recurrence
@@ -72,10 +66,8 @@ TEST(Gami, MatchesHighPrecisionReciprocalGamma) {
     double scale = 1.0;
     for (int k = 0; k < m; ++k) scale = x0 > 0.0f ? scale / (f + k) : scale * (f - k - 1);
     const double tolerance = 1.5e-7 * (m + 2) * std::fabs(expected) + 7.5e-8 * std::fabs(scale);
-    EXPECT_NEAR(gami(x), expected, tolerance) << "x = " << xs;
-    ++rows;
+    EXPECT_NEAR(gami(x), expected, tolerance) << "x = " << row.words[0];
   }
-  EXPECT_GT(rows, 500);
 }
 
 TEST(Gami, NotANumberGivesZeroAndIsLeftAlone) {

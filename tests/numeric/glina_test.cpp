@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "test_data.h"
 
 namespace {
 
@@ -26,17 +26,9 @@ float power(float* r) {  // component i: x^(i - 1)
 // computed with mpmath and rounded to seven decimals.
 struct Node { std::string x, w; };
 std::map<int, std::map<int, Node>> reference_rules() {
-  std::ifstream in(QUAVEN_TEST_DATA_DIR "/gauss_legendre.txt");
   std::map<int, std::map<int, Node>> rules;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream row(line);
-    int n = 0, j = 0;
-    Node node;
-    row >> n >> j >> node.x >> node.w;
-    rules[n][j] = node;
-  }
+  for (const auto& row : quaven::test::read_rows("gauss_legendre.txt"))
+    rules[static_cast<int>(row[0])][static_cast<int>(row[1])] = Node{row.words.at(2), row.words.at(3)};
   return rules;
 }
 
