@@ -41,41 +41,58 @@ struct Field {
 };
 
 // A horn given by its aperture radius in wavelengths (aw = a / lambda) and its
-// maximum aperture phase deviation s in cycles. The Gauss-Legendre rule and
-// every factor of the integrand that does not depend on the angle are set up
-// once here, so that each angle costs two Bessel evaluations per node.
+// maximum aperture phase deviation s in cycles. The integrand oscillates
+// faster as u = k a sin theta grows, so the Gauss order is chosen for the u
+// of each angle: the horn keeps the phase factors of a rule that is enough up
+// to u = kNearU (1 + |s|) (the main beam and its first sidelobes, where the
+// beamwidths and phase centres are found), and wider angles use the rule for the whole
+// visible range u = k a. The Bessel values of chi x at the nodes are made once
+// per rule for every horn, so each angle costs one J0/J1 pair per node.
 class Horn {
  public:
   Horn(double aw, double s);
 
   double aw() const { return aw_; }
   double s() const { return s_; }
-  int order() const { return static_cast<int>(nodes_.size()); }
+  // The Gauss order used at the widest angles.
+  int order() const { return far_order_; }
+  // The Gauss order used at theta.
+  int order_at(double theta) const;
 
   // Far field at theta (radians) including the factor (1 + cos theta)/2.
   Field field(double theta) const;
+  // The same for one plane only (0 E, 1 H).
+  std::complex<double> field(double theta, int plane) const;
 
   // Power of each plane in dB at theta (20 log10 |P|, unnormalised).
   void power_db(double theta, double& pe, double& ph) const;
 
+  // The near rule serves up to u = kNearU (1 + |s|) (the 10 dB point of the
+  // main beam lies near u = 3 + 10 s), or the whole visible range if smaller.
+  static constexpr double kNearU = 8.0;
+
  private:
   struct Node {
     double x;
-    double w;
-    double j1c;              // J1(chi x)
-    double cj1pc;            // chi x J1'(chi x)
+    double j1c;               // J1(chi x)
+    double cj1pc;             // chi x J1'(chi x)
     std::complex<double> ph;  // w * e^{-j psi(x)}
   };
+  template <bool E, bool H>
+  void integrals(double u, std::complex<double>& ie, std::complex<double>& ih) const;
   double aw_;
   double s_;
-  std::vector<Node> nodes_;
+  double near_u_;  // u up to which near_ is used
+  int far_order_;
+  std::vector<Node> near_;
 };
 
 // The double-precision Gauss-Legendre rules the aperture integrals use.
 using numeric::GaussRule;
 using numeric::gauss_rule;
 
-// The Gauss order a Horn uses for the largest u = k a and phase deviation s.
+// The least Gauss order that integrates the aperture integral to about 1e-12
+// of its peak for every u up to umax at phase deviation s.
 int aperture_order(double umax, double s);
 
 // Full beamwidths in degrees at `level` dB below the peak (level > 0): twice

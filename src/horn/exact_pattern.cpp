@@ -1,8 +1,11 @@
 // The TE11 aperture integral in double precision: the far field of a horn,
 // and the aperture efficiency.
 #include <cmath>
+#include <map>
+#include <mutex>
 
 #include "horn/exact.h"
+#include "numeric/bessel_poly.h"
 #include "numeric/constants.h"
 
 namespace quaven {
@@ -11,57 +14,113 @@ namespace {
 
 constexpr double kPi = physical::pi;
 
-// J1(z)/z and J1'(z) = J0(z) - J1(z)/z (A&S 9.1.27). Below 1e-3 the ratio is
-// its series 1/2 - z^2/16 + z^4/384 (A&S 9.1.10), exact to double there.
-// J0 and J1 of the angle-dependent argument come from the C library's j0 and
-// j1 (the long-kept fdlibm implementations, absolute error near 1e-16): they
-// are ten times faster than std::cyl_bessel_j, which an exact design line
-// could not afford at two calls per node and angle.
-inline void j1_forms(double z, double& lam, double& d1) {
-  const double j0 = ::j0(z);
-  if (z < 1e-3) {
-    const double z2 = z * z;
-    lam = 0.5 - z2 / 16.0 + z2 * z2 / 384.0;
+// J0(z) and J1(z)/z. Up to z = 8 (the whole main beam of every horn) both come
+// from one pair of polynomials in z^2; beyond, from the C library's j0 and j1
+// (the long-kept fdlibm implementations, absolute error near 1e-16), which
+// are ten times faster than std::cyl_bessel_j.
+inline void j0_j1z(double z, double& j0, double& lam) {
+  if (z <= kBesselPolyMax) {
+    bessel_j0_j1z(z, j0, lam);
   } else {
+    j0 = ::j0(z);
     lam = ::j1(z) / z;
   }
-  d1 = j0 - lam;
 }
 
-// The orders the exact mode uses; rules are built on first use.
-constexpr int kOrders[] = {12, 16, 20, 24, 32, 40, 48, 64, 80, 96, 128, 160, 192, 256};
+// The aperture nodes of the n-point rule on [0, 1] with the Bessel values of
+// chi x there, which no horn changes: made once per order and kept.
+struct ApertureNode {
+  double x, w;
+  double j0c;    // J0(chi x)
+  double j1c;    // J1(chi x)
+  double cj1pc;  // chi x J1'(chi x)
+};
+
+const std::vector<ApertureNode>& aperture_nodes(int n) {
+  static std::map<int, std::vector<ApertureNode>> tables;
+  static std::mutex lock;
+  const GaussRule& rule = gauss_rule(n);
+  std::lock_guard<std::mutex> guard(lock);
+  auto it = tables.find(n);
+  if (it == tables.end()) {
+    std::vector<ApertureNode> t(n);
+    for (int i = 0; i < n; ++i) {
+      ApertureNode& nd = t[i];
+      nd.x = 0.5 * (rule.x[i] + 1.0);
+      nd.w = 0.5 * rule.w[i];
+      const double cx = chi * nd.x;
+      nd.j0c = std::cyl_bessel_j(0.0, cx);
+      nd.j1c = std::cyl_bessel_j(1.0, cx);
+      nd.cj1pc = cx * (nd.j0c - nd.j1c / cx);
+    }
+    it = tables.emplace(n, std::move(t)).first;
+  }
+  return it->second;
+}
+
+// Largest order a horn uses; the integral is then good to about 1e-12 up to
+// u = 480 (an aperture of some 75 wavelengths).
+constexpr int kMaxOrder = 256;
+
+// u = k a |sin theta|, the argument of the pattern.
+double u_of(double aw, double theta) { return 2.0 * kPi * aw * std::fabs(std::sin(theta)); }
 
 }  // namespace
 
 // The integrand oscillates at most like e^{j W x} with W = u + chi + 4 pi s
 // (the Bessel functions of ux and chi x, and the chirp of psi). On [0, 1] an
-// n-point Gauss rule integrates such a function to double precision once
-// n exceeds about W/2 + 12; the convergence test of the exact-mode tests
-// checks the margin against a rule of twice the order.
+// n-point Gauss rule integrates it to 1e-12 of the peak once n exceeds
+// W/2 + 7 over u up to 40 and s up to 4 (against a 300-point rule); one more
+// node is the margin. The exact-mode tests check it against 256 points.
 int aperture_order(double umax, double s) {
   const double w = std::fabs(umax) + chi + 4.0 * kPi * std::fabs(s);
-  const double need = 0.5 * w + 12.0;
-  for (int n : kOrders) {
-    if (n >= need) return n;
-  }
-  return kOrders[sizeof(kOrders) / sizeof(kOrders[0]) - 1];
+  const double need = std::ceil(0.5 * w + 8.0);
+  return need < kMaxOrder ? static_cast<int>(need) : kMaxOrder;
 }
 
 Horn::Horn(double aw, double s) : aw_(aw), s_(s) {
-  const double umax = 2.0 * kPi * aw;
-  const int n = std::isfinite(umax) && std::isfinite(s) ? aperture_order(umax, s) : 12;
-  const GaussRule& rule = gauss_rule(n);
-  nodes_.resize(n);
+  const double ka = 2.0 * kPi * aw;
+  const bool finite = std::isfinite(ka) && std::isfinite(s);
+  near_u_ = finite ? std::min(ka, kNearU * (1.0 + std::fabs(s))) : 0.0;
+  far_order_ = finite ? aperture_order(ka, s) : 12;
+  const int n = finite ? aperture_order(near_u_, s) : 12;
+  const std::vector<ApertureNode>& table = aperture_nodes(n);
+  near_.resize(n);
   for (int i = 0; i < n; ++i) {
-    Node& nd = nodes_[i];
-    nd.x = 0.5 * (rule.x[i] + 1.0);
-    nd.w = 0.5 * rule.w[i];
-    const double cx = chi * nd.x;
-    nd.j1c = std::cyl_bessel_j(1.0, cx);
-    const double d1c = std::cyl_bessel_j(0.0, cx) - nd.j1c / cx;
-    nd.cj1pc = cx * d1c;
-    const double psi = 2.0 * kPi * s * nd.x * nd.x;
-    nd.ph = nd.w * std::complex<double>(std::cos(psi), -std::sin(psi));
+    const ApertureNode& a = table[i];
+    Node& nd = near_[i];
+    nd.x = a.x;
+    nd.j1c = a.j1c;
+    nd.cj1pc = a.cj1pc;
+    const double psi = 2.0 * kPi * s * a.x * a.x;
+    nd.ph = a.w * std::complex<double>(std::cos(psi), -std::sin(psi));
+  }
+}
+
+int Horn::order_at(double theta) const {
+  return u_of(aw_, theta) <= near_u_ ? static_cast<int>(near_.size()) : far_order_;
+}
+
+// The integrals of the planes asked for at u (without the obliquity factor).
+// Beyond near_u_ the rule of the whole visible range is used, its phase
+// factors made as they are needed.
+template <bool E, bool H>
+void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& ih) const {
+  ie = ih = 0.0;
+  const auto add = [&](double x, double j1c, double cj1pc, std::complex<double> ph) {
+    double j0, lam;
+    j0_j1z(u * x, j0, lam);
+    const double d1 = j0 - lam;
+    if (E) ie += (d1 * j1c + cj1pc * lam) * ph;
+    if (H) ih += (j1c * lam + cj1pc * d1) * ph;
+  };
+  if (u <= near_u_) {
+    for (const Node& nd : near_) add(nd.x, nd.j1c, nd.cj1pc, nd.ph);
+    return;
+  }
+  for (const ApertureNode& a : aperture_nodes(far_order_)) {
+    const double psi = 2.0 * kPi * s_ * a.x * a.x;
+    add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)));
   }
 }
 
@@ -70,18 +129,24 @@ Field Horn::field(double theta) const {
     const double nan = std::nan("");
     return Field{{nan, nan}, {nan, nan}};
   }
-  const double u = 2.0 * kPi * aw_ * std::fabs(std::sin(theta));
-  std::complex<double> ie = 0.0, ih = 0.0;
-  for (const Node& nd : nodes_) {
-    double lam, d1;
-    j1_forms(u * nd.x, lam, d1);
-    const double fe = d1 * nd.j1c + nd.cj1pc * lam;
-    const double fh = nd.j1c * lam + nd.cj1pc * d1;
-    ie += fe * nd.ph;
-    ih += fh * nd.ph;
-  }
+  std::complex<double> ie, ih;
+  integrals<true, true>(u_of(aw_, theta), ie, ih);
   const double ob = 0.5 * (1.0 + std::cos(theta));
   return Field{ob * ie, ob * ih};
+}
+
+std::complex<double> Horn::field(double theta, int plane) const {
+  if (!(aw_ > 0.0 && std::isfinite(aw_) && std::isfinite(s_) && std::isfinite(theta))) {
+    const double nan = std::nan("");
+    return {nan, nan};
+  }
+  std::complex<double> ie, ih;
+  if (plane == 0) {
+    integrals<true, false>(u_of(aw_, theta), ie, ih);
+  } else {
+    integrals<false, true>(u_of(aw_, theta), ie, ih);
+  }
+  return 0.5 * (1.0 + std::cos(theta)) * (plane == 0 ? ie : ih);
 }
 
 void Horn::power_db(double theta, double& pe, double& ph) const {
@@ -98,13 +163,10 @@ void Horn::power_db(double theta, double& pe, double& ph) const {
 // which is 2/(chi^2 - 1) at s = 0.
 double aperture_efficiency(double s) {
   if (!std::isfinite(s)) return std::nan("");
-  const GaussRule& rule = gauss_rule(aperture_order(0.0, s));
   std::complex<double> sum = 0.0;
-  for (std::size_t i = 0; i < rule.x.size(); ++i) {
-    const double x = 0.5 * (rule.x[i] + 1.0);
-    const double psi = 2.0 * kPi * s * x * x;
-    sum += 0.5 * rule.w[i] * x * std::cyl_bessel_j(0.0, chi * x) *
-           std::complex<double>(std::cos(psi), -std::sin(psi));
+  for (const ApertureNode& a : aperture_nodes(aperture_order(0.0, s))) {
+    const double psi = 2.0 * kPi * s * a.x * a.x;
+    sum += a.w * a.x * a.j0c * std::complex<double>(std::cos(psi), -std::sin(psi));
   }
   const double j1 = std::cyl_bessel_j(1.0, chi);
   const double power = 0.5 * (1.0 - 1.0 / (chi * chi)) * j1 * j1;
