@@ -38,7 +38,8 @@ constexpr double kMaxQuarter = 1 << 28;
 // made as they are asked for.
 class Walk {
  public:
-  explicit Walk(const Horn& horn) : horn_(horn), ka_(2.0 * kPi * horn.aw()) {
+  // planes: 1 E only, 2 H only, 3 both.
+  explicit Walk(const Horn& horn, int planes = 3) : horn_(horn), ka_(2.0 * kPi * horn.aw()), planes_(planes) {
     // Checked before it becomes an int: a k a that is not a number or beyond
     // the count leaves the walk empty, one of a step or less (or not
     // positive) gives a single step to 90 degrees.
@@ -51,6 +52,7 @@ class Walk {
   }
   bool empty() const { return quarter_ == 0; }
   double ka() const { return ka_; }
+  const Horn& horn() const { return horn_; }
   int last() const { return 2 * quarter_; }  // index of the last sample
   double theta(int i) const {
     if (i >= 2 * quarter_) return kPi - kBackEdge;
@@ -60,7 +62,15 @@ class Walk {
   // Power in dB of plane p (0 E, 1 H) at sample i.
   double power(int i, int p) {
     while (static_cast<int>(pe_.size()) <= i) {
-      const Field f = horn_.field(theta(static_cast<int>(pe_.size())));
+      const double th = theta(static_cast<int>(pe_.size()));
+      Field f{};
+      if (planes_ == 3) {
+        f = horn_.field(th);
+      } else if (planes_ == 1) {
+        f.e = horn_.field(th, 0);
+      } else {
+        f.h = horn_.field(th, 1);
+      }
       pe_.push_back(10.0 * std::log10(std::norm(f.e)));
       ph_.push_back(10.0 * std::log10(std::norm(f.h)));
     }
@@ -71,7 +81,12 @@ class Walk {
   // at the first call.
   double near_axis(int p) {
     if (!near_made_) {
-      horn_.power_db(std::asin(std::min(1.0, kStepU / 16.0 / ka_)), near_[0], near_[1]);
+      const double th = std::asin(std::min(1.0, kStepU / 16.0 / ka_));
+      if (planes_ == 3) {
+        horn_.power_db(th, near_[0], near_[1]);
+      } else {
+        near_[planes_ - 1] = power_at(th, planes_ - 1);
+      }
       near_made_ = true;
     }
     return near_[p];
@@ -81,11 +96,41 @@ class Walk {
  private:
   const Horn& horn_;
   double ka_;
+  int planes_;
   int quarter_;  // index of the 90 degree sample
   std::vector<double> pe_, ph_;
   bool near_made_ = false;
   double near_[2] = {0.0, 0.0};
 };
+
+// The angle in [a, b] where the power of plane p (dB) falls through target,
+// given fa > 0 > fb (the power less the target at a and b): Newton's method on
+// the power with its derivative, kept inside a bracket that every step
+// narrows; a step that would leave it, or shrink it by less than half, is a
+// bisection instead. Converged when the Newton step is below 1e-14 rad.
+double crossing(const Horn& horn, int p, double target, double a, double b, double fa, double fb) {
+  double x = a + (b - a) * fa / (fa - fb);  // the secant of the bracket
+  double last = b - a;
+  for (int it = 0; it < 60; ++it) {
+    double slope;
+    const double fx = horn.power_db(x, p, slope) - target;
+    if (std::isnan(fx)) return kNan;
+    if (fx == 0.0) return x;
+    if (fx > 0.0) a = x; else b = x;
+    const double step = fx / slope;
+    const double next = x - step;
+    if (std::fabs(step) < 1e-14) return next > a && next < b ? next : x;
+    if (slope < 0.0 && next > a && next < b && std::fabs(step) < 0.5 * last) {
+      last = std::fabs(step);
+      x = next;
+    } else {
+      last = b - a;
+      x = 0.5 * (a + b);
+    }
+    if (!(b - a > 1e-15)) return x;
+  }
+  return x;
+}
 
 // The half-beamwidths (radians) of plane p at the n levels (dB, positive).
 void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
@@ -145,9 +190,8 @@ void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
       fa = level;
     }
     const double b = walk.theta(j);
-    const auto f = [&](double th) { return walk.power_at(th, p) - target; };
     const double fb = walk.power(j, p) - target;
-    out[k] = zeroin(f, a, b, fa, fb, 1e-13);
+    out[k] = crossing(walk.horn(), p, target, a, b, fa, fb);
   }
 }
 
@@ -218,7 +262,7 @@ double phase_centre(const Horn& horn, double bw10, int plane) {
 // The beamwidth that a design matches: one plane or the mean of the two.
 double design_width(double aw, double s, double level, Plane plane) {
   const Horn horn(aw, s);
-  Walk walk(horn);
+  Walk walk(horn, plane == Plane::e ? 1 : plane == Plane::h ? 2 : 3);
   double he = kNan, hh = kNan;
   if (plane != Plane::h) half_widths(walk, 0, &level, 1, &he);
   if (plane != Plane::e) half_widths(walk, 1, &level, 1, &hh);
@@ -249,8 +293,11 @@ double design_aw(double s, double bw, double level, Plane plane) {
   if (!(bw > 0.0 && bw < 180.0 && level > 0.0 && std::isfinite(level) && std::isfinite(s))) return kNan;
   if (plane != Plane::h && plane != Plane::mean) plane = Plane::e;
   const double want = std::log(bw);
+  double last_x = kNan, last_b = kNan;  // the last width made, for the check
   const auto f = [&](double law) {
     const double b = design_width(std::exp(law), s, level, plane);
+    last_x = law;
+    last_b = b;
     return std::isnan(b) ? std::log(360.0) - want : std::log(b) - want;
   };
   // u at the level for a uniform-phase TE11 aperture is near 1.6 at 3 dB
@@ -272,7 +319,7 @@ double design_aw(double s, double bw, double level, Plane plane) {
   if ((f0 > 0.0) == (f1 > 0.0) && f1 != 0.0) return kNan;
   const double x = zeroin(f, x0, x1, f0, f1, 1e-12);
   if (std::isnan(x)) return kNan;
-  const double check = design_width(std::exp(x), s, level, plane);
+  const double check = x == last_x ? last_b : design_width(std::exp(x), s, level, plane);
   if (!(std::fabs(check - bw) <= 1e-6)) return kNan;
   return std::exp(x);
 }

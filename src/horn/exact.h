@@ -64,6 +64,11 @@ class Horn {
   // The same for one plane only (0 E, 1 H).
   std::complex<double> field(double theta, int plane) const;
 
+  // The power of one plane in dB at theta and its derivative in theta (dB per
+  // radian), from d/du J0(ux) = -x J1(ux) and d/du [J1(ux)/(ux)] =
+  // -x J2(ux)/(ux): the same Bessel values as the field itself.
+  double power_db(double theta, int plane, double& slope) const;
+
   // Power of each plane in dB at theta (20 log10 |P|, unnormalised).
   void power_db(double theta, double& pe, double& ph) const;
 
@@ -78,8 +83,8 @@ class Horn {
     double cj1pc;             // chi x J1'(chi x)
     std::complex<double> ph;  // w * e^{-j psi(x)}
   };
-  template <bool E, bool H>
-  void integrals(double u, std::complex<double>& ie, std::complex<double>& ih) const;
+  template <bool E, bool H, bool D = false>
+  void integrals(double u, std::complex<double>& ie, std::complex<double>& ih, std::complex<double>* di = nullptr) const;
   double aw_;
   double s_;
   double near_u_;  // u up to which near_ is used
