@@ -14,7 +14,6 @@ namespace exact {
 namespace {
 
 using numeric::localmin;
-using numeric::zeroin;
 
 constexpr double kPi = physical::pi;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -108,12 +107,16 @@ class Walk {
 // the power with its derivative, kept inside a bracket that every step
 // narrows; a step that would leave it, or shrink it by less than half, is a
 // bisection instead. Converged when the Newton step is below 1e-14 rad.
-double crossing(const Horn& horn, int p, double target, double a, double b, double fa, double fb) {
+// With rate, also d(angle)/d(log aw) at the crossing, for a design's Newton
+// steps (the peak taken as fixed).
+double crossing(const Horn& horn, int p, double target, double a, double b, double fa, double fb,
+                double* rate = nullptr) {
   double x = a + (b - a) * fa / (fa - fb);  // the secant of the bracket
   double last = b - a;
   for (int it = 0; it < 60; ++it) {
-    double slope;
-    const double fx = horn.power_db(x, p, slope) - target;
+    double slope, per_log_aw;
+    const double fx = horn.power_db(x, p, slope, &per_log_aw) - target;
+    if (rate) *rate = -per_log_aw / slope;
     if (std::isnan(fx)) return kNan;
     if (fx == 0.0) return x;
     if (fx > 0.0) a = x; else b = x;
@@ -133,10 +136,12 @@ double crossing(const Horn& horn, int p, double target, double a, double b, doub
 }
 
 // The half-beamwidths (radians) of plane p at the n levels (dB, positive).
-void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
+// With rates, also the derivative of each in log(aw) (see crossing).
+void half_widths(Walk& walk, int p, const double* levels, int n, double* out, double* rates = nullptr) {
   double deepest = 0.0;
   for (int k = 0; k < n; ++k) {
     out[k] = kNan;
+    if (rates) rates[k] = kNan;
     if (levels[k] > 0.0 && std::isfinite(levels[k])) deepest = std::max(deepest, levels[k]);
   }
   if (!(deepest > 0.0) || walk.empty()) return;
@@ -176,6 +181,7 @@ void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
     const int same = static_cast<int>(std::find(levels, levels + k, level) - levels);
     if (same < k) {  // a level asked for twice is solved once
       out[k] = out[same];
+      if (rates) rates[k] = rates[same];
       continue;
     }
     const double target = peak - level;
@@ -191,7 +197,7 @@ void half_widths(Walk& walk, int p, const double* levels, int n, double* out) {
     }
     const double b = walk.theta(j);
     const double fb = walk.power(j, p) - target;
-    out[k] = crossing(walk.horn(), p, target, a, b, fa, fb);
+    out[k] = crossing(walk.horn(), p, target, a, b, fa, fb, rates ? rates + k : nullptr);
   }
 }
 
@@ -259,19 +265,23 @@ double phase_centre(const Horn& horn, double bw10, int plane) {
   return num / den;
 }
 
-// The beamwidth that a design matches: one plane or the mean of the two.
-double design_width(double aw, double s, double level, Plane plane) {
+// The beamwidth that a design matches: one plane or the mean of the two;
+// `rate` is its derivative in log(aw), in degrees.
+double design_width(double aw, double s, double level, Plane plane, double& rate) {
   const Horn horn(aw, s);
   Walk walk(horn, plane == Plane::e ? 1 : plane == Plane::h ? 2 : 3);
-  double he = kNan, hh = kNan;
-  if (plane != Plane::h) half_widths(walk, 0, &level, 1, &he);
-  if (plane != Plane::e) half_widths(walk, 1, &level, 1, &hh);
+  double he = kNan, hh = kNan, re = kNan, rh = kNan;
+  if (plane != Plane::h) half_widths(walk, 0, &level, 1, &he, &re);
+  if (plane != Plane::e) half_widths(walk, 1, &level, 1, &hh, &rh);
   switch (plane) {
     case Plane::e:
+      rate = 2.0 * re / kDeg;
       return 2.0 * he / kDeg;
     case Plane::h:
+      rate = 2.0 * rh / kDeg;
       return 2.0 * hh / kDeg;
     default:
+      rate = (re + rh) / kDeg;
       return (he + hh) / kDeg;
   }
 }
@@ -283,44 +293,53 @@ PhaseCentres phase_centres(const Horn& horn, double bwe10, double bwh10) {
 }
 
 // The beamwidth falls as the aperture grows, roughly as 1/aw, so the search
-// works on log(aw) and log(bw): from a first guess it steps by the ratio of
-// the beamwidth found to the one wanted until the two sides are bracketed,
-// then Brent's method closes in. A pattern that has no beamwidth at the level
-// (too small an aperture) counts as wider than any request. Where the
-// beamwidth jumps over the request (a shoulder crossing the level) the root
-// finder stops at the jump and the check at the end rejects it.
+// works on log(aw) and log(bw): Newton's method from a first guess, with the
+// derivative of the beamwidth that the crossings give, each step at most a
+// factor of two in aw; once the request is bracketed, a step that leaves the
+// bracket is a bisection. A pattern that has no beamwidth at the level (too
+// small an aperture) counts as wider than any request and the aperture
+// doubles. Where the beamwidth jumps over the request (a shoulder crossing
+// the level) the bracket closes on the jump and the check at the end
+// rejects it.
 double design_aw(double s, double bw, double level, Plane plane) {
   if (!(bw > 0.0 && bw < 180.0 && level > 0.0 && std::isfinite(level) && std::isfinite(s))) return kNan;
   if (plane != Plane::h && plane != Plane::mean) plane = Plane::e;
   const double want = std::log(bw);
-  double last_x = kNan, last_b = kNan;  // the last width made, for the check
-  const auto f = [&](double law) {
-    const double b = design_width(std::exp(law), s, level, plane);
-    last_x = law;
-    last_b = b;
-    return std::isnan(b) ? std::log(360.0) - want : std::log(b) - want;
+  double width = kNan;  // at x
+  const auto f = [&](double law, double& df) {
+    double rate;
+    width = design_width(std::exp(law), s, level, plane, rate);
+    if (std::isnan(width)) {
+      df = kNan;
+      return std::log(360.0) - want;
+    }
+    df = rate / width;
+    return std::log(width) - want;
   };
   // u at the level for a uniform-phase TE11 aperture is near 1.6 at 3 dB
   // and 2.9 at 10 dB; this only sets the first guess.
   const double u_guess = 1.6 * std::sqrt(level / 3.0);
-  double x0 = std::log(u_guess / (2.0 * kPi * std::sin(0.5 * bw * kDeg)));
-  double f0 = f(x0);
-  const double xmin = std::log(0.02), xmax = std::log(500.0);
-  double x1 = x0, f1 = f0;
-  for (int it = 0; it < 60 && ((f0 > 0.0) == (f1 > 0.0)) && f1 != 0.0; ++it) {
-    x0 = x1;
-    f0 = f1;
-    double step = std::clamp(f0, -std::log(2.0), std::log(2.0));
-    if (std::fabs(step) < 0.01) step = std::copysign(0.01, f0);
-    x1 = std::clamp(x0 + step, xmin, xmax);
-    if (x1 == x0) return kNan;
-    f1 = f(x1);
+  const double xmin = std::log(0.02), xmax = std::log(500.0), ln2 = std::log(2.0);
+  double x = std::log(u_guess / (2.0 * kPi * std::sin(0.5 * bw * kDeg)));
+  double df;
+  double fx = f(x, df);
+  double wide = kNan, narrow = kNan;  // log(aw) known too small, too large
+  for (int it = 0; it < 100 && fx != 0.0; ++it) {
+    if (fx > 0.0) wide = x; else narrow = x;
+    double step = df < 0.0 && std::isfinite(df) ? -fx / df : std::copysign(ln2, fx);
+    step = std::clamp(step, -ln2, ln2);
+    if (std::fabs(step) <= 1e-12) break;
+    double next = std::clamp(x + step, xmin, xmax);
+    if (!std::isnan(wide) && !std::isnan(narrow)) {
+      const double lo = std::min(wide, narrow), hi = std::max(wide, narrow);
+      if (!(hi - lo > 1e-12)) break;
+      if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+    }
+    if (next == x) return kNan;  // at the end of the range of apertures
+    x = next;
+    fx = f(x, df);
   }
-  if ((f0 > 0.0) == (f1 > 0.0) && f1 != 0.0) return kNan;
-  const double x = zeroin(f, x0, x1, f0, f1, 1e-12);
-  if (std::isnan(x)) return kNan;
-  const double check = x == last_x ? last_b : design_width(std::exp(x), s, level, plane);
-  if (!(std::fabs(check - bw) <= 1e-6)) return kNan;
+  if (!(std::fabs(width - bw) <= 1e-6)) return kNan;
   return std::exp(x);
 }
 

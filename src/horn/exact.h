@@ -43,11 +43,12 @@ struct Field {
 // A horn given by its aperture radius in wavelengths (aw = a / lambda) and its
 // maximum aperture phase deviation s in cycles. The integrand oscillates
 // faster as u = k a sin theta grows, so the Gauss order is chosen for the u
-// of each angle: the horn keeps the phase factors of a rule that is enough up
-// to u = kNearU (1 + |s|) (the main beam and its first sidelobes, where the
-// beamwidths and phase centres are found), and wider angles use the rule for the whole
-// visible range u = k a. The Bessel values of chi x at the nodes are made once
-// per rule for every horn, so each angle costs one J0/J1 pair per node.
+// of each angle: the horn keeps the phase factors of the rules that are
+// enough up to u = 4 and up to u = kNearU (1 + |s|) (the main beam and its
+// first sidelobes, where the beamwidths and phase centres are found), and
+// wider angles use the rule for the whole visible range u = k a. The Bessel
+// values of chi x at the nodes are made once per rule for every horn, so each
+// angle costs one J0/J1 pair per node.
 class Horn {
  public:
   Horn(double aw, double s);
@@ -67,13 +68,15 @@ class Horn {
   // The power of one plane in dB at theta and its derivative in theta (dB per
   // radian), from d/du J0(ux) = -x J1(ux) and d/du [J1(ux)/(ux)] =
   // -x J2(ux)/(ux): the same Bessel values as the field itself.
-  double power_db(double theta, int plane, double& slope) const;
+  // With per_log_aw, also the derivative in log(aw) at fixed theta.
+  double power_db(double theta, int plane, double& slope, double* per_log_aw = nullptr) const;
 
   // Power of each plane in dB at theta (20 log10 |P|, unnormalised).
   void power_db(double theta, double& pe, double& ph) const;
 
-  // The near rule serves up to u = kNearU (1 + |s|) (the 10 dB point of the
-  // main beam lies near u = 3 + 10 s), or the whole visible range if smaller.
+  // The near rules serve up to u = 4 and up to u = kNearU (1 + |s|) (the
+  // 10 dB point of the main beam lies near u = 3 + 10 s), or the whole visible
+  // range if that is smaller.
   static constexpr double kNearU = 8.0;
 
  private:
@@ -83,13 +86,16 @@ class Horn {
     double cj1pc;             // chi x J1'(chi x)
     std::complex<double> ph;  // w * e^{-j psi(x)}
   };
+  struct Tier {
+    double u;  // largest u the rule serves
+    std::vector<Node> nodes;
+  };
   template <bool E, bool H, bool D = false>
   void integrals(double u, std::complex<double>& ie, std::complex<double>& ih, std::complex<double>* di = nullptr) const;
   double aw_;
   double s_;
-  double near_u_;  // u up to which near_ is used
   int far_order_;
-  std::vector<Node> near_;
+  std::vector<Tier> tiers_;  // ascending u; beyond the last, far_order_
 };
 
 // The double-precision Gauss-Legendre rules the aperture integrals use.

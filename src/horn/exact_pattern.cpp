@@ -81,30 +81,38 @@ int aperture_order(double umax, double s) {
 Horn::Horn(double aw, double s) : aw_(aw), s_(s) {
   const double ka = 2.0 * kPi * aw;
   const bool finite = std::isfinite(ka) && std::isfinite(s);
-  near_u_ = finite ? std::min(ka, kNearU * (1.0 + std::fabs(s))) : 0.0;
   far_order_ = finite ? aperture_order(ka, s) : 12;
-  const int n = finite ? aperture_order(near_u_, s) : 12;
-  const std::vector<ApertureNode>& table = aperture_nodes(n);
-  near_.resize(n);
-  for (int i = 0; i < n; ++i) {
-    const ApertureNode& a = table[i];
-    Node& nd = near_[i];
-    nd.x = a.x;
-    nd.j1c = a.j1c;
-    nd.cj1pc = a.cj1pc;
-    const double psi = 2.0 * kPi * s * a.x * a.x;
-    nd.ph = a.w * std::complex<double>(std::cos(psi), -std::sin(psi));
+  if (!finite) return;
+  for (double u : {4.0, kNearU * (1.0 + std::fabs(s))}) {
+    u = std::min(u, ka);
+    const int n = aperture_order(u, s);
+    if (!tiers_.empty() && static_cast<int>(tiers_.back().nodes.size()) == n) {
+      tiers_.back().u = std::max(tiers_.back().u, u);
+      continue;
+    }
+    Tier t{u, std::vector<Node>(n)};
+    const std::vector<ApertureNode>& table = aperture_nodes(n);
+    for (int i = 0; i < n; ++i) {
+      const ApertureNode& a = table[i];
+      const double psi = 2.0 * kPi * s * a.x * a.x;
+      t.nodes[i] = Node{a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi))};
+    }
+    tiers_.push_back(std::move(t));
   }
 }
 
 int Horn::order_at(double theta) const {
-  return u_of(aw_, theta) <= near_u_ ? static_cast<int>(near_.size()) : far_order_;
+  const double u = u_of(aw_, theta);
+  for (const Tier& t : tiers_) {
+    if (u <= t.u) return static_cast<int>(t.nodes.size());
+  }
+  return far_order_;
 }
 
 // The integrals of the planes asked for at u (without the obliquity factor)
-// and, with D, the u-derivative of the one plane asked for in *di. Beyond
-// near_u_ the rule of the whole visible range is used, its phase factors made
-// as they are needed.
+// and, with D, the u-derivative of the one plane asked for in *di: by the
+// first tier whose rule serves u, else by the rule of the whole visible range
+// with its phase factors made as they are needed.
 template <bool E, bool H, bool D>
 void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& ih, std::complex<double>* di) const {
   ie = ih = 0.0;
@@ -125,18 +133,21 @@ void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& i
       if (H) sd += (j1c * dlam + cj1pc * dd1) * ph;
     }
   };
-  if (u <= near_u_) {
-    for (const Node& nd : near_) add(nd.x, nd.j1c, nd.cj1pc, nd.ph);
-  } else {
-    for (const ApertureNode& a : aperture_nodes(far_order_)) {
-      const double psi = 2.0 * kPi * s_ * a.x * a.x;
-      add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)));
+  for (const Tier& t : tiers_) {
+    if (u <= t.u) {
+      for (const Node& nd : t.nodes) add(nd.x, nd.j1c, nd.cj1pc, nd.ph);
+      if (D) *di = sd;
+      return;
     }
+  }
+  for (const ApertureNode& a : aperture_nodes(far_order_)) {
+    const double psi = 2.0 * kPi * s_ * a.x * a.x;
+    add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)));
   }
   if (D) *di = sd;
 }
 
-double Horn::power_db(double theta, int plane, double& slope) const {
+double Horn::power_db(double theta, int plane, double& slope, double* per_log_aw) const {
   if (!(aw_ > 0.0 && std::isfinite(aw_) && std::isfinite(s_) && std::isfinite(theta))) {
     slope = std::nan("");
     return slope;
@@ -153,7 +164,9 @@ double Horn::power_db(double theta, int plane, double& slope) const {
   const double ob = 0.5 * (1.0 + cs);
   // d/dtheta of 10 log10 |ob I(u)|^2 = (20/ln 10) (ob'/ob + Re(I'/I) du/dtheta).
   const double dudth = sn < 0.0 ? -ka * cs : ka * cs;
-  slope = 20.0 / std::log(10.0) * (-0.5 * sn / ob + (di / i).real() * dudth);
+  const double rate = 20.0 / std::log(10.0) * (di / i).real();  // dB per unit u
+  slope = 20.0 / std::log(10.0) * (-0.5 * sn / ob) + rate * dudth;
+  if (per_log_aw) *per_log_aw = rate * ka * std::fabs(sn);  // du/dlog(aw) = u
   return 10.0 * std::log10(std::norm(ob * i));
 }
 
