@@ -28,17 +28,23 @@ constexpr double kJ1z[16] = {-4.0037632815796753e-13, 1.1658971884036515e-11, -2
                              -0.05814382795599107};
 }  // namespace bessel_poly_detail
 
+// p(t) = c[0] t^15 + c[1] t^14 + ... + c[15] by Estrin's scheme: pairs, then
+// pairs of pairs with t^2, t^4 and t^8, so that the chain of dependent
+// operations is four multiply-adds long instead of fifteen.
+inline double estrin15(const double* c, double t, double t2, double t4, double t8) {
+  const double a0 = c[15] + c[14] * t, a1 = c[13] + c[12] * t, a2 = c[11] + c[10] * t, a3 = c[9] + c[8] * t;
+  const double a4 = c[7] + c[6] * t, a5 = c[5] + c[4] * t, a6 = c[3] + c[2] * t, a7 = c[1] + c[0] * t;
+  const double b0 = a0 + a1 * t2, b1 = a2 + a3 * t2, b2 = a4 + a5 * t2, b3 = a6 + a7 * t2;
+  return (b0 + b1 * t4) + (b2 + b3 * t4) * t8;
+}
+
 // J0(z) and J1(z)/z for 0 <= z <= kBesselPolyMax (not checked).
 inline void bessel_j0_j1z(double z, double& j0, double& j1z) {
   using namespace bessel_poly_detail;
   const double t = z * z * (1.0 / 32.0) - 1.0;
-  double a = kJ0[0], b = 0.0;
-  for (int k = 0; k < 16; ++k) {
-    a = a * t + kJ0[k + 1];
-    b = b * t + kJ1z[k];
-  }
-  j0 = a;
-  j1z = b;
+  const double t2 = t * t, t4 = t2 * t2, t8 = t4 * t4;
+  j0 = estrin15(kJ0 + 1, t, t2, t4, t8) + kJ0[0] * (t8 * t8);
+  j1z = estrin15(kJ1z, t, t2, t4, t8);
 }
 
 }  // namespace quaven
