@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <type_traits>
 
 #include "horn/exact.h"
 #include "numeric/bessel_poly.h"
@@ -117,10 +118,14 @@ template <bool E, bool H, bool D>
 void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& ih, std::complex<double>* di) const {
   ie = ih = 0.0;
   std::complex<double> sd = 0.0;
-  const auto add = [&](double x, double j1c, double cj1pc, std::complex<double> ph) {
+  const auto add = [&](double x, double j1c, double cj1pc, std::complex<double> ph, auto small) {
     const double z = u * x;
     double j0, lam;
-    j0_j1z(z, j0, lam);
+    if (decltype(small)::value) {
+      bessel_j0_j1z_small(z, j0, lam);
+    } else {
+      j0_j1z(z, j0, lam);
+    }
     const double d1 = j0 - lam;
     if (E) ie += (d1 * j1c + cj1pc * lam) * ph;
     if (H) ih += (j1c * lam + cj1pc * d1) * ph;
@@ -135,14 +140,18 @@ void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& i
   };
   for (const Tier& t : tiers_) {
     if (u <= t.u) {
-      for (const Node& nd : t.nodes) add(nd.x, nd.j1c, nd.cj1pc, nd.ph);
+      if (u <= kBesselPolySmall) {  // every z = u x is within the short pair's range
+        for (const Node& nd : t.nodes) add(nd.x, nd.j1c, nd.cj1pc, nd.ph, std::true_type());
+      } else {
+        for (const Node& nd : t.nodes) add(nd.x, nd.j1c, nd.cj1pc, nd.ph, std::false_type());
+      }
       if (D) *di = sd;
       return;
     }
   }
   for (const ApertureNode& a : aperture_nodes(far_order_)) {
     const double psi = 2.0 * kPi * s_ * a.x * a.x;
-    add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)));
+    add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)), std::false_type());
   }
   if (D) *di = sd;
 }
