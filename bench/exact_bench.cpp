@@ -5,8 +5,9 @@
 //                  gain) of the 1.2 x 3 inch horn at 4 to 40 GHz;
 //   design line    exact::design_aw (10 GHz, 30 degrees at 3 dB, E plane) and
 //                  the figures of the designed horn, S = 0.05, 0.3, 0.6;
-//   pattern angle  the field of a horn already set up (a pattern row), and
-//                  set up anew for the angle;
+//   pattern angle  the field of a horn already set up (a pattern row), over
+//                  a whole pattern (0 to 180 degrees), and set up anew for
+//                  the angle;
 //   figures vs a/lambda at S = 0.25 (0.5 to 20 wavelengths).
 // Run: ./exact_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
@@ -51,6 +52,20 @@ void BM_exact_pattern_angle(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_exact_pattern_angle)->Arg(2)->Arg(12);
+
+// A whole pattern, 0 to 180 degrees in steps of 1, per angle.
+void BM_exact_pattern_sweep(benchmark::State& state) {
+  const double wl = kInPerNs / 10.0;
+  const exact::Horn horn(1.2 / wl, 1.2 * 1.2 / (2.0 * wl * 3.0));
+  for (auto _ : state) {
+    for (int d = 0; d <= 180; ++d) {
+      const exact::Field f = horn.field(d * 3.14159265358979323846 / 180.0);
+      benchmark::DoNotOptimize(f);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 181);
+}
+BENCHMARK(BM_exact_pattern_sweep);
 
 void BM_exact_pattern_angle_new_horn(benchmark::State& state) {
   const double wl = kInPerNs / 10.0;
