@@ -1,0 +1,26 @@
+#include "horn/geometry.h"
+
+#include <cmath>
+
+namespace quaven {
+
+ConeGeometry cone_geometry(double aperture, double slant, double throat) {
+  ConeGeometry g{NAN, NAN, NAN};
+  if (!(aperture > 0.0 && slant >= aperture)) return g;
+  if (std::isinf(slant)) {
+    g.flare_half_angle_deg = 0.0;
+    g.cone_length = INFINITY;
+  } else {
+    g.flare_half_angle_deg = std::asin(aperture / slant) * (180.0 / 3.14159265358979323846);
+    // (R - a)(R + a) keeps its digits when R is close to a.
+    g.cone_length = std::sqrt((slant - aperture) * (slant + aperture));
+  }
+  if (throat > 0.0 && throat < aperture) g.horn_length = g.cone_length * (1.0 - throat / aperture);
+  return g;
+}
+
+double phase_deviation_cycles(double aperture, double slant, double wavelength) {
+  return aperture * aperture / (2.0 * wavelength * slant);
+}
+
+}  // namespace quaven

@@ -1,0 +1,61 @@
+#include "horn/validity.h"
+
+#include <cmath>
+
+namespace quaven {
+
+const char* note_key(Note n) {
+  switch (n) {
+    case Note::below_cutoff: return "below_cutoff";
+    case Note::beyond_curves: return "beyond_curves";
+    case Note::no_design: return "no_design";
+    case Note::not_a_cone: return "not_a_cone";
+    case Note::s_above_one: return "s_above_1";
+    case Note::throat_band: return "throat_not_single_mode";
+  }
+  return "";
+}
+
+const char* note_text(Note n) {
+  switch (n) {
+    case Note::below_cutoff:
+      return "the aperture is below the TE11 cut-off of a circular guide of its radius (a < 0.293 wavelength): "
+             "the aperture field the models assume cannot exist there";
+    case Note::beyond_curves:
+      return "the design lies outside the range the design curves cover: the horn's own beamwidth differs from "
+             "the request by more than 0.5 degree, or no positive aperture radius results (shown as not-a-number)";
+    case Note::no_design:
+      return "no aperture radius has the requested beamwidth at this S (shown as not-a-number)";
+    case Note::not_a_cone:
+      return "the slant radius is shorter than the aperture radius: no cone has this shape";
+    case Note::s_above_one:
+      return "the phase deviation S is above 1 cycle, beyond the range the models are made for";
+    case Note::throat_band:
+      return "the frequency is outside the throat guide's single-mode band (TE11 cut-off to TM01 cut-off)";
+  }
+  return "";
+}
+
+std::string note_keys(Notes set) {
+  std::string keys;
+  for (int k = 0; k < note_kinds; ++k) {
+    const Note n = static_cast<Note>(k);
+    if (!has_note(set, n)) continue;
+    if (!keys.empty()) keys += ';';
+    keys += note_key(n);
+  }
+  return keys;
+}
+
+bool below_te11_cutoff(double radius_wl) { return radius_wl < te11_cutoff_radius_wl; }
+
+bool single_mode_guide(double radius_wl) {
+  return radius_wl > te11_cutoff_radius_wl && radius_wl < tm01_cutoff_radius_wl;
+}
+
+bool beyond_design_curves(double requested_deg, double own_deg, double aperture) {
+  if (!(std::isfinite(aperture) && aperture > 0.0)) return true;
+  return !(std::fabs(own_deg - requested_deg) <= design_beamwidth_tolerance_deg);
+}
+
+}  // namespace quaven

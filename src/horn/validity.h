@@ -1,0 +1,54 @@
+// Where the models stop: notes a front end attaches to a table row whose
+// figures are computed but should not be trusted as they stand. A row keeps
+// its figures (except where a design has no horn at all) and the run its
+// exit status; the notes say why the figures are doubtful.
+#pragma once
+
+#include <string>
+
+namespace quaven {
+
+enum class Note : unsigned {
+  below_cutoff,    // the aperture is below the TE11 cut-off of a circular guide of its radius
+  beyond_curves,   // a legacy design outside the range its curves cover
+  no_design,       // no aperture of the exact model has the requested beamwidth
+  not_a_cone,      // a designed slant radius shorter than the aperture radius
+  s_above_one,     // phase deviation above 1 cycle, beyond what the models cover
+  throat_band,     // the frequency is outside the throat guide's single-mode band
+};
+inline constexpr int note_kinds = 6;
+
+// A set of notes, one bit per kind.
+using Notes = unsigned;
+constexpr Notes note_bit(Note n) { return 1u << static_cast<unsigned>(n); }
+constexpr bool has_note(Notes set, Note n) { return (set & note_bit(n)) != 0; }
+
+// The short name of a note in CSV and JSON ("below_cutoff").
+const char* note_key(Note n);
+// What it means, as a sentence without a final stop.
+const char* note_text(Note n);
+// The names of the notes of `set`, in declaration order, joined by ';'.
+std::string note_keys(Notes set);
+
+// Cut-off radii of a circular guide in wavelengths: TE11 at chi'11/(2 pi)
+// (chi'11 = 1.8411837813, the first zero of J1'), TM01, the next mode, at
+// chi01/(2 pi) (chi01 = 2.4048255577, the first zero of J0).
+inline constexpr double te11_cutoff_radius_wl = 1.8411837813406593 / (2.0 * 3.14159265358979323846);
+inline constexpr double tm01_cutoff_radius_wl = 2.4048255576957728 / (2.0 * 3.14159265358979323846);
+
+// An aperture of `radius_wl` wavelengths is below the TE11 cut-off of a
+// circular guide of that radius (a < chi'11 lambda / 2 pi, about 0.293 lambda).
+bool below_te11_cutoff(double radius_wl);
+
+// A guide of `radius_wl` wavelengths carries TE11 alone: above the TE11 cut-off
+// and below the TM01 one.
+bool single_mode_guide(double radius_wl);
+
+// A legacy design is outside the range its curves cover when the designed
+// horn's own beamwidth at the requested level and plane differs from the
+// request by more than half a degree, or its aperture radius is not a finite
+// positive length.
+inline constexpr double design_beamwidth_tolerance_deg = 0.5;
+bool beyond_design_curves(double requested_deg, double own_deg, double aperture);
+
+}  // namespace quaven

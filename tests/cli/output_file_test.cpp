@@ -1,0 +1,184 @@
+// The atomic output file and the progress line.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cli/atomic_file.h"
+#include "cli/progress.h"
+#include "cli/row_writer.h"
+#include <nlohmann/json.hpp>
+
+namespace quaven {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class AtomicFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("quaven_atomic_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  // Only the files named are in the folder: no temporary file is left.
+  void expect_only(const fs::path& file) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir_)) {
+      EXPECT_EQ(e.path(), file);
+      ++n;
+    }
+    EXPECT_EQ(n, 1);
+  }
+  fs::path dir_;
+};
+
+TEST_F(AtomicFileTest, ReplacesTheFileOnlyAtTheCommitKeepingItsPermissions) {
+  const fs::path file = dir_ / "out.csv";
+  std::ofstream(file) << "old\n";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  std::string error;
+  {
+    AtomicFile f;
+    ASSERT_TRUE(f.open(file.string(), error)) << error;
+    f.stream() << std::string(200000, 'x');
+    EXPECT_EQ(contents(file), "old\n");  // not yet
+    ASSERT_TRUE(f.commit(error)) << error;
+  }
+  EXPECT_EQ(contents(file), std::string(200000, 'x'));
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  expect_only(file);
+  {
+    AtomicFile abandoned;  // no commit: as if the run failed part-way
+    ASSERT_TRUE(abandoned.open(file.string(), error));
+    abandoned.stream() << "half";
+  }
+  EXPECT_EQ(contents(file), std::string(200000, 'x'));
+  expect_only(file);
+}
+
+TEST_F(AtomicFileTest, AnUnwritableDestinationIsRefusedAtOpenWithTheReason) {
+  std::string error;
+  AtomicFile f;
+  EXPECT_FALSE(f.open((dir_ / "no_such_dir" / "x.csv").string(), error));
+  EXPECT_NE(error.find("no_such_dir/x.csv': No such file or directory"), std::string::npos) << error;
+  EXPECT_FALSE(f.open(dir_.string(), error));
+  EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+}
+
+TEST_F(AtomicFileTest, AWritePastTheFileSizeLimitFailsAndLeavesThePreviousFile) {
+  const fs::path file = dir_ / "out.json";
+  std::ofstream(file) << "previous\n";
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  std::string error;
+  bool opened = false, committed = true;
+  {
+    AtomicFile f;
+    opened = f.open(file.string(), error);
+    rlimit small = old;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    if (opened) {
+      for (int i = 0; i < 1000; ++i) f.stream() << std::string(1000, 'y') << '\n';
+      committed = f.commit(error);
+    }
+    setrlimit(RLIMIT_FSIZE, &old);  // SIGXFSZ was ignored, so the process lives
+  }
+  ASSERT_TRUE(opened) << error;
+  EXPECT_FALSE(committed);
+  EXPECT_NE(error.find("File too large"), std::string::npos) << error;
+  EXPECT_EQ(contents(file), "previous\n");
+  expect_only(file);
+}
+
+TEST(ProgressTest, ShownOnATerminalForLongRunsOnlyAndClearedAtTheEnd) {
+  using namespace std::chrono;
+  steady_clock::time_point t{};
+  const auto clock = [&t] { return t; };
+  // A run on course for 2 s: a line after the first quarter second.
+  std::ostringstream err;
+  {
+    Progress p(err, true, 1000, clock);
+    t += milliseconds(100);
+    p.update(50);
+    EXPECT_EQ(err.str(), "");
+    t += milliseconds(400);
+    p.update(250);
+    EXPECT_EQ(err.str(), "\rquaven: 250 of 1000 rows");
+    t += milliseconds(10);
+    p.update(260);  // too soon to redraw
+    t += milliseconds(200);
+    p.update(1000);
+  }
+  EXPECT_EQ(err.str(), "\rquaven: 250 of 1000 rows\rquaven: 1000 of 1000 rows\r" + std::string(25, ' ') + "\r");
+  // Not a terminal, or a run on course for half a second: nothing.
+  for (const bool terminal : {false, true}) {
+    std::ostringstream quiet;
+    Progress p(quiet, terminal, 1000, clock);
+    t += milliseconds(300);
+    p.update(terminal ? 600 : 100);
+    t += milliseconds(3000);
+    p.update(1000);
+    p.finish();
+    EXPECT_EQ(quiet.str(), "") << terminal;
+  }
+}
+
+TEST(RowWriterTest, EachFormatStreamsRowsWithTheirNotes) {
+  Inputs in;
+  in.number("freq_ghz", single_cell(0.2f));
+  in.numbers("s_range", {double_cell(0.1), double_cell(INFINITY)});
+  in.text("units", "in \"x\"");
+  const std::vector<std::string> columns = {"s_cycles", "gain_db"};
+  const Notes cut = note_bit(Note::below_cutoff);
+  const auto run = [&](const std::string& format, int rows, std::string* err_text = nullptr) {
+    std::ostringstream out, err;
+    auto w = RowWriter::make(format, out, err);
+    w->begin("design", in, columns, "HEAD\n", "S = %");
+    for (int i = 1; i <= rows; ++i) {
+      const Notes n = (i <= 3 || i == 5 || i >= 8) ? cut | (i == 2 ? note_bit(Note::s_above_one) : 0) : 0;
+      w->row({single_cell(0.1f * static_cast<float>(i)), double_cell(i == 4 ? NAN : 1.0 / 3.0)}, n,
+             "line " + std::to_string(i) + "\n");
+    }
+    w->end();
+    if (err_text != nullptr) *err_text = err.str();
+    return out.str();
+  };
+  std::string err;
+  EXPECT_EQ(run("table", 20, &err).substr(0, 19), "HEAD\nline 1\nline 2\n");
+  EXPECT_EQ(err, std::string("quaven: note at S = 0.1 to 0.3, 0.5, 0.8 to 2 (17 rows): ") +
+                     note_text(Note::below_cutoff) + "\nquaven: note at S = 0.2 (1 row): " +
+                     note_text(Note::s_above_one) + "\n");
+  const std::string csv = run("csv", 4);
+  EXPECT_EQ(csv, "s_cycles,gain_db,notes\n0.1,0.3333333333333333,below_cutoff\n"
+                 "0.2,0.3333333333333333,below_cutoff;s_above_1\n0.3,0.3333333333333333,below_cutoff\n0.4,,\n");
+  for (const int rows : {0, 1, 4}) {
+    const auto doc = nlohmann::json::parse(run("json", rows));
+    EXPECT_EQ(doc["inputs"]["freq_ghz"].get<double>(), 0.2);
+    EXPECT_TRUE(doc["inputs"]["s_range"][1].is_null());
+    EXPECT_EQ(doc["inputs"]["units"], "in \"x\"");
+    EXPECT_EQ(doc["columns"], nlohmann::json({"s_cycles", "gain_db", "notes"}));
+    ASSERT_EQ(doc["rows"].size(), static_cast<std::size_t>(rows));
+    if (rows == 4) {
+      EXPECT_EQ(doc["rows"][1]["notes"], nlohmann::json({"below_cutoff", "s_above_1"}));
+      EXPECT_TRUE(doc["rows"][3]["gain_db"].is_null());
+      EXPECT_EQ(doc["rows"][3]["notes"], nlohmann::json::array());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quaven
