@@ -3,11 +3,12 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "cli/progress.h"
 #include "dialogue/dialogue.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) {
-    const int status = quaven::run_cli(argc, argv, std::cout, std::cerr);
+    const int status = quaven::run_cli(argc, argv, std::cout, std::cerr, quaven::stderr_is_terminal());
     // Text such as --help and --version is written without a check of its
     // own; an unwritable standard output must not end as a success.
     std::cout.flush();

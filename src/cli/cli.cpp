@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -23,13 +24,49 @@ using namespace cli;
 
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
-    "              --s-range START STOP STEP [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "              --s-range START STOP STEP [--throat B] [--exact] [--units cm|in] [--format table|csv|json]\n"
+    "              [--output FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "                [--throat B] [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
     "               [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
+
+// The number of single-character edits that turn `a` into `b`.
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+// The message for a first argument that is no subcommand, or "" when it is
+// one or an option.
+std::string unknown_subcommand(const std::string& word) {
+  const char* const names[] = {"design", "response", "pattern"};
+  if (word.empty() || word[0] == '-') return {};
+  std::string nearest;
+  std::size_t best = 3;  // suggest only what is at most two edits away
+  for (const char* n : names) {
+    if (word == n) return {};
+    const std::size_t d = edit_distance(word, n);
+    if (d < best) {
+      best = d;
+      nearest = n;
+    }
+  }
+  return "'" + word + "' is not a subcommand; the subcommands are design, response and pattern" +
+         (nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)");
+}
 
 int usage_error(std::ostream& err, const std::string& what, const std::string& usage, const std::string& help) {
   err << "quaven: " << what << "\nUsage: " << usage << "\nRun '" << help << "' for more information.\n";
@@ -37,9 +74,16 @@ int usage_error(std::ostream& err, const std::string& what, const std::string& u
   return 2;
 }
 
+void add_throat(CLI::App* app, std::string& throat) {
+  app->add_option("--throat", throat,
+                  "Radius of the feeding guide at the throat, in --units: adds the horn's length and a note where the "
+                  "frequency is outside the guide's single-mode band")
+      ->type_name("B");
+}
+
 }  // namespace
 
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool err_is_terminal) {
   CLI::App app{"QUAVEN: design a conical TE11 horn to a beamwidth or a gain, and predict its beamwidths, gain,\n"
                "phase centres and radiation pattern. Without arguments it runs the console dialogue.",
                "quaven"};
@@ -82,7 +126,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                    ->type_name("DB");
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
-  need_sweep(design_cmd, "--s-range", d.s_range, "Sweep of S in cycles");
+  need_sweep(design_cmd, "--s-range", d.s_range, "Sweep of S in cycles, within 0 to 1");
+  add_throat(design_cmd, d.throat);
   add_common(design_cmd, d.common);
 
   HornOptions r;
@@ -91,6 +136,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need_horn(response_cmd, r);
   need_sweep(response_cmd, "--freq-range", r.range, "Frequency sweep in GHz");
   r.level.add(response_cmd);
+  add_throat(response_cmd, r.throat);
   add_common(response_cmd, r.common);
 
   HornOptions p;
@@ -115,6 +161,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     }
   }
 
+  if (argc > 1) {
+    const std::string unknown = unknown_subcommand(argv[1]);
+    if (!unknown.empty()) return usage_error(err, unknown, usage, help);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -130,24 +180,23 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     if (cmd->parsed() && opt->count() == 0) return usage_error(err, opt->get_name() + " is required", usage, help);
   }
 
-  Result res;
-  const Common* common = nullptr;
+  const Common& common = design_cmd->parsed() ? d.common : response_cmd->parsed() ? r.common : p.common;
+  Output output(common.format, common.output, out, err, err_is_terminal);
   try {
     if (design_cmd->parsed()) {
-      res = design(d);
-      common = &d.common;
+      design(d, output);
     } else if (response_cmd->parsed()) {
-      res = response(r);
-      common = &r.common;
+      response(r, output);
     } else {
-      res = pattern(p);
-      common = &p.common;
+      pattern(p, output);
     }
   } catch (const UsageError& e) {
     return usage_error(err, e.what, usage, help);
+  } catch (const OutputError& e) {
+    err << "quaven: " << e.what << "\n";
+    return 1;
   }
-
-  return write_result(res, common->format, common->output, out, err);
+  return 0;
 }
 
 }  // namespace quaven

@@ -1,53 +1,9 @@
 #include "cli/output.h"
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <ostream>
 
 namespace quaven {
 namespace cli {
-
-std::string g9(float x) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(x));
-  return buf;
-}
-
-Json json_number(float x) {
-  if (!std::isfinite(x)) return nullptr;
-  return std::strtod(g9(x).c_str(), nullptr);
-}
-
-std::string csv(const Result& r) {
-  std::string text;
-  for (std::size_t k = 0; k < r.columns.size(); ++k) text += (k ? "," : "") + r.columns[k];
-  text += "\n";
-  for (const auto& row : r.rows) {
-    for (std::size_t k = 0; k < row.size(); ++k) {
-      if (k) text += ",";
-      if (std::isfinite(row[k])) text += g9(row[k]);
-    }
-    text += "\n";
-  }
-  return text;
-}
-
-std::string json(const Result& r) {
-  Json doc;
-  doc["command"] = r.command;
-  doc["inputs"] = r.inputs;
-  doc["columns"] = r.columns;
-  Json rows = Json::array();
-  for (const auto& row : r.rows) {
-    Json o = Json::object();
-    for (std::size_t k = 0; k < row.size(); ++k) o[r.columns[k]] = json_number(row[k]);
-    rows.push_back(o);
-  }
-  doc["rows"] = rows;
-  return doc.dump(2) + "\n";
-}
 
 std::string level_name(float level) {
   char buf[32];
@@ -55,27 +11,53 @@ std::string level_name(float level) {
   return buf;
 }
 
-int write_result(const Result& r, const std::string& format, const std::string& output, std::ostream& out,
-                 std::ostream& err) {
-  err << r.notes;
-  const std::string text = format == "csv" ? csv(r) : format == "json" ? json(r) : r.table;
-  if (output.empty()) {
-    out << text;
-    out.flush();
-    if (!out) {
-      err << "quaven: cannot write to standard output\n";
-      return 1;
-    }
-    return 0;
+Output::Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err,
+               bool terminal)
+    : file_(file), out_(out), err_(err), terminal_(terminal), format_(format) {
+  // Known before the destination is opened, for the caller's table().
+  writer_ = RowWriter::make(format_, out_, err_);
+}
+
+void Output::begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
+                   const std::string& table_header, const std::string& key, long long rows) {
+  dest_ = &out_;
+  if (!file_.empty()) {
+    std::string error;
+    if (!atomic_.open(file_, error)) throw OutputError{error};
+    dest_ = &atomic_.stream();
   }
-  std::ofstream file(output, std::ios::binary);
-  file << text;
-  file.close();
-  if (!file) {
-    err << "quaven: cannot write the output file '" << output << "'\n";
-    return 1;
+  writer_ = RowWriter::make(format_, *dest_, err_);
+  writer_->begin(command, inputs, columns, table_header, key);
+  progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  check();
+}
+
+void Output::row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line) {
+  writer_->row(cells, notes, table_line);
+  check();
+  progress_->update(++done_);
+}
+
+void Output::end() {
+  progress_->finish();
+  writer_->end();
+  if (file_.empty()) {
+    dest_->flush();
+    check();
+    return;
   }
-  return 0;
+  std::string error;
+  if (!atomic_.commit(error)) throw OutputError{error};
+}
+
+void Output::check() {
+  if (*dest_) return;
+  if (progress_) progress_->finish();
+  if (file_.empty()) throw OutputError{"cannot write to standard output"};
+  // The reason is the one the failed write gave.
+  std::string error;
+  atomic_.commit(error);
+  throw OutputError{error};
 }
 
 }  // namespace cli

@@ -1,47 +1,59 @@
-// What a subcommand produces and the three forms it is written in: the
-// dialogue's fixed-width table, CSV and JSON.
-//
-// CSV and JSON carry every single-precision value with 9 significant digits,
-// enough to recover the float exactly; a value that is not finite is an empty
-// CSV cell and a JSON null.
+// Where a subcommand's rows go: standard output or the atomic --output file,
+// in the chosen form, each row as soon as it is computed, with a progress
+// line on a terminal for long runs.
 #pragma once
 
-#include <iosfwd>
-#include <nlohmann/json.hpp>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "cli/atomic_file.h"
+#include "cli/progress.h"
+#include "cli/row_writer.h"
 
 namespace quaven {
 namespace cli {
 
-using Json = nlohmann::ordered_json;
-
-// A subcommand's inputs, its named columns and rows of values for CSV and
-// JSON, and the fixed-width table.
-struct Result {
-  std::string command;
-  Json inputs = Json::object();
-  std::vector<std::string> columns;
-  std::vector<std::vector<float>> rows;
-  std::string table;
-  std::string notes;  // for standard error
+// The output cannot be written: the message for standard error (exit 1).
+struct OutputError {
+  std::string what;
 };
 
-// 9 significant digits recover every float exactly.
-std::string g9(float x);
-// `x` as a JSON number of 9 significant digits; null when not finite.
-Json json_number(float x);
 // A level in a column name: 3 -> "3db", 3.5 -> "3.5db".
 std::string level_name(float level);
 
-std::string csv(const Result& r);
-std::string json(const Result& r);
+class Output {
+ public:
+  // `format` table, csv or json; `file` empty for `out`. `terminal`:
+  // whether `err` is a terminal (for the progress line).
+  Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err, bool terminal);
 
-// Writes `r` in `format` to `out`, or to the file `output` when it is not
-// empty; the notes go to `err` first. Returns 0, or 1 (after a diagnostic)
-// when the text cannot be written.
-int write_result(const Result& r, const std::string& format, const std::string& output, std::ostream& out,
-                 std::ostream& err);
+  // Opens the destination and writes the head: the command, its inputs and
+  // the columns (CSV, JSON) or the table header. `rows` is the number of
+  // rows to come, `key` names the first column in the table's notes.
+  void begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
+             const std::string& table_header, const std::string& key, long long rows);
+  // Whether the table lines are shown (otherwise they need not be made).
+  bool table() const { return writer_->table(); }
+  void row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line);
+  // Writes the tail and, for a file, puts it in place.
+  void end();
+
+ private:
+  void check();
+
+  std::string file_;
+  std::ostream& out_;
+  std::ostream& err_;
+  bool terminal_;
+  AtomicFile atomic_;
+  std::ostream* dest_ = nullptr;
+  std::string format_;
+  std::unique_ptr<RowWriter> writer_;
+  std::unique_ptr<Progress> progress_;
+  long long done_ = 0;
+};
 
 }  // namespace cli
 }  // namespace quaven

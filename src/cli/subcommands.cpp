@@ -1,57 +1,103 @@
 #include "cli/subcommands.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "dialogue/records.h"
+#include "horn/checks.h"
 #include "horn/exact_api.h"
+#include "horn/geometry.h"
 #include "horn/levels.h"
+#include "horn/validity.h"
 #include "numeric/constants.h"
 
 namespace quaven {
 namespace cli {
 namespace {
 
-// The value of a row or table field (single precision, like every figure the
-// tables and the CSV and JSON forms show).
+using legacy::curve_levels;
+
+// The value of a table field (single precision, as the table shows every
+// figure); CSV and JSON take exact figures in double.
 float out(double v) { return static_cast<float>(v); }
 
-// Design rows in exact mode: the figures of exact::design, lengths in the
-// chosen unit.
-void exact_design_rows(const DesignOptions& o, const DesignRequest& r, Result& res) {
-  const Common& c = o.common;
-  exact::DesignRequest q;
-  q.frequency_ghz = exact_value("--freq", o.freq);
-  q.beamwidth_deg = exact_value("--beamwidth", o.beamwidth);
-  q.level_db = exact_value("--level", o.level.level);
-  q.plane = static_cast<exact::Plane>(r.iplane);
-  const BasicSweep<double> s = exact_sweep("--s-range", o.s_range, r.s);
-  const double mu = c.metres_per_unit();
-  for (int i = 1; i <= s.count; ++i) {
-    q.s_cycles = s.at(i);
-    const exact::HornDesign d = exact::design(q);
-    if (!d.found()) {
-      res.notes += "quaven: no aperture has a beamwidth of " + g9(r.bw) + " degrees at " + g9(r.plev) + " dB" +
-                   " for S = " + g9(out(d.s_cycles)) + "\n";
-    }
-    const exact::HornResponse& h = d.response;
-    const float arad = out(d.aperture_radius_m / mu), srad = out(d.slant_radius_m / mu);
-    res.rows.push_back({out(d.s_cycles), arad, srad, out(h.gain_db), out(h.phase_centre_e_wl),
-                        out(h.phase_centre_h_wl), out(h.beamwidths_1.e_plane_deg), out(h.beamwidths_1.h_plane_deg),
-                        out(h.beamwidths_2.e_plane_deg), out(h.beamwidths_2.h_plane_deg)});
-    // The table shows the phase centres as the dialogue does: wavelengths
-    // times the unit factor.
-    res.table += design_fields(out(d.s_cycles), arad, srad, out(h.gain_db), c.un() * out(h.phase_centre_e_wl),
-                               c.un() * out(h.phase_centre_h_wl)) +
-                 "\n";
-  }
+// An option and its values as typed: "--freq-range -2 2 1".
+std::string label(const std::string& option, const std::vector<std::string>& texts) {
+  std::string t = option;
+  for (const auto& x : texts) t += " " + x;
+  return t;
 }
+
+void refuse(const std::string& message) {
+  if (!message.empty()) throw UsageError{message};
+}
+
+// A sweep whose step leads towards its stop, and the least and greatest of
+// the values it reaches (the last may lie beyond STOP by 0.4 of a step).
+template <class T>
+void check_direction(const std::string& option, const std::vector<std::string>& texts, const BasicSweep<T>& s,
+                     T& lowest, T& highest) {
+  refuse(checks::step_towards_stop(label(option, texts), s.first, s.last, s.step));
+  const T end = s.at(s.count);
+  lowest = std::min(s.first, end);
+  highest = std::max(s.first, end);
+}
+
+// The throat radius of --throat in the chosen units, or NaN without it.
+double throat_value(const std::string& text, bool exact) {
+  if (text.empty()) return NAN;
+  const double b = exact ? exact_value("--throat", text) : static_cast<double>(real_value("--throat", text));
+  if (!(b > 0.0)) throw UsageError{"--throat: must be greater than 0"};
+  return b;
+}
+
+// A cell of a legacy (single) or exact (double) figure.
+Cell cell(double x, bool exact) { return exact ? double_cell(x) : single_cell(static_cast<float>(x)); }
+
+// The columns of the cone's shape, after the figures.
+void add_geometry_columns(std::vector<std::string>& columns, const std::string& u, bool throat) {
+  columns.push_back("flare_half_angle_deg");
+  columns.push_back("cone_length" + u);
+  if (throat) columns.push_back("horn_length" + u);
+}
+
+void add_geometry_cells(std::vector<Cell>& cells, double a, double r, double throat, bool exact) {
+  const ConeGeometry g = cone_geometry(a, r, throat);
+  cells.push_back(cell(g.flare_half_angle_deg, exact));
+  cells.push_back(cell(g.cone_length, exact));
+  if (!std::isnan(throat)) cells.push_back(cell(g.horn_length, exact));
+}
+
+// The notes a horn's row may carry: `aw` the aperture and `tw` the throat
+// in wavelengths (NaN without a throat), `s` in cycles.
+Notes horn_notes(double aw, double s, double tw) {
+  Notes n = 0;
+  if (below_te11_cutoff(aw)) n |= note_bit(Note::below_cutoff);
+  if (s > 1.0) n |= note_bit(Note::s_above_one);
+  if (!std::isnan(tw) && !single_mode_guide(tw)) n |= note_bit(Note::throat_band);
+  return n;
+}
+
+HornFigures nan_figures() {
+  HornFigures h;
+  h.bwe3 = h.bwh3 = h.bwe10 = h.bwh10 = h.pce = h.pch = h.gain = NAN;
+  return h;
+}
+
+// One design row, whichever model made it: lengths in the chosen unit,
+// phase centres in wavelengths.
+struct DesignFigures {
+  double s, aw, a, r, gain, pce, pch, bwe3, bwh3, bwe10, bwh10;
+};
 
 }  // namespace
 
-Result design(const DesignOptions& o) {
+void design(const DesignOptions& o, Output& output) {
+  const Common& c = o.common;
+  const bool ex = c.exact;
   DesignRequest r;
   r.freq = positive("--freq", real_value("--freq", o.freq));
   r.to_gain = o.gain_opt->count() > 0;
@@ -64,160 +110,292 @@ Result design(const DesignOptions& o) {
     r.iplane = o.plane == "E" ? 1 : (o.plane == "H" ? 2 : 3);
   }
   r.s = sweep_value("--s-range", o.s_range);
-  if (o.common.exact && r.to_gain) throw UsageError{"--exact designs to a beamwidth, not to a gain"};
-
-  const Common& c = o.common;
-  const float un = c.un();
-  Result res;
-  res.command = "design";
-  res.inputs["freq_ghz"] = json_number(r.freq);
-  if (c.exact) res.inputs["exact"] = true;
-  if (r.to_gain) {
-    res.inputs["gain_db"] = json_number(r.gain);
+  if (ex && r.to_gain) throw UsageError{"--exact designs to a beamwidth, not to a gain"};
+  // Exact mode reads every input again in double.
+  exact::DesignRequest q;
+  BasicSweep<double> s_exact;
+  if (ex) {
+    q.frequency_ghz = exact_value("--freq", o.freq);
+    q.beamwidth_deg = exact_value("--beamwidth", o.beamwidth);
+    q.level_db = exact_value("--level", o.level.level);
+    q.plane = static_cast<exact::Plane>(r.iplane);
+    s_exact = exact_sweep("--s-range", o.s_range, r.s);
+    double lo = 0.0, hi = 0.0;
+    check_direction("--s-range", o.s_range, s_exact, lo, hi);
+    refuse(checks::s_within_design_range(label("--s-range", o.s_range), lo, hi));
   } else {
-    res.inputs["beamwidth_deg"] = json_number(r.bw);
-    res.inputs["level_db"] = json_number(r.plev);
-    res.inputs["curve_level_db"] = json_number(legacy::curve_levels[r.ilev - 1]);
-    res.inputs["plane"] = o.plane;
+    float lo = 0.0f, hi = 0.0f;
+    check_direction("--s-range", o.s_range, r.s, lo, hi);
+    refuse(checks::s_within_design_range(label("--s-range", o.s_range), lo, hi));
   }
-  res.inputs["s_range"] = {json_number(r.s.first), json_number(r.s.last), json_number(r.s.step)};
-  res.inputs["units"] = c.units;
+  const double throat = throat_value(o.throat, ex);
+
+  const float un = c.un();
+  const auto in_cell = [&](const std::string& option, const std::string& text, float legacy_value) {
+    return ex ? double_cell(exact_value(option, text)) : single_cell(legacy_value);
+  };
+  Inputs inputs;
+  inputs.number("freq_ghz", in_cell("--freq", o.freq, r.freq));
+  if (ex) inputs.flag("exact", true);
+  if (r.to_gain) {
+    inputs.number("gain_db", single_cell(r.gain));
+  } else {
+    inputs.number("beamwidth_deg", in_cell("--beamwidth", o.beamwidth, r.bw));
+    inputs.number("level_db", in_cell("--level", o.level.level, r.plev));
+    inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
+    inputs.text("plane", o.plane);
+  }
+  inputs.numbers("s_range", {in_cell("--s-range", o.s_range[0], r.s.first), in_cell("--s-range", o.s_range[1], r.s.last),
+                             in_cell("--s-range", o.s_range[2], r.s.step)});
+  if (!std::isnan(throat)) inputs.number("throat_radius", cell(throat, ex));
+  inputs.text("units", c.units);
   const std::string u = "_" + c.units;
   // The table shows the phase centres as the dialogue does (wavelengths
   // times the unit factor); CSV and JSON name them for what they are.
-  res.columns = {"s_cycles",          "aperture_radius" + u, "slant_radius" + u,     "gain_db",
-                 "phase_centre_e_wl", "phase_centre_h_wl",   "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
-                 "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
-
+  std::vector<std::string> columns = {"s_cycles",          "aperture_radius" + u, "slant_radius" + u,
+                                      "gain_db",           "phase_centre_e_wl",   "phase_centre_h_wl",
+                                      "beamwidth_e_3db_deg", "beamwidth_h_3db_deg", "beamwidth_e_10db_deg",
+                                      "beamwidth_h_10db_deg"};
+  add_geometry_columns(columns, u, !std::isnan(throat));
   // A design to a gain shows the four beamwidths after the phase centres.
-  res.table = design_header(r.to_gain);
-  if (c.exact) {
-    exact_design_rows(o, r, res);
-    return res;
-  }
+  output.begin("design", inputs, columns, design_header(r.to_gain), "S = %", r.s.count);
+
+  const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(r.freq);
+  const double tw = ex ? throat * c.metres_per_unit() / exact::wavelength_m(q.frequency_ghz)
+                       : throat / static_cast<double>(un) / wl_in;
   for (int i = 1; i <= r.s.count; ++i) {
-    const DesignLine d = design_row(r, i);
-    const HornFigures& h = d.fig;
-    res.rows.push_back({d.s, un * d.arad, un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10});
-    if (r.to_gain) {
-      res.table += design_fields(d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch) +
-                   beamwidth_fields(h.bwe3, h.bwh3, h.bwe10, h.bwh10) + "\n";
+    Notes notes = 0;
+    DesignFigures f;
+    std::string line;
+    if (ex) {
+      q.s_cycles = s_exact.at(i);
+      const exact::HornDesign d = exact::design(q);
+      if (!d.found()) notes |= note_bit(Note::no_design);
+      const exact::HornResponse& h = d.response;
+      const double mu = c.metres_per_unit();
+      f = {d.s_cycles,
+           d.aperture_radius_wl,
+           d.aperture_radius_m / mu,
+           d.slant_radius_m / mu,
+           h.gain_db,
+           h.phase_centre_e_wl,
+           h.phase_centre_h_wl,
+           h.beamwidths_1.e_plane_deg,
+           h.beamwidths_1.h_plane_deg,
+           h.beamwidths_2.e_plane_deg,
+           h.beamwidths_2.h_plane_deg};
+      if (output.table()) {
+        line = design_fields(out(f.s), out(f.a), out(f.r), out(f.gain), un * out(f.pce), un * out(f.pch)) + "\n";
+      }
     } else {
-      res.table += design_record(d, un);
+      DesignLine d = design_row(r, i);
+      // A design the curves cannot give: no horn of positive finite size, or
+      // one whose own beamwidth misses the request.
+      const bool no_horn = !(std::isfinite(d.arad) && d.arad > 0.0f);
+      const bool beyond =
+          r.to_gain ? no_horn
+                    : beyond_design_curves(static_cast<double>(r.bw),
+                                           legacy_design_beamwidth(d.fig, r.ilev, r.iplane, r.plev),
+                                           static_cast<double>(d.arad));
+      if (beyond) notes |= note_bit(Note::beyond_curves);
+      if (no_horn) {
+        d.aw = d.arad = d.srad = NAN;
+        d.fig = nan_figures();
+      }
+      const HornFigures& h = d.fig;
+      f = {d.s, d.aw, un * d.arad, un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10};
+      if (output.table()) {
+        line = r.to_gain ? design_fields(d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch) +
+                               beamwidth_fields(h.bwe3, h.bwh3, h.bwe10, h.bwh10) + "\n"
+                         : design_record(d, un);
+      }
     }
+    notes |= horn_notes(f.aw, 0.0, tw);
+    if (f.r < f.a) notes |= note_bit(Note::not_a_cone);
+    std::vector<Cell> cells;
+    for (const double x : {f.s, f.a, f.r, f.gain, f.pce, f.pch, f.bwe3, f.bwh3, f.bwe10, f.bwh10})
+      cells.push_back(cell(x, ex));
+    add_geometry_cells(cells, f.a, f.r, throat, ex);
+    output.row(cells, notes, line);
   }
-  return res;
+  output.end();
 }
 
 namespace {
 
-// The horn of --aperture and --slant in inches; the typed values go to the
-// inputs.
-void horn(const HornOptions& o, float& arad, float& srad, Json& inputs) {
-  const float a = positive("--aperture", real_value("--aperture", o.aperture));
-  const float r = real_value("--slant", o.slant, true);
-  inputs["aperture_radius"] = json_number(a);
-  inputs["slant_radius"] = json_number(r);
-  arad = a / o.common.un();
-  srad = r / o.common.un();
-}
-
-// Response rows in exact mode: exact::response at the column levels.
-void exact_response_rows(const HornOptions& o, const ResponseRequest& r, Result& res) {
-  const Common& c = o.common;
-  exact::ResponseRequest q;
-  q.aperture_radius_m = exact_value("--aperture", o.aperture) * c.metres_per_unit();
-  q.slant_radius_m = exact_value("--slant", o.slant, true) * c.metres_per_unit();
-  const std::array<double, 4> levels = column_levels(exact_value("--level", o.level.level), r.ilev);
-  q.level1_db = levels[0];
-  q.level2_db = levels[1];
-  const BasicSweep<double> f = exact_sweep("--freq-range", o.range, r.f);
-  for (int i = 1; i <= f.count; ++i) {
-    q.frequency_ghz = f.at(i);
-    const exact::HornResponse h = exact::response(q);
-    const float fr = out(h.frequency_ghz);
-    const float bwe1 = out(h.beamwidths_1.e_plane_deg), bwe2 = out(h.beamwidths_2.e_plane_deg);
-    const float bwh1 = out(h.beamwidths_1.h_plane_deg), bwh2 = out(h.beamwidths_2.h_plane_deg);
-    const float pce = out(h.phase_centre_e_wl), pch = out(h.phase_centre_h_wl);
-    res.rows.push_back({fr, bwe1, bwe2, pce, bwh1, bwh2, pch, out(h.gain_db)});
-    res.table += response_record(fr, bwe1, bwe2, c.un() * pce, bwh1, bwh2, c.un() * pch, out(h.gain_db));
-  }
+// The horn of --aperture and --slant in the chosen units, refused when no
+// cone has it; the values read go to the inputs.
+void horn(const HornOptions& o, double& a, double& r, Inputs& inputs) {
+  const bool ex = o.common.exact;
+  const float af = positive("--aperture", real_value("--aperture", o.aperture));
+  const float rf = real_value("--slant", o.slant, true);
+  a = ex ? exact_value("--aperture", o.aperture) : static_cast<double>(af);
+  r = ex ? exact_value("--slant", o.slant, true) : static_cast<double>(rf);
+  refuse(checks::slant_exceeds_aperture("--slant " + o.slant, r, "--aperture " + o.aperture, a));
+  inputs.number("aperture_radius", cell(a, ex));
+  inputs.number("slant_radius", cell(r, ex));
 }
 
 }  // namespace
 
-Result response(const HornOptions& o) {
+void response(const HornOptions& o, Output& output) {
+  const Common& c = o.common;
+  const bool ex = c.exact;
+  const float un = c.un();
   ResponseRequest r;
-  Result res;
-  res.command = "response";
-  horn(o, r.arad, r.srad, res.inputs);
+  Inputs inputs;
+  double a = 0.0, rs = 0.0;  // chosen unit
+  horn(o, a, rs, inputs);
+  r.arad = out(a) / un;
+  r.srad = out(rs) / un;
   o.level.resolve(r.plev, r.ilev);
   r.f = sweep_value("--freq-range", o.range);
+  BasicSweep<double> f_exact;
+  if (ex) {
+    f_exact = exact_sweep("--freq-range", o.range, r.f);
+    double lo = 0.0, hi = 0.0;
+    check_direction("--freq-range", o.range, f_exact, lo, hi);
+    refuse(checks::frequencies_positive(label("--freq-range", o.range), lo, hi));
+  } else {
+    float lo = 0.0f, hi = 0.0f;
+    check_direction("--freq-range", o.range, r.f, lo, hi);
+    refuse(checks::frequencies_positive(label("--freq-range", o.range), lo, hi));
+  }
+  const double throat = throat_value(o.throat, ex);
+  if (!std::isnan(throat)) {
+    refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+  }
 
-  const Common& c = o.common;
-  const float un = c.un();
-  res.inputs["level_db"] = json_number(r.plev);
-  res.inputs["curve_level_db"] = json_number(legacy::curve_levels[r.ilev - 1]);
-  if (c.exact) res.inputs["exact"] = true;
-  res.inputs["freq_range_ghz"] = {json_number(r.f.first), json_number(r.f.last), json_number(r.f.step)};
-  res.inputs["units"] = c.units;
+  inputs.number("level_db", ex ? double_cell(exact_value("--level", o.level.level)) : single_cell(r.plev));
+  inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
+  if (ex) inputs.flag("exact", true);
+  if (ex) {
+    inputs.numbers("freq_range_ghz", {double_cell(f_exact.first), double_cell(f_exact.last), double_cell(f_exact.step)});
+  } else {
+    inputs.numbers("freq_range_ghz", {single_cell(r.f.first), single_cell(r.f.last), single_cell(r.f.step)});
+  }
+  if (!std::isnan(throat)) inputs.number("throat_radius", cell(throat, ex));
+  inputs.text("units", c.units);
   const std::array<float, 4> blv = column_levels(r.plev, r.ilev);
-  res.columns = {"frequency_ghz",
-                 "beamwidth_e_" + level_name(blv[0]) + "_deg",
-                 "beamwidth_e_" + level_name(blv[1]) + "_deg",
-                 "phase_centre_e_wl",
-                 "beamwidth_h_" + level_name(blv[2]) + "_deg",
-                 "beamwidth_h_" + level_name(blv[3]) + "_deg",
-                 "phase_centre_h_wl",
-                 "gain_db"};
-  res.table = response_header(blv.data());
-  if (c.exact) {
-    exact_response_rows(o, r, res);
-    return res;
+  const std::string u = "_" + c.units;
+  std::vector<std::string> columns = {"frequency_ghz",
+                                      "beamwidth_e_" + level_name(blv[0]) + "_deg",
+                                      "beamwidth_e_" + level_name(blv[1]) + "_deg",
+                                      "phase_centre_e_wl",
+                                      "beamwidth_h_" + level_name(blv[2]) + "_deg",
+                                      "beamwidth_h_" + level_name(blv[3]) + "_deg",
+                                      "phase_centre_h_wl",
+                                      "gain_db",
+                                      "s_cycles",
+                                      "aperture_wavelengths"};
+  add_geometry_columns(columns, u, !std::isnan(throat));
+  output.begin("response", inputs, columns, response_header(blv.data()), "% GHz", r.f.count);
+
+  exact::ResponseRequest q;
+  q.aperture_radius_m = a * c.metres_per_unit();
+  q.slant_radius_m = rs * c.metres_per_unit();
+  if (ex) {
+    // The column levels with the user's level read in double.
+    const std::array<double, 4> levels = column_levels(exact_value("--level", o.level.level), r.ilev);
+    q.level1_db = levels[0];
+    q.level2_db = levels[1];
   }
   for (int i = 1; i <= r.f.count; ++i) {
-    const float fr = r.f.at(i);
-    const HornFigures h = response_row(r, i);
-    res.rows.push_back({fr, h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain});
-    res.table += response_record(fr, h, un);
+    std::vector<Cell> cells;
+    std::string line;
+    double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the chosen unit
+    if (ex) {
+      q.frequency_ghz = f_exact.at(i);
+      const exact::HornResponse h = exact::response(q);
+      aw = h.aperture_radius_wl;
+      s = h.s_cycles;
+      wl = h.wavelength_m / c.metres_per_unit();
+      for (const double x : {h.frequency_ghz, h.beamwidths_1.e_plane_deg, h.beamwidths_2.e_plane_deg,
+                             h.phase_centre_e_wl, h.beamwidths_1.h_plane_deg, h.beamwidths_2.h_plane_deg,
+                             h.phase_centre_h_wl, h.gain_db, s, aw})
+        cells.push_back(double_cell(x));
+      if (output.table()) {
+        line = response_record(out(h.frequency_ghz), out(h.beamwidths_1.e_plane_deg), out(h.beamwidths_2.e_plane_deg),
+                               un * out(h.phase_centre_e_wl), out(h.beamwidths_1.h_plane_deg),
+                               out(h.beamwidths_2.h_plane_deg), un * out(h.phase_centre_h_wl), out(h.gain_db));
+      }
+    } else {
+      const float fr = r.f.at(i);
+      const HornFigures h = response_row(r, i);
+      const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(fr);
+      wl = wl_in * static_cast<double>(un);
+      aw = static_cast<double>(r.arad) / wl_in;
+      s = exact::phase_deviation_cycles(static_cast<double>(r.arad), static_cast<double>(r.srad), wl_in);
+      for (const float x : {fr, h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain, out(s), out(aw)})
+        cells.push_back(single_cell(x));
+      if (output.table()) line = response_record(fr, h, un);
+    }
+    add_geometry_cells(cells, a, rs, throat, ex);
+    output.row(cells, horn_notes(aw, s, throat / wl), line);
   }
-  return res;
+  output.end();
 }
 
-Result pattern(const HornOptions& o) {
+void pattern(const HornOptions& o, Output& output) {
+  const Common& c = o.common;
+  const bool ex = c.exact;
   PatternRequest r;
-  Result res;
-  res.command = "pattern";
+  Inputs inputs;
   r.freq = positive("--freq", real_value("--freq", o.freq));
-  horn(o, r.arad, r.srad, res.inputs);
+  double a = 0.0, rs = 0.0;
+  horn(o, a, rs, inputs);
+  r.arad = out(a) / c.un();
+  r.srad = out(rs) / c.un();
   r.angles = sweep_value("--angles", o.range);
+  BasicSweep<double> angles;
+  if (ex) {
+    angles = exact_sweep("--angles", o.range, r.angles);
+    double lo = 0.0, hi = 0.0;
+    check_direction("--angles", o.range, angles, lo, hi);
+  } else {
+    float lo = 0.0f, hi = 0.0f;
+    check_direction("--angles", o.range, r.angles, lo, hi);
+  }
 
-  res.inputs["freq_ghz"] = json_number(r.freq);
-  res.inputs["angles_deg"] = {json_number(r.angles.first), json_number(r.angles.last), json_number(r.angles.step)};
-  res.inputs["units"] = o.common.units;
-  if (o.common.exact) res.inputs["exact"] = true;
-  res.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
-  res.table = pattern_header();
-  if (o.common.exact) {
-    const double mu = o.common.metres_per_unit();
-    const exact::PatternEvaluator horn(exact_value("--aperture", o.aperture) * mu,
-                                       exact_value("--slant", o.slant, true) * mu, exact_value("--freq", o.freq));
-    const BasicSweep<double> angles = exact_sweep("--angles", o.range, r.angles);
+  const double freq = ex ? exact_value("--freq", o.freq) : static_cast<double>(r.freq);
+  inputs.number("freq_ghz", cell(freq, ex));
+  if (ex) {
+    inputs.numbers("angles_deg", {double_cell(angles.first), double_cell(angles.last), double_cell(angles.step)});
+  } else {
+    inputs.numbers("angles_deg", {single_cell(r.angles.first), single_cell(r.angles.last), single_cell(r.angles.step)});
+  }
+  inputs.text("units", c.units);
+  if (ex) inputs.flag("exact", true);
+  const std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db",
+                                            "phase_h_deg"};
+  output.begin("pattern", inputs, columns, pattern_header(), "% deg", r.angles.count);
+
+  Notes notes = 0;
+  if (ex) {
+    const double mu = c.metres_per_unit();
+    const exact::PatternEvaluator horn(a * mu, rs * mu, freq);
+    notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
     for (int i = 1; i <= angles.count; ++i) {
       const exact::PatternPoint p = horn.at(angles.at(i));
-      const std::vector<float> row = {out(p.angle_deg), out(p.amplitude_e_db), out(p.phase_e_deg),
-                                      out(p.amplitude_h_db), out(p.phase_h_deg)};
-      res.rows.push_back(row);
-      res.table += pattern_record(row[0], row[1], row[2], row[3], row[4]);
+      output.row({double_cell(p.angle_deg), double_cell(p.amplitude_e_db), double_cell(p.phase_e_deg),
+                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg)},
+                 notes,
+                 output.table() ? pattern_record(out(p.angle_deg), out(p.amplitude_e_db), out(p.phase_e_deg),
+                                                 out(p.amplitude_h_db), out(p.phase_h_deg))
+                                : std::string());
     }
-    return res;
+  } else {
+    const double wl_in = static_cast<double>(legacy::c_in_per_ns) / freq;
+    notes = horn_notes(static_cast<double>(r.arad) / wl_in,
+                       exact::phase_deviation_cycles(static_cast<double>(r.arad), static_cast<double>(r.srad), wl_in),
+                       NAN);
+    for (int i = 1; i <= r.angles.count; ++i) {
+      const PatternRow p = pattern_row(r, i);
+      output.row({single_cell(p.deg), single_cell(p.ampe), single_cell(p.phe), single_cell(p.amph), single_cell(p.phh)},
+                 notes, output.table() ? pattern_record(p.deg, p.ampe, p.phe, p.amph, p.phh) : std::string());
+    }
   }
-  for (int i = 1; i <= r.angles.count; ++i) {
-    const PatternRow p = pattern_row(r, i);
-    res.rows.push_back({p.deg, p.ampe, p.phe, p.amph, p.phh});
-    res.table += pattern_record(p.deg, p.ampe, p.phe, p.amph, p.phh);
-  }
-  return res;
+  output.end();
 }
 
 }  // namespace cli

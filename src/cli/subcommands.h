@@ -1,4 +1,5 @@
-// The three subcommands: their options as read, and the Result each makes.
+// The three subcommands: their options as read, checked, and the rows each
+// writes as it computes them.
 #pragma once
 
 #include <string>
@@ -18,6 +19,7 @@ struct DesignOptions {
   CLI::Option* beamwidth_opt = nullptr;
   CLI::Option* gain_opt = nullptr;
   CLI::Option* plane_opt = nullptr;
+  std::string throat;  // empty: not given
 };
 
 // The options of a given horn: response (with `range` the frequencies) and
@@ -27,12 +29,15 @@ struct HornOptions {
   Level level;
   std::string aperture, slant, freq;
   std::vector<std::string> range;
+  std::string throat;  // response only; empty: not given
 };
 
-// Each throws UsageError for a value it cannot use.
-Result design(const DesignOptions& o);
-Result response(const HornOptions& o);
-Result pattern(const HornOptions& o);
+// Each checks its options, throwing UsageError for a value it cannot use
+// before anything is written, then writes its rows to `out` one by one
+// (OutputError when they cannot be written).
+void design(const DesignOptions& o, Output& out);
+void response(const HornOptions& o, Output& out);
+void pattern(const HornOptions& o, Output& out);
 
 }  // namespace cli
 }  // namespace quaven

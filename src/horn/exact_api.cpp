@@ -60,14 +60,15 @@ Horn horn_of(double aperture_radius_m, double slant_radius_m, double frequency_g
 }  // namespace
 
 PatternEvaluator::PatternEvaluator(double aperture_radius_m, double slant_radius_m, double frequency_ghz)
-    : horn_(horn_of(aperture_radius_m, slant_radius_m, frequency_ghz)), scale_(2.0 * pi * pi * horn_.aw()) {}
+    : horn_(horn_of(aperture_radius_m, slant_radius_m, frequency_ghz)),
+      scale_db_(gain_db(horn_.aw(), horn_.s()) - 20.0 * std::log10(std::abs(horn_.field(0.0).e))) {}
 
 PatternPoint PatternEvaluator::at(double angle_deg) const {
   const Field f = horn_.field(angle_deg * pi / 180.0);
   PatternPoint p;
   p.angle_deg = angle_deg;
-  p.amplitude_e_db = 20.0 * std::log10(scale_ * std::abs(f.e));
-  p.amplitude_h_db = 20.0 * std::log10(scale_ * std::abs(f.h));
+  p.amplitude_e_db = scale_db_ + 20.0 * std::log10(std::abs(f.e));
+  p.amplitude_h_db = scale_db_ + 20.0 * std::log10(std::abs(f.h));
   p.phase_e_deg = std::arg(f.e) * 180.0 / pi;
   p.phase_h_deg = std::arg(f.h) * 180.0 / pi;
   return p;

@@ -79,9 +79,10 @@ struct HornDesign {
 HornDesign design(const DesignRequest& request);
 
 // The pattern at one angle off axis in both principal planes. The amplitude
-// is 20 log10 of (1 + cos theta) pi^2 (a / lambda) |integral|, the scale of
-// the legacy pattern routine (not normalised to the peak); the phase is that
-// of the far field, -180 to 180 degrees.
+// is the directivity in dBi: the aperture model's gain (its directivity on
+// the axis, where both planes agree) times |P(theta)|^2 / |P(0)|^2, so that
+// the axis value equals HornResponse::gain_db of the same horn. The phase is
+// that of the far field, -180 to 180 degrees.
 struct PatternPoint {
   double angle_deg = 0.0;
   double amplitude_e_db = 0.0;
@@ -102,7 +103,7 @@ class PatternEvaluator {
 
  private:
   Horn horn_;
-  double scale_;  // 2 pi^2 a / lambda: the factor (1 + cos theta)/2 is in the field
+  double scale_db_;  // gain_db - 20 log10 |P(0)|: dB of |P| to dBi
 };
 
 }  // namespace exact

@@ -19,8 +19,4 @@ ConeGeometry cone_geometry(double aperture, double slant, double throat) {
   return g;
 }
 
-double phase_deviation_cycles(double aperture, double slant, double wavelength) {
-  return aperture * aperture / (2.0 * wavelength * slant);
-}
-
 }  // namespace quaven

@@ -17,9 +17,4 @@ struct ConeGeometry {
 // length.
 ConeGeometry cone_geometry(double aperture, double slant, double throat);
 
-// The maximum phase deviation over the aperture in cycles,
-// S = a^2 / (2 lambda R): the path difference between the apex-centred
-// spherical wave at the rim and at the centre, in the small-flare limit.
-double phase_deviation_cycles(double aperture, double slant, double wavelength);
-
 }  // namespace quaven

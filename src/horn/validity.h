@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "horn/figures.h"
+
 namespace quaven {
 
 enum class Note : unsigned {
@@ -50,5 +52,11 @@ bool single_mode_guide(double radius_wl);
 // positive length.
 inline constexpr double design_beamwidth_tolerance_deg = 0.5;
 bool beyond_design_curves(double requested_deg, double own_deg, double aperture);
+
+// The beamwidth a legacy design line's horn has at the design's own level
+// `plev` dB in its plane (1 E, 2 H, 3 the mean of the two): the pair of the
+// curve level `ilev` (1: 3 dB, 2: 10 dB) scaled by sqrt(plev / curve level),
+// as a response at that level shows it.
+double legacy_design_beamwidth(const HornFigures& h, int ilev, int iplane, float plev);
 
 }  // namespace quaven

@@ -281,8 +281,8 @@ TEST(CliTest, CsvAndJsonCarryEveryFloatExactlyAndNonFiniteAsEmptyOrNull) {
       {{"design", "--freq", "12", "--beamwidth", "40", "--level", "10", "--plane", "avg", "--s-range", "0.1", "0.3",
         "0.1", "--units", "cm"},
        0},
-      // A slant radius of 0 makes S infinite and every figure not a number.
-      {{"response", "--aperture", "1", "--slant", "0", "--freq-range", "9", "10", "1"}, 2},
+      // A beamwidth no horn of the curves has: every figure not a number.
+      {{"design", "--freq", "10", "--beamwidth", "200", "--s-range", "0", "0.5", "0.5"}, 2},
       {{"pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "-180", "180", "45"}, 0},
   };
   for (const auto& c : cases) {
@@ -303,7 +303,12 @@ TEST(CliTest, CsvAndJsonCarryEveryFloatExactlyAndNonFiniteAsEmptyOrNull) {
     for (std::size_t i = 1; i < csv.size(); ++i) {
       ASSERT_EQ(csv[i].size(), csv[0].size());
       bool all_nan = true;
-      for (std::size_t k = 0; k < csv[0].size(); ++k) {
+      // The notes: names joined by ';' in CSV, an array in JSON.
+      std::string notes;
+      for (const auto& n : doc["rows"][i - 1]["notes"]) notes += (notes.empty() ? "" : ";") + n.get<std::string>();
+      EXPECT_EQ(csv[i].back(), notes);
+      ASSERT_EQ(csv[0].back(), "notes");
+      for (std::size_t k = 0; k + 1 < csv[0].size(); ++k) {
         EXPECT_EQ(doc["columns"][k], csv[0][k]);
         const auto& v = doc["rows"][i - 1][csv[0][k]];
         const float from_json = v.is_null() ? NAN : v.get<float>();
@@ -340,7 +345,7 @@ TEST(CliTest, PatternRowsEqualChp11) {
   const auto csv = read_csv(run.out);
   ASSERT_EQ(csv.size(), 14u);
   EXPECT_EQ(csv[0], (std::vector<std::string>{"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db",
-                                              "phase_h_deg"}));
+                                              "phase_h_deg", "notes"}));
   const float a = 2.54f / 2.54f, r = 7.62f / 2.54f;
   for (std::size_t i = 1; i < csv.size(); ++i) {
     const float deg = 7.5f * static_cast<float>(i - 1);
@@ -452,10 +457,11 @@ TEST(CliTest, SweepsCountAsTheDialogueCounts) {
     const bool ok = count_sweep(s);
     EXPECT_EQ(ok ? s.count : -1, c.count) << c.first << " " << c.last << " " << c.step;
   }
-  // An empty sweep writes the header and no line.
+  // A sweep whose step leads away from its stop is refused.
   const CliRun r = cli({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.5", "0.1", "0.1"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "\n   S    Aperture Radius  Slant Radius     Gain  Phase CTR. E, H\n\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("quaven: --s-range 0.5 0.1 0.1: the step leads away from the stop", 0), 0u) << r.err;
 }
 
 TEST(CliTest, OutputFileReceivesWhatStandardOutputWould) {

@@ -63,16 +63,25 @@ TEST(ExactApi, DesignResponseAndPatternAgree) {
   }
 }
 
-// On the axis of an in-phase aperture the integral is J1(chi)/2, so the
-// amplitude is 20 log10(pi^2 (a/lambda) J1(chi)) with phase 0.
-TEST(ExactApi, PatternOnAxisOfAnInPhaseAperture) {
+// On the axis of an in-phase aperture the amplitude is the directivity,
+// (k a)^2 times the TE11 aperture efficiency 2/(chi^2 - 1), in dBi, with
+// phase 0; with phase deviation the axis value is the response's gain.
+TEST(ExactApi, PatternIsTheDirectivityOnTheAxis) {
   const PatternEvaluator p(2.0 * kLambda10, kInf, 10.0);
   const PatternPoint at0 = p.at(0.0);
-  const double pi = 3.14159265358979323846;
-  const double want = 20.0 * std::log10(pi * pi * 2.0 * std::cyl_bessel_j(1.0, 1.8411837813406593));
+  const double pi = 3.14159265358979323846, chi = 1.8411837813406593;
+  const double want = 10.0 * std::log10(std::pow(2.0 * pi * 2.0, 2) * 2.0 / (chi * chi - 1.0));
   EXPECT_NEAR(at0.amplitude_e_db, want, 1e-9);
   EXPECT_NEAR(at0.amplitude_h_db, want, 1e-9);
   EXPECT_NEAR(at0.phase_e_deg, 0.0, 1e-9);
+  for (const double slant : {0.08, 0.2}) {
+    ResponseRequest q;
+    q.aperture_radius_m = 0.03;
+    q.slant_radius_m = slant;
+    q.frequency_ghz = 10.0;
+    const PatternEvaluator horn(q.aperture_radius_m, slant, 10.0);
+    EXPECT_NEAR(horn.at(0.0).amplitude_e_db, response(q).gain_db, 1e-12) << slant;
+  }
 }
 
 }  // namespace
