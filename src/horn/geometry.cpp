@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "numeric/constants.h"
+
 namespace quaven {
 
 ConeGeometry cone_geometry(double aperture, double slant, double throat) {
@@ -11,7 +13,7 @@ ConeGeometry cone_geometry(double aperture, double slant, double throat) {
     g.flare_half_angle_deg = 0.0;
     g.cone_length = INFINITY;
   } else {
-    g.flare_half_angle_deg = std::asin(aperture / slant) * (180.0 / 3.14159265358979323846);
+    g.flare_half_angle_deg = std::asin(aperture / slant) * (180.0 / physical::pi);
     // (R - a)(R + a) keeps its digits when R is close to a.
     g.cone_length = std::sqrt((slant - aperture) * (slant + aperture));
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "horn/figures.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 
@@ -32,11 +33,12 @@ const char* note_text(Note n);
 // The names of the notes of `set`, in declaration order, joined by ';'.
 std::string note_keys(Notes set);
 
-// Cut-off radii of a circular guide in wavelengths: TE11 at chi'11/(2 pi)
-// (chi'11 = 1.8411837813, the first zero of J1'), TM01, the next mode, at
-// chi01/(2 pi) (chi01 = 2.4048255577, the first zero of J0).
-inline constexpr double te11_cutoff_radius_wl = 1.8411837813406593 / (2.0 * 3.14159265358979323846);
-inline constexpr double tm01_cutoff_radius_wl = 2.4048255576957728 / (2.0 * 3.14159265358979323846);
+// First zero of J0, j_{0,1} (A&S table 9.5): the TM01 root.
+inline constexpr double chi_tm01 = 2.4048255576957728;
+// Cut-off radii of a circular guide in wavelengths: TE11 at chi'11/(2 pi),
+// TM01, the next mode, at j_{0,1}/(2 pi).
+inline constexpr double te11_cutoff_radius_wl = physical::chi / (2.0 * physical::pi);
+inline constexpr double tm01_cutoff_radius_wl = chi_tm01 / (2.0 * physical::pi);
 
 // An aperture of `radius_wl` wavelengths is below the TE11 cut-off of a
 // circular guide of that radius (a < chi'11 lambda / 2 pi, about 0.293 lambda).
