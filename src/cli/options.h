@@ -55,7 +55,8 @@ struct Level {
 
   void add(CLI::App* app);
   // Sets plev (as typed) and ilev (the curve, 1: 3 dB, 2: 10 dB).
-  void resolve(float& plev, int& ilev) const;
+  // In exact mode no curve is needed and --derive-from is not used.
+  void resolve(float& plev, int& ilev, bool exact = false) const;
 };
 
 }  // namespace cli

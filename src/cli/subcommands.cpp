@@ -106,7 +106,7 @@ void design(const DesignOptions& o, Output& output) {
     r.gain = real_value("--gain", o.gain);
   } else {
     r.bw = positive("--beamwidth", real_value("--beamwidth", o.beamwidth));
-    o.level.resolve(r.plev, r.ilev);
+    o.level.resolve(r.plev, r.ilev, ex);
     r.iplane = o.plane == "E" ? 1 : (o.plane == "H" ? 2 : 3);
   }
   r.s = sweep_value("--s-range", o.s_range);
@@ -142,7 +142,7 @@ void design(const DesignOptions& o, Output& output) {
   } else {
     inputs.number("beamwidth_deg", in_cell("--beamwidth", o.beamwidth, r.bw));
     inputs.number("level_db", in_cell("--level", o.level.level, r.plev));
-    inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
+    if (!ex) inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
     inputs.text("plane", o.plane);
   }
   inputs.numbers("s_range", {in_cell("--s-range", o.s_range[0], r.s.first), in_cell("--s-range", o.s_range[1], r.s.last),
@@ -248,7 +248,7 @@ void response(const HornOptions& o, Output& output) {
   horn(o, a, rs, inputs);
   r.arad = out(a) / un;
   r.srad = out(rs) / un;
-  o.level.resolve(r.plev, r.ilev);
+  o.level.resolve(r.plev, r.ilev, ex);
   r.f = sweep_value("--freq-range", o.range);
   BasicSweep<double> f_exact;
   if (ex) {
@@ -267,7 +267,7 @@ void response(const HornOptions& o, Output& output) {
   }
 
   inputs.number("level_db", ex ? double_cell(exact_value("--level", o.level.level)) : single_cell(r.plev));
-  inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
+  if (!ex) inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
   if (ex) inputs.flag("exact", true);
   if (ex) {
     inputs.numbers("freq_range_ghz", {double_cell(f_exact.first), double_cell(f_exact.last), double_cell(f_exact.step)});

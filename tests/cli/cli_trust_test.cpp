@@ -1,0 +1,172 @@
+// The command line's domain checks, validity notes, geometry columns and
+// number text, driven through run_cli.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace quaven {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<std::string> args) {
+  args.insert(args.begin(), "quaven");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+// CSV text as a header and rows of cells.
+struct Csv {
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+  std::size_t col(const std::string& name) const {
+    for (std::size_t k = 0; k < columns.size(); ++k)
+      if (columns[k] == name) return k;
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+  }
+  double num(std::size_t row, const std::string& name) const {
+    const std::string& c = rows.at(row).at(col(name));
+    return c.empty() ? NAN : std::stod(c);
+  }
+  std::string text(std::size_t row, const std::string& name) const { return rows.at(row).at(col(name)); }
+};
+
+Csv csv(const std::vector<std::string>& args) {
+  std::vector<std::string> a = args;
+  a.insert(a.end(), {"--format", "csv"});
+  const CliRun r = run(a);
+  EXPECT_EQ(r.status, 0) << r.err;
+  Csv c;
+  std::istringstream in(r.out);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    for (std::size_t k; (k = line.find(',', start)) != std::string::npos; start = k + 1)
+      cells.push_back(line.substr(start, k - start));
+    cells.push_back(line.substr(start));
+    if (c.columns.empty()) c.columns = cells;
+    else c.rows.push_back(cells);
+  }
+  return c;
+}
+
+TEST(CliChecks, ImpossibleHornsAndSweepsAreRefusedBeforeAnythingIsWritten) {
+  const std::vector<std::string> resp = {"response", "--aperture", "1.2", "--freq-range", "8", "12", "1"};
+  const std::vector<std::string> des = {"design", "--freq", "10", "--beamwidth", "30", "--s-range"};
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const auto with = [](std::vector<std::string> a, std::vector<std::string> more) {
+    a.insert(a.end(), more.begin(), more.end());
+    return a;
+  };
+  const std::vector<Case> cases = {
+      {with(resp, {"--slant", "1.0"}), "--slant 1.0: the slant radius must be greater than the aperture radius (--aperture 1.2)"},
+      {with(resp, {"--slant", "0"}), "--slant 0: the slant radius must be greater"},
+      {with(resp, {"--slant", "-3", "--exact"}), "--slant -3: the slant radius must be greater"},
+      {{"pattern", "--aperture", "2", "--slant", "1.5", "--freq", "10", "--angles", "0", "90", "1"}, "--slant 1.5: "},
+      {with(resp, {"--slant", "3", "--throat", "1.2"}), "--throat 1.2: the throat radius must be greater than 0 and less"},
+      {with(resp, {"--slant", "3", "--throat", "0"}), "--throat: must be greater than 0"},
+      {{"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "-2", "2", "1", "--exact"},
+       "--freq-range -2 2 1: every frequency must be greater than 0 GHz, but the sweep reaches -2"},
+      {{"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "1", "0", "-0.6"}, "the sweep reaches -0.2"},
+      {with(des, {"1", "3", "1"}), "--s-range 1 3 1: S must lie within 0 to 1 cycles, but the sweep reaches 3"},
+      {with(des, {"-0.5", "0.1", "0.1", "--exact"}), "but the sweep reaches -0.5"},
+      {with(des, {"0", "1", "0.6"}), "but the sweep reaches 1.2"},  // the last value overshoots STOP
+      {with(des, {"0.5", "0.1", "0.1"}), "--s-range 0.5 0.1 0.1: the step leads away from the stop"},
+      {{"pattern", "--aperture", "1", "--slant", "3", "--freq", "10", "--angles", "90", "0", "5"}, "leads away"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.message;
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_EQ(r.err.find("quaven: "), 0u) << r.err;
+    EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(c.message), std::string::npos) << r.err;
+  }
+  const CliRun typo = run({"desing", "--freq", "10"});
+  EXPECT_EQ(typo.status, 2);
+  EXPECT_EQ(typo.err.substr(0, typo.err.find('\n')),
+            "quaven: 'desing' is not a subcommand; the subcommands are design, response and pattern (did you mean "
+            "'design'?)");
+}
+
+TEST(CliNotes, RowsSayWhereTheModelsStop) {
+  // 60 degrees comes back as 59.1 from the curves; 200 has no horn at all;
+  // 150 gives an aperture below the cut-off of its own guide.
+  const Csv d60 = csv({"design", "--freq", "10", "--beamwidth", "60", "--s-range", "0", "0", "1"});
+  EXPECT_EQ(d60.text(0, "notes"), "beyond_curves");
+  EXPECT_LT(d60.num(0, "beamwidth_e_3db_deg"), 59.5);
+  const Csv d200 = csv({"design", "--freq", "10", "--beamwidth", "200", "--s-range", "0", "1", "0.5"});
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(std::isnan(d200.num(i, "aperture_radius_in")) && std::isnan(d200.num(i, "slant_radius_in")));
+    EXPECT_NE(d200.text(i, "notes").find("beyond_curves"), std::string::npos);
+  }
+  const Csv d150 = csv({"design", "--freq", "10", "--beamwidth", "150", "--s-range", "0.1", "0.2", "0.1"});
+  EXPECT_EQ(d150.text(0, "notes"), "below_cutoff;beyond_curves");
+  EXPECT_EQ(d150.text(1, "notes"), "below_cutoff;beyond_curves;not_a_cone");
+  EXPECT_TRUE(std::isnan(d150.num(1, "flare_half_angle_deg")));
+  // The README's horn: no note at its design.
+  const Csv ok = csv({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.1", "0.5", "0.1"});
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(ok.text(i, "notes"), "") << i;
+
+  // The 1.2 in aperture is cut off below 11.80285 * 1.8412 / (2 pi 1.2) =
+  // 2.882 GHz; S passes 1 above 49.18 GHz; a 0.4 in throat carries TE11
+  // alone from 8.645 to 11.291 GHz.
+  const Csv r = csv({"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "2.5", "52.5", "2.5", "--throat",
+                     "0.4"});
+  ASSERT_EQ(r.rows.size(), 21u);
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    const double f = 2.5 * static_cast<double>(i + 1), wl = 11.80285 / f;
+    EXPECT_NEAR(r.num(i, "s_cycles"), 1.2 * 1.2 / (2 * wl * 3), 1e-6) << f;
+    EXPECT_NEAR(r.num(i, "aperture_wavelengths"), 1.2 / wl, 1e-6) << f;
+    std::string want;
+    if (f < 2.882) want = "below_cutoff";
+    if (f > 49.18) want = "s_above_1";
+    if (f < 8.645 || f > 11.291) want += want.empty() ? "throat_not_single_mode" : ";throat_not_single_mode";
+    EXPECT_EQ(r.text(i, "notes"), want) << f;
+  }
+  // The table keeps its lines; each kind of note goes once to standard error.
+  const CliRun t = run({"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "1", "3", "0.5", "--exact"});
+  EXPECT_EQ(t.status, 0);
+  EXPECT_EQ(t.err.substr(0, t.err.find(':', 10)), "quaven: note at 1 to 2.5 GHz (4 rows)") << t.err;
+  EXPECT_EQ(std::count(t.err.begin(), t.err.end(), '\n'), 1);
+}
+
+TEST(CliGeometry, TheConesShapeAndTheShortestNumbers) {
+  const Csv g = csv({"response", "--aperture", "3", "--slant", "5", "--freq-range", "10", "10", "1", "--throat", "1",
+                     "--units", "cm"});
+  EXPECT_EQ(g.text(0, "cone_length_cm"), "4");
+  EXPECT_EQ(g.text(0, "horn_length_cm"), "2.6666667");
+  EXPECT_EQ(g.text(0, "flare_half_angle_deg"), "36.869896");
+  const Csv e = csv({"response", "--aperture", "3", "--slant", "5", "--freq-range", "10", "10", "1", "--exact"});
+  EXPECT_EQ(e.text(0, "flare_half_angle_deg"), "36.86989764584402");
+  // Inputs and values as the shortest text that reads back to the same
+  // float (legacy) or double (exact).
+  const Csv d = csv({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.2", "0.2", "1"});
+  EXPECT_EQ(d.text(0, "s_cycles"), "0.2");
+  const CliRun j = run({"response", "--aperture", "1.2", "--slant", "3.0", "--freq-range", "8.1", "8.2", "0.1", "--exact",
+                     "--level", "6", "--format", "json"});
+  ASSERT_EQ(j.status, 0) << j.err;
+  EXPECT_NE(j.out.find("\"aperture_radius\": 1.2,\n    \"slant_radius\": 3,"), std::string::npos) << j.out;
+  const auto doc = nlohmann::json::parse(j.out);
+  EXPECT_EQ(doc["rows"][1]["frequency_ghz"].dump(), "8.2");  // 8.1 + 0.1 in double
+  EXPECT_EQ(doc["columns"][1], "beamwidth_e_6db_deg");
+}
+
+}  // namespace
+}  // namespace quaven
