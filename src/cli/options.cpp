@@ -92,14 +92,15 @@ void Level::add(CLI::App* app) {
 void Level::resolve(float& plev, int& ilev, bool exact) const {
   plev = real_value("--level", level);
   if (!(plev > 0.0f)) throw UsageError{"--level: must be greater than 0"};
+  const int derive = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
   if (exact) {
-    // Exact beamwidths are found at the level itself: no curve to derive
-    // from. The level takes the place of the 10 dB column when it is 10, of
-    // the 3 dB column otherwise.
-    ilev = curve_of_level(plev) == 2 ? 2 : 1;
+    // Exact beamwidths are found at the level itself: nothing is derived.
+    // The level only takes the place of one column of the table: its own
+    // curve's, else that of --derive-from when given, else the 3 dB one.
+    const int own = curve_of_level(plev);
+    ilev = own != 0 ? own : (derive != 0 ? derive : 1);
     return;
   }
-  const int derive = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
   ilev = resolve_curve(plev, derive);
   if (ilev == 0) throw UsageError{"--level " + level + " is neither 3 nor 10: give --derive-from 3 or 10"};
   if (ilev < 0) throw UsageError{"--derive-from " + derive_from + " contradicts --level " + level};
