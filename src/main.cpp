@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   if (argc > 1) {
-    const int status = quaven::run_cli(argc, argv, std::cout, std::cerr, quaven::stderr_is_terminal());
+    const int status = quaven::run_cli(argc, argv, std::cout, std::cerr, {quaven::is_terminal(1), quaven::is_terminal(2)});
     // Text such as --help and --version is written without a check of its
     // own; an unwritable standard output must not end as a success.
     std::cout.flush();

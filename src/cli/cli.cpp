@@ -83,7 +83,7 @@ void add_throat(CLI::App* app, std::string& throat) {
 
 }  // namespace
 
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool err_is_terminal) {
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals) {
   CLI::App app{"QUAVEN: design a conical TE11 horn to a beamwidth or a gain, and predict its beamwidths, gain,\n"
                "phase centres and radiation pattern. Without arguments it runs the console dialogue.",
                "quaven"};
@@ -181,7 +181,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   }
 
   const Common& common = design_cmd->parsed() ? d.common : response_cmd->parsed() ? r.common : p.common;
-  Output output(common.format, common.output, out, err, err_is_terminal);
+  const bool progress = terminals.err && (!common.output.empty() || !terminals.out);
+  Output output(common.format, common.output, out, err, progress);
   try {
     if (design_cmd->parsed()) {
       design(d, output);

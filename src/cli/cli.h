@@ -10,8 +10,14 @@ namespace quaven {
 // --output), help and version to `out`, diagnostics to `err`. Returns the
 // exit status: 0 on success and for --help and --version, 2 for a bad
 // option or value (with a usage message on `err`), 1 when the output
-// cannot be written. Rows are written as they are computed; when
-// `err_is_terminal`, a long run keeps a progress line on `err`.
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool err_is_terminal = false);
+// cannot be written. Rows are written as they are computed.
+//
+// Which of `out` and `err` are terminals: a long run keeps a progress line
+// on `err` when it is one, unless the rows themselves go to the same screen.
+struct Terminals {
+  bool out = false;
+  bool err = false;
+};
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals = {});
 
 }  // namespace quaven

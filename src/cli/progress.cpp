@@ -14,7 +14,7 @@ constexpr milliseconds kWorthShowing{1000};
 constexpr milliseconds kRefresh{100};
 }  // namespace
 
-bool stderr_is_terminal() { return ::isatty(2) == 1; }
+bool is_terminal(int fd) { return ::isatty(fd) == 1; }
 
 Progress::Progress(std::ostream& err, bool terminal, long long total, Clock clock)
     : err_(err), enabled_(terminal && total > 1), total_(total), clock_(std::move(clock)) {

@@ -38,7 +38,7 @@ class Progress {
   std::size_t width_ = 0;  // characters of the line shown
 };
 
-// Whether file descriptor 2 is a terminal.
-bool stderr_is_terminal();
+// Whether file descriptor `fd` is a terminal.
+bool is_terminal(int fd);
 
 }  // namespace quaven
