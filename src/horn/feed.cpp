@@ -4,6 +4,7 @@
 #include "horn/feed.h"
 
 #include "numeric/brent.h"
+#include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
 
 #include <algorithm>
@@ -20,10 +21,10 @@ namespace {
 
 using cplx = std::complex<double>;
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = physical::pi;
 constexpr double kTwoPi = 2.0 * kPi;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-constexpr double kDeg = kPi / 180.0;
+constexpr double kDeg = physical::rad_per_deg;
 
 // Gauss orders are taken in steps of 8 so that rules and interpolation
 // matrices are shared between nearby dishes and horns.
@@ -423,7 +424,7 @@ namespace {
 
 // Smallest aperture radius a design considers: the TE11 cut-off of a guide
 // of that radius, and the slant radius aw^2/2s above the aperture radius.
-double smallest_aw(double s) { return std::max(exact::chi / kTwoPi, 2.0 * s) * (1.0 + 1e-9); }
+double smallest_aw(double s) { return std::max(physical::chi / kTwoPi, 2.0 * s) * (1.0 + 1e-9); }
 
 Design nan_design(double s) { return Design{kNan, s, nan_judgement()}; }
 

@@ -1,4 +1,5 @@
 #include "horn/feed.h"
+#include "numeric/constants.h"
 #include "test_data.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,7 @@ namespace quaven {
 namespace feed {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = physical::pi;
 
 // An ideal feed of power pattern cos^q theta over the front half-space,
 // nothing behind, with its phase centre z0 wavelengths behind its reference.
@@ -142,7 +143,7 @@ TEST(FeedDesign, SearchesFindWhatTheyPromise) {
       const double eta = d.judgement.best.aperture;
       EXPECT_GT(eta, 0.5) << fd;
       EXPECT_GE(eta + 1e-9, judge_horn(d.aw * 1.01, s, fd).best.aperture) << fd << " " << s;
-      if (d.aw > 1.01 * std::max(exact::chi / (2.0 * kPi), 2.0 * s)) {
+      if (d.aw > 1.01 * std::max(physical::chi / (2.0 * kPi), 2.0 * s)) {
         EXPECT_GE(eta + 1e-9, judge_horn(d.aw / 1.01, s, fd).best.aperture) << fd << " " << s;
       }
       const Design t = taper_aperture(fd, s, -12.0);
