@@ -173,8 +173,9 @@ class Integrals {
       const cplx r = term_[i] * std::polar(1.0, kTwoPi * z0 * cos_[i]);
       re[i] = r.real();
       im[i] = r.imag();
-      cr[i] = std::cos(kTwoPi * dz * cos_[i]);
-      ci[i] = std::sin(kTwoPi * dz * cos_[i]);
+      const cplx st = std::polar(1.0, kTwoPi * dz * cos_[i]);
+      cr[i] = st.real();
+      ci[i] = st.imag();
     }
     out.resize(n);
     for (int k = 0; k < n; ++k) {
@@ -294,7 +295,9 @@ double best_focus(const Integrals& in, double front, double back) {
       best_z = zz;
     }
   }
-  return best_z;
+  // A real pattern's maximum at the phase reference itself comes back
+  // within the refinement's tolerance of it; give the point exactly.
+  return std::fabs(best_z) < 1e-9 ? 0.0 : best_z;
 }
 
 // Largest value of g over the samples (theta, value), refined by Brent's
@@ -450,14 +453,16 @@ double best_aw(double theta0, double s, double& eta) {
     if (v[k] > v[m] || std::isnan(v[m])) m = k;
   }
   if (std::isnan(v[m])) return kNan;
+  eta = v[m];
+  // Best at the smallest aperture, and falling away from it: that is the answer.
+  if (m == 0 && horn_efficiency(amin * 1.0001, s, theta0) < v[0]) return amin;
   const double a = std::exp(lo + std::max(m - 1, 0) * dx), b = std::exp(lo + std::min(m + 1, n - 1) * dx);
   double fx;
-  const double x = numeric::localmin([&](double aw) { return -horn_efficiency(aw, s, theta0); }, a, b, 1e-5, fx);
+  const double x = numeric::localmin([&](double aw) { return -horn_efficiency(aw, s, theta0); }, a, b, 1e-4, fx);
   if (-fx >= v[m]) {
     eta = -fx;
     return x;
   }
-  eta = v[m];
   return std::exp(lo + m * dx);
 }
 
@@ -518,7 +523,14 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
     if (eta[k] > eta[m] || std::isnan(eta[m])) m = k;
   }
   double s = s_lo + m * ds, a_best = aw[m];
-  if (!std::isnan(eta[m]) && ds > 0.0) {
+  // Best at an end of the range, and falling away from it: that is the answer.
+  bool at_end = false;
+  if (!std::isnan(eta[m]) && ds > 0.0 && (m == 0 || m == n - 1)) {
+    double e;
+    best_aw(theta0, m == 0 ? s + 1e-4 : s - 1e-4, e);
+    at_end = e < eta[m];
+  }
+  if (!std::isnan(eta[m]) && ds > 0.0 && !at_end) {
     const double a = s_lo + std::max(m - 1, 0) * ds, b = s_lo + std::min(m + 1, n - 1) * ds;
     // On 1 + s, so that the minimiser's relative tolerance is one of about
     // 1e-4 cycles in s, also next to s = 0.
