@@ -3,6 +3,8 @@
 // best axial feed position, and the horn that serves a dish best.
 #include "horn/feed.h"
 
+#include "horn/exact_api.h"
+
 #include "numeric/brent.h"
 #include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
@@ -550,6 +552,46 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
     }
   }
   return std::isnan(a_best) ? nan_design(s) : Design{a_best, s, judge_horn(a_best, s, f_over_d)};
+}
+
+namespace {
+
+FeedRow row_of(const Design& d, double frequency_ghz, double f_over_d) {
+  FeedRow r;
+  r.frequency_ghz = frequency_ghz;
+  r.wavelength_m = exact::wavelength_m(frequency_ghz);
+  r.f_over_d = f_over_d;
+  r.aperture_radius_wl = d.aw;
+  r.s_cycles = d.s;
+  r.aperture_radius_m = d.aw * r.wavelength_m;
+  // R = a^2 / (2 lambda S), +inf at S = 0.
+  r.slant_radius_m = r.aperture_radius_m * d.aw / (2.0 * d.s);
+  r.gain_db = exact::gain_db(d.aw, d.s);
+  r.judgement = d.judgement;
+  r.focus_behind_aperture_m = d.judgement.focus_behind_aperture_wl * r.wavelength_m;
+  return r;
+}
+
+}  // namespace
+
+FeedRow judge(const JudgeRequest& q) {
+  const double wl = exact::wavelength_m(q.frequency_ghz);
+  const double aw = q.aperture_radius_m / wl;
+  const double s = exact::phase_deviation_cycles(q.aperture_radius_m, q.slant_radius_m, wl);
+  FeedRow r = row_of(Design{aw, s, judge_horn(aw, s, q.f_over_d)}, q.frequency_ghz, q.f_over_d);
+  r.aperture_radius_m = q.aperture_radius_m;  // as given, not through the wavelength
+  r.slant_radius_m = q.slant_radius_m;
+  return r;
+}
+
+FeedRow design(const DesignRequest& q) {
+  const Design d = std::isnan(q.taper_db) ? best_aperture(q.f_over_d, q.s_cycles)
+                                          : taper_aperture(q.f_over_d, q.s_cycles, q.taper_db);
+  return row_of(d, q.frequency_ghz, q.f_over_d);
+}
+
+FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo, double s_hi) {
+  return row_of(best_design(f_over_d, s_lo, s_hi), frequency_ghz, f_over_d);
 }
 
 }  // namespace feed

@@ -30,6 +30,7 @@
 
 #include <complex>
 #include <functional>
+#include <limits>
 
 #include "horn/exact.h"
 
@@ -128,6 +129,47 @@ Design taper_aperture(double f_over_d, double s, double taper_db);
 // The phase deviation in [s_lo, s_hi] whose best aperture gives the highest
 // aperture efficiency, with that aperture.
 Design best_design(double f_over_d, double s_lo = 0.0, double s_hi = 1.0);
+
+// As values for front ends, in the units of horn/exact_api.h: lengths in
+// metres, frequency in GHz. Inputs are not checked here (a front end
+// validates them); what has no meaning comes back as not-a-number.
+
+// A horn on a dish, as a front end shows it in one row.
+struct FeedRow {
+  double frequency_ghz = 0.0;
+  double wavelength_m = 0.0;
+  double f_over_d = 0.0;
+  double aperture_radius_m = 0.0;
+  double slant_radius_m = 0.0;  // +inf at S = 0
+  double aperture_radius_wl = 0.0;
+  double s_cycles = 0.0;
+  double gain_db = 0.0;  // the horn's own gain
+  Judgement judgement;   // focus in wavelengths behind the aperture plane
+  double focus_behind_aperture_m = 0.0;
+};
+
+// Judge the horn of aperture and slant radius (metres; slant +inf allowed)
+// at frequency_ghz on a dish of f_over_d.
+struct JudgeRequest {
+  double aperture_radius_m = 0.0;
+  double slant_radius_m = 0.0;
+  double frequency_ghz = 0.0;
+  double f_over_d = 0.0;
+};
+FeedRow judge(const JudgeRequest& request);
+
+// Design for a dish at one phase deviation: the aperture of best efficiency
+// or, with a finite taper_db, that of this mean edge taper.
+struct DesignRequest {
+  double frequency_ghz = 0.0;
+  double f_over_d = 0.0;
+  double s_cycles = 0.0;
+  double taper_db = std::numeric_limits<double>::quiet_NaN();  // not-a-number: best efficiency
+};
+FeedRow design(const DesignRequest& request);
+
+// The best design over phase deviations s_lo .. s_hi.
+FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo = 0.0, double s_hi = 1.0);
 
 }  // namespace feed
 }  // namespace quaven

@@ -157,6 +157,23 @@ TEST(FeedDesign, SearchesFindWhatTheyPromise) {
   }
 }
 
+// The value API in metres and GHz: the worked example of the notes, a
+// 10 GHz feed for f/D = 0.4 (lambda = 29.979 mm), judged as the horn in
+// wavelengths, and a design whose radii give back its S.
+TEST(FeedValues, MetresAndGigahertz) {
+  const double wl = 0.299792458 / 10.0;
+  const FeedRow r = judge(JudgeRequest{0.02, 0.05, 10.0, 0.4});
+  const Judgement j = judge_horn(0.02 / wl, 0.02 * 0.02 / (2.0 * wl * 0.05), 0.4);
+  EXPECT_DOUBLE_EQ(r.judgement.best.aperture, j.best.aperture);
+  EXPECT_NEAR(r.focus_behind_aperture_m, j.focus_behind_aperture_wl * wl, 1e-15);
+  const FeedRow d = design(DesignRequest{10.0, 0.4, 0.2});
+  EXPECT_NEAR(d.aperture_radius_m * d.aperture_radius_m / (2.0 * wl * d.slant_radius_m), 0.2, 1e-12);
+  EXPECT_NEAR(d.gain_db, exact::gain_db(d.aperture_radius_m / wl, 0.2), 1e-9);
+  const FeedRow b = best_design_row(10.0, 0.4);
+  EXPECT_TRUE(std::isinf(b.slant_radius_m));  // S = 0: the open end of a guide
+  EXPECT_NEAR(b.aperture_radius_m, 0.01384, 2e-5);
+}
+
 TEST(FeedDesign, RefusesWhatHasNoMeaning) {
   for (double fd : {0.0, -0.4, std::nan(""), std::numeric_limits<double>::infinity()}) {
     EXPECT_TRUE(std::isnan(rim_half_angle(fd)));
