@@ -291,8 +291,8 @@ double best_focus(const Integrals& in, double front, double back) {
     // Real patterns (no aperture phase error) give |I(-z)| = |I(z)|: of
     // equal maxima the one nearer the aperture, then the one behind it.
     const bool tie = std::fabs(vv - best_v) <= 1e-12 * best_v;
-    if ((!tie && vv > best_v) ||
-        (tie && (std::fabs(zz) < std::fabs(best_z) - 1e-9 || (std::fabs(std::fabs(zz) - std::fabs(best_z)) <= 1e-9 && zz > best_z)))) {
+    const double nearer = std::fabs(best_z) - std::fabs(zz);
+    if ((!tie && vv > best_v) || (tie && (nearer > 1e-9 || (nearer >= -1e-9 && zz > best_z)))) {
       best_v = vv;
       best_z = zz;
     }

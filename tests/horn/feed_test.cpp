@@ -43,8 +43,8 @@ TEST(FeedIdeal, ClosedFormsOfTheCosineFeeds) {
       EXPECT_NEAR(j.best.phase, 1.0, 1e-10) << what;
       EXPECT_NEAR(j.focus_behind_aperture_wl, 0.0, 1e-6) << what;
       EXPECT_EQ(j.edge_taper_e_db, j.edge_taper_h_db);
-      EXPECT_NEAR(j.edge_taper_e_db, 10.0 * q * std::log10(std::cos(t0)) + 20.0 * std::log10(0.5 * (1.0 + std::cos(t0))),
-                  1e-9);
+      const double space = 20.0 * std::log10(0.5 * (1.0 + std::cos(t0)));
+      EXPECT_NEAR(j.edge_taper_e_db, 10.0 * q * std::log10(std::cos(t0)) + space, 1e-9);
       expect_product(j.best, what);
       if (q == 2.0) {
         const double h = 0.5 * t0, sh = std::sin(h);
@@ -91,7 +91,8 @@ TEST(FeedHorn, AgreesWithTheTwoDimensionalReference) {
   ASSERT_GE(rows.size(), 3u);
   for (const auto& r : rows) {
     const Judgement j = judge_horn(r[0], r[1], r[2]);
-    const std::string what = "aw=" + std::to_string(r[0]) + " S=" + std::to_string(r[1]) + " f/D=" + std::to_string(r[2]);
+    const std::string what =
+        "aw=" + std::to_string(r[0]) + " S=" + std::to_string(r[1]) + " f/D=" + std::to_string(r[2]);
     EXPECT_NEAR(j.best.aperture, r[3], 1e-4) << what;
     EXPECT_NEAR(j.best.spillover, r[4], 1e-4) << what;
     EXPECT_NEAR(j.best.illumination, r[5], 1e-4) << what;
