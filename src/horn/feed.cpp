@@ -29,10 +29,11 @@ constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kDeg = physical::rad_per_deg;
 
 // Gauss orders are taken in steps of 8 so that rules and interpolation
-// matrices are shared between nearby dishes and horns.
-int order_for(double need) {
-  const double n = std::ceil(std::max(need, 8.0) / 8.0) * 8.0;
-  return static_cast<int>(std::min(n, 1024.0));
+// matrices are shared between nearby dishes and horns, and at most `cap`
+// (a horn hundreds of wavelengths wide, which no feed is, gets no more).
+int order_for(double need, double cap = 512.0) {
+  if (!(need <= cap)) return static_cast<int>(cap);
+  return static_cast<int>(std::ceil(std::max(need, 8.0) / 8.0) * 8.0);
 }
 
 // The matrix (m rows, n columns) that carries values at the nodes of the
@@ -103,8 +104,8 @@ inline double xp2(const exact::Field& f) { return 0.25 * std::norm(f.e - f.h); }
 class Integrals {
  public:
   Integrals(const Pattern& p, double theta0, const Options& opt) : theta0_(theta0) {
-    const double ka = kTwoPi * std::max(opt.extent_wl, 0.05);
-    const double sc = std::max(opt.order_scale, 0.1);
+    const double ka = kTwoPi * (std::isfinite(opt.extent_wl) ? std::max(opt.extent_wl, 0.05) : 1.0);
+    const double sc = std::isfinite(opt.order_scale) ? std::clamp(opt.order_scale, 0.1, 8.0) : 1.0;
     // Over an interval of length L the patterns turn at most like
     // e^{j ka theta}, their powers twice as fast; on the reference interval
     // [-1, 1] that is a frequency of ka L, which n > frequency + 12 Gauss
@@ -135,7 +136,7 @@ class Integrals {
     const double zmax = std::max(std::fabs(opt.front_wl), std::fabs(opt.back_wl));
     const double smax = theta0 < 0.5 * kPi ? std::sin(theta0) : 1.0;
     const double zmax_fin = std::isfinite(zmax) ? zmax : 0.0;
-    const int m = std::max(2 * n1, order_for(n1 + sc * (0.5 * kTwoPi * zmax_fin * smax * theta0 + 12.0)));
+    const int m = std::max(2 * n1, order_for(n1 + sc * (0.5 * kTwoPi * zmax_fin * smax * theta0 + 12.0), 1024.0));
     const std::vector<double>& mat = interpolation(n1, m);
     const numeric::GaussRule& r = numeric::gauss_rule(m);
     const double half = 0.5 * theta0;
@@ -167,7 +168,7 @@ class Integrals {
 
   // |I(z)|^2 at z = z0, z0 + dz, ..., n values, by rotating each term by
   // e^{j k dz cos theta} from one step to the next (real and imaginary parts
-  // apart, so that the rotation runs in vector registers).
+  // apart, so that the compiler can vectorise the rotation).
   void scan(double z0, double dz, int n, std::vector<double>& out) const {
     const std::size_t m = cos_.size();
     std::vector<double> re(m), im(m), cr(m), ci(m);
@@ -272,7 +273,8 @@ double best_focus(const Integrals& in, double front, double back) {
   const double lo = -front, hi = back;
   if (!(hi > lo)) return lo;
   const double period = 1.0 / (1.0 - std::cos(in.theta0()));
-  const int n = std::max(16, static_cast<int>(std::ceil((hi - lo) / (period / 5.0))) + 1);
+  // (At most 10^5 samples: 20,000 periods, far beyond any feed's range.)
+  const int n = static_cast<int>(std::clamp(std::ceil((hi - lo) / (period / 5.0)) + 1.0, 16.0, 1e5));
   const double dz = (hi - lo) / (n - 1);
   std::vector<double> v;
   in.scan(lo, dz, n, v);
@@ -321,11 +323,13 @@ double peak(const std::vector<std::pair<double, double>>& pts, G&& g) {
 
 double db20(double ratio) { return 20.0 * std::log10(ratio); }
 
-// The search range made finite (an infinite end means none).
+// The search range made finite (an infinite or not-a-number end means the
+// reference point itself) and at most kMaxRange wavelengths each way.
+constexpr double kMaxRange = 100.0;
 Options search_range(const Options& opt) {
   Options o = opt;
-  if (!std::isfinite(o.front_wl)) o.front_wl = 0.0;
-  if (!std::isfinite(o.back_wl)) o.back_wl = 0.0;
+  o.front_wl = std::isfinite(o.front_wl) ? std::clamp(o.front_wl, -kMaxRange, kMaxRange) : 0.0;
+  o.back_wl = std::isfinite(o.back_wl) ? std::clamp(o.back_wl, -kMaxRange, kMaxRange) : 0.0;
   return o;
 }
 
@@ -348,7 +352,9 @@ double rim_half_angle(double f_over_d) {
 }
 
 Efficiencies efficiencies(const Pattern& pattern, double theta0, double z_wl, const Options& opt) {
-  if (!(theta0 > 0.0 && theta0 < kPi && std::isfinite(z_wl))) return Efficiencies{kNan, kNan, kNan, kNan, kNan};
+  if (!(theta0 > 0.0 && theta0 < kPi && std::fabs(z_wl) <= kMaxRange)) {
+    return Efficiencies{kNan, kNan, kNan, kNan, kNan};
+  }
   Options o = opt;
   o.front_wl = o.back_wl = std::fabs(z_wl);
   return Integrals(pattern, theta0, o).efficiencies(z_wl);

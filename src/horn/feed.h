@@ -77,7 +77,7 @@ struct Judgement {
 };
 
 // Where the best feed position is looked for: from `front_wl` wavelengths in
-// front of the phase reference to `back_wl` behind it. `extent_wl` is the
+// front of the phase reference to `back_wl` behind it (each at most 100). `extent_wl` is the
 // radius, in wavelengths, of a sphere about the phase reference that holds
 // the feed's sources: the patterns vary no faster with theta than
 // e^{j k extent sin theta}, which sets the quadrature orders.
@@ -90,7 +90,7 @@ struct Options {
 };
 
 // Efficiencies with the focus z_wl wavelengths behind the pattern's phase
-// reference (its patterns multiplied by e^{j k z cos theta}).
+// reference (its patterns multiplied by e^{j k z cos theta}), |z_wl| <= 100.
 Efficiencies efficiencies(const Pattern& pattern, double theta0, double z_wl, const Options& opt = Options());
 
 // Everything about the feed on the dish: best focus (the global maximum of

@@ -184,6 +184,13 @@ TEST(FeedDesign, RefusesWhatHasNoMeaning) {
   EXPECT_TRUE(std::isnan(taper_aperture(0.4, 0.2, 0.0).aw));
   EXPECT_TRUE(std::isnan(taper_aperture(0.4, 0.2, 3.0).aw));
   EXPECT_TRUE(std::isnan(judge_horn(-1.0, 0.2, 0.4).best.aperture));
+  // Absurd but finite horns and options end, in bounded time and memory.
+  EXPECT_FALSE(judge_horn(1e9, 0.0, 0.4).best.aperture > 1.0);
+  Options o;
+  o.extent_wl = std::nan("");
+  o.back_wl = 1e12;  // searched to 100 wavelengths
+  EXPECT_NEAR(judge(ideal(2.0), rim_half_angle(0.4), o).best.aperture, 0.8270535844, 1e-9);
+  EXPECT_TRUE(std::isnan(efficiencies(ideal(2.0), 1.0, 101.0).aperture));
 }
 
 // Ludwig's third definition against the field projected on its unit
