@@ -522,7 +522,8 @@ Design taper_aperture(double f_over_d, double s, double taper_db) {
 Design best_design(double f_over_d, double s_lo, double s_hi) {
   const double theta0 = rim_half_angle(f_over_d);
   if (std::isnan(theta0) || !(s_lo >= 0.0 && s_hi >= s_lo && std::isfinite(s_hi))) return nan_design(kNan);
-  const int n = std::max(2, static_cast<int>(std::ceil((s_hi - s_lo) / 0.1 - 1e-9)) + 1);
+  // (At most 1001 steps: phase deviations of tens of cycles make no feed.)
+  const int n = static_cast<int>(std::clamp(std::ceil((s_hi - s_lo) / 0.1 - 1e-9) + 1.0, 2.0, 1001.0));
   const double ds = (s_hi - s_lo) / (n - 1);
   int m = 0;
   std::vector<double> eta(n), aw(n);
