@@ -41,6 +41,13 @@ int order_for(double need, double cap = 512.0) {
 // interval: the polynomial through the n values, in barycentric form with
 // the weights (-1)^j sqrt((1 - x_j^2) w_j) (Wang and Xiang, Math. Comp.
 // 2012; they make the barycentric formula exact for these nodes).
+std::vector<double> barycentric_weights(int n) {
+  const numeric::GaussRule& r = numeric::gauss_rule(n);
+  std::vector<double> lam(n);
+  for (int j = 0; j < n; ++j) lam[j] = (j % 2 == 0 ? 1.0 : -1.0) * std::sqrt((1.0 - r.x[j] * r.x[j]) * r.w[j]);
+  return lam;
+}
+
 const std::vector<double>& interpolation(int n, int m) {
   static std::map<std::pair<int, int>, std::vector<double>> cache;
   static std::mutex lock;
@@ -49,10 +56,7 @@ const std::vector<double>& interpolation(int n, int m) {
   if (it != cache.end()) return it->second;
   const numeric::GaussRule& from = numeric::gauss_rule(n);
   const numeric::GaussRule& to = numeric::gauss_rule(m);
-  std::vector<double> lam(n);
-  for (int j = 0; j < n; ++j) {
-    lam[j] = (j % 2 == 0 ? 1.0 : -1.0) * std::sqrt((1.0 - from.x[j] * from.x[j]) * from.w[j]);
-  }
+  const std::vector<double> lam = barycentric_weights(n);
   std::vector<double> mat(static_cast<std::size_t>(m) * n, 0.0);
   for (int i = 0; i < m; ++i) {
     double* row = &mat[static_cast<std::size_t>(i) * n];
@@ -95,15 +99,76 @@ void sample(const Pattern& p, double lo, double hi, int n, std::vector<Sample>& 
   }
 }
 
+// The polynomial through values at the nodes of a Gauss-Legendre rule on
+// [0, len], evaluated anywhere by the barycentric formula.
+class Interpolant {
+ public:
+  Interpolant(std::vector<cplx> v, double len)
+      : x_(numeric::gauss_rule(static_cast<int>(v.size())).x), lam_(barycentric_weights(static_cast<int>(v.size()))),
+        v_(std::move(v)), len_(len) {}
+  cplx at(double t) const {
+    const double y = 2.0 * t / len_ - 1.0;
+    cplx num = 0.0;
+    double den = 0.0;
+    for (std::size_t j = 0; j < v_.size(); ++j) {
+      const double d = y - x_[j];
+      if (d == 0.0) return v_[j];
+      const double q = lam_[j] / d;
+      num += q * v_[j];
+      den += q;
+    }
+    return num / den;
+  }
+
+ private:
+  const std::vector<double>& x_;
+  std::vector<double> lam_;
+  std::vector<cplx> v_;
+  double len_;
+};
+
 inline double co2(const exact::Field& f) { return 0.25 * std::norm(f.e + f.h); }
 inline double xp2(const exact::Field& f) { return 0.25 * std::norm(f.e - f.h); }
+
+// int_0^theta0 |CO| tan(theta/2) dtheta. Where the rim lies beyond a null of
+// CO, |CO| has a kink there (a sharp bend, if the aperture phase keeps CO
+// off zero), which a Gauss rule over the whole range converges to slowly.
+// The range is split at each minimum of |CO| (seen on the fine rule `th`,
+// `mag` and refined by Brent's minimiser on the interpolant), and each piece
+// has a Gauss rule of its own, in proportion to its length.
+double modulus_integral(const Interpolant& co, double theta0, const std::vector<double>& th,
+                        const std::vector<double>& mag) {
+  const int m = static_cast<int>(th.size());
+  std::vector<double> cuts{0.0};
+  for (int i = 1; i + 1 < m; ++i) {
+    if (!(mag[i] < mag[i - 1] && mag[i] <= mag[i + 1])) continue;
+    double fx;
+    const double t = numeric::localmin([&](double x) { return std::norm(co.at(x)); }, th[i - 1], th[i + 1], 1e-12, fx);
+    if (t > cuts.back()) cuts.push_back(t);
+  }
+  cuts.push_back(theta0);
+  double sum = 0.0;
+  for (std::size_t p = 0; p + 1 < cuts.size(); ++p) {
+    const double lo = cuts[p], hi = cuts[p + 1];
+    if (!(hi > lo)) continue;
+    const numeric::GaussRule& r = numeric::gauss_rule(order_for(m * (hi - lo) / theta0 + 12.0, 1024.0));
+    const double half = 0.5 * (hi - lo), mid = 0.5 * (hi + lo);
+    for (std::size_t i = 0; i < r.x.size(); ++i) {
+      const double t = mid + half * r.x[i];
+      sum += half * r.w[i] * std::abs(co.at(t)) * std::tan(0.5 * t);
+    }
+  }
+  return sum;
+}
 
 // The feed's patterns integrated once for a dish: the powers and, on a rule
 // fine enough for the whole range of feed positions, the terms of the
 // phase integral I(z) = int_0^theta0 CO tan(theta/2) e^{j k z cos theta}.
 class Integrals {
  public:
-  Integrals(const Pattern& p, double theta0, const Options& opt) : theta0_(theta0) {
+  // Without `factors` only the aperture efficiency is asked for, and the
+  // integral of |CO| that splits it into illumination and phase is skipped.
+  Integrals(const Pattern& p, double theta0, const Options& opt, bool factors = true) : theta0_(theta0) {
     const double ka = kTwoPi * (std::isfinite(opt.extent_wl) ? std::max(opt.extent_wl, 0.05) : 1.0);
     const double sc = std::isfinite(opt.order_scale) ? std::clamp(opt.order_scale, 0.1, 8.0) : 1.0;
     // Over an interval of length L the patterns turn at most like
@@ -131,8 +196,8 @@ class Integrals {
 
     // The phase integral: e^{j k z cos theta} turns at most at k |z| sin
     // theta, a frequency of k |z| s theta0 / 2 on the reference interval;
-    // CO comes to the finer rule by interpolation, at least twice as many
-    // nodes, which also resolves the kinks of |CO| at its zeros better.
+    // CO comes to the finer rule, at least twice as many nodes, by
+    // interpolation.
     const double zmax = std::max(std::fabs(opt.front_wl), std::fabs(opt.back_wl));
     const double smax = theta0 < 0.5 * kPi ? std::sin(theta0) : 1.0;
     const double zmax_fin = std::isfinite(zmax) ? zmax : 0.0;
@@ -144,16 +209,18 @@ class Integrals {
     for (int j = 0; j < n1; ++j) co[j] = 0.5 * (inner_[j].f.e + inner_[j].f.h);
     cos_.resize(m);
     term_.resize(m);
+    std::vector<double> mag(m), th(m);
     for (int i = 0; i < m; ++i) {
       const double* row = &mat[static_cast<std::size_t>(i) * n1];
       cplx c = 0.0;
       for (int j = 0; j < n1; ++j) c += row[j] * co[j];
-      const double th = half * (r.x[i] + 1.0);
-      const double wt = half * r.w[i] * std::tan(0.5 * th);
-      cos_[i] = std::cos(th);
+      th[i] = half * (r.x[i] + 1.0);
+      const double wt = half * r.w[i] * std::tan(0.5 * th[i]);
+      cos_[i] = std::cos(th[i]);
       term_[i] = wt * c;
-      i_abs_ += wt * std::abs(c);
+      mag[i] = std::abs(c);
     }
+    i_abs_ = factors ? modulus_integral(Interpolant(std::move(co), theta0), theta0, th, mag) : kNan;
     const double t = std::tan(0.5 * theta0);
     cot2_ = 2.0 / (t * t);
   }
@@ -251,12 +318,13 @@ double refine_focus(const Integrals& in, double a, double b, double z, double& f
   double f, f1, f2;
   for (int it = 0; it < 100; ++it) {
     in.derivatives(z, f, f1, f2);
+    if (f1 == 0.0) break;
     if (f1 > 0.0) a = z; else b = z;
     double next = f2 < 0.0 ? z - f1 / f2 : a - 1.0;
     if (!(next > a && next < b)) next = 0.5 * (a + b);
     const double step = std::fabs(next - z);
     z = next;
-    if (step <= 1e-11 * (1.0 + std::fabs(z)) || f1 == 0.0) break;
+    if (step <= 1e-11 * (1.0 + std::fabs(z))) break;
   }
   fz = std::norm(in.phase_integral(z));
   return z;
@@ -286,7 +354,7 @@ double best_focus(const Integrals& in, double front, double back) {
     const double a = lo + std::max(k - 1, 0) * dz, b = lo + std::min(k + 1, n - 1) * dz;
     double vv;
     double zz = refine_focus(in, a, b, lo + k * dz, vv);
-    if (v[k] > vv) {
+    if ((k == 0 || k == n - 1) && v[k] > vv) {  // an end of the range
       zz = lo + k * dz;
       vv = v[k];
     }
@@ -294,7 +362,7 @@ double best_focus(const Integrals& in, double front, double back) {
     // equal maxima the one nearer the aperture, then the one behind it.
     const bool tie = std::fabs(vv - best_v) <= 1e-12 * best_v;
     const double nearer = std::fabs(best_z) - std::fabs(zz);
-    if ((!tie && vv > best_v) || (tie && (nearer > 1e-9 || (nearer >= -1e-9 && zz > best_z)))) {
+    if ((!tie && vv > best_v) || (tie && (nearer > 1e-6 || (nearer >= -1e-6 && zz > best_z)))) {
       best_v = vv;
       best_z = zz;
     }
@@ -418,7 +486,7 @@ double horn_efficiency(double aw, double s, double theta0) {
   if (!horn_ok(aw, s)) return kNan;
   const exact::Horn horn(aw, s);
   const Options o = horn_options(aw, s);
-  const Integrals in([&horn](double th) { return horn.field(th); }, theta0, o);
+  const Integrals in([&horn](double th) { return horn.field(th); }, theta0, o, false);
   return in.efficiencies(best_focus(in, o.front_wl, o.back_wl)).aperture;
 }
 

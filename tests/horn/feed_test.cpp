@@ -125,9 +125,8 @@ TEST(FeedHorn, QuadratureHasConverged) {
         const std::string what = "aw=" + std::to_string(aw) + " S=" + std::to_string(s) + " f/D=" + std::to_string(fd);
         EXPECT_NEAR(a.best.aperture, b.best.aperture, 1e-9) << what;
         EXPECT_NEAR(a.best.spillover, b.best.spillover, 1e-9) << what;
-        // |CO| has kinks at its zeros when the rim lies beyond the first
-        // null, which only the split between these two factors feels.
-        EXPECT_NEAR(a.best.illumination, b.best.illumination, 3e-4) << what;
+        // (|CO| has kinks at its nulls when the rim lies beyond the first.)
+        EXPECT_NEAR(a.best.illumination, b.best.illumination, 1e-9) << what;
         EXPECT_NEAR(a.best.polarisation, b.best.polarisation, 1e-9) << what;
         EXPECT_NEAR(a.focus_behind_aperture_wl, b.focus_behind_aperture_wl, 1e-6) << what;
       }
