@@ -91,8 +91,7 @@ TEST(FeedHorn, AgreesWithTheTwoDimensionalReference) {
   ASSERT_GE(rows.size(), 3u);
   for (const auto& r : rows) {
     const Judgement j = judge_horn(r[0], r[1], r[2]);
-    const std::string what =
-        "aw=" + std::to_string(r[0]) + " S=" + std::to_string(r[1]) + " f/D=" + std::to_string(r[2]);
+    const std::string& what = r.line;
     EXPECT_NEAR(j.best.aperture, r[3], 1e-4) << what;
     EXPECT_NEAR(j.best.spillover, r[4], 1e-4) << what;
     EXPECT_NEAR(j.best.illumination, r[5], 1e-4) << what;
