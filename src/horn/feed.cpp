@@ -631,6 +631,26 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
 
 namespace {
 
+exact::Horn horn_of(double aperture_radius_m, double slant_radius_m, double frequency_ghz) {
+  const double wl = exact::wavelength_m(frequency_ghz);
+  return exact::Horn(aperture_radius_m / wl, exact::phase_deviation_cycles(aperture_radius_m, slant_radius_m, wl));
+}
+
+}  // namespace
+
+PolarPattern::PolarPattern(double aperture_radius_m, double slant_radius_m, double frequency_ghz)
+    : horn_(horn_of(aperture_radius_m, slant_radius_m, frequency_ghz)) {
+  // |P(0)| scaled to the square root of the gain (A = B on the axis).
+  scale_ = std::pow(10.0, exact::gain_db(horn_.aw(), horn_.s()) / 20.0) / std::abs(horn_.field(0.0).e);
+}
+
+Polarised PolarPattern::at(double theta_deg, double phi_deg) const {
+  const Polarised p = ludwig3(horn_.field(theta_deg * kDeg), phi_deg * kDeg);
+  return Polarised{scale_ * p.co, scale_ * p.xp};
+}
+
+namespace {
+
 FeedRow row_of(const Design& d, double frequency_ghz, double f_over_d) {
   FeedRow r;
   r.frequency_ghz = frequency_ghz;

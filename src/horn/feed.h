@@ -130,6 +130,23 @@ Design taper_aperture(double f_over_d, double s, double taper_db);
 // aperture efficiency, with that aperture.
 Design best_design(double f_over_d, double s_lo = 0.0, double s_hi = 1.0);
 
+// The exact horn's far field in Ludwig's third definition at any direction,
+// scaled so that |co|^2 + |xp|^2 is the directivity: on the axis it is the
+// horn's gain (exact::gain_db), as the exact pattern's amplitudes are. For
+// the 45-degree plane columns of a pattern and for .cut files. Lengths in
+// metres (slant radius +inf: S = 0), frequency in GHz, angles in degrees.
+class PolarPattern {
+ public:
+  PolarPattern(double aperture_radius_m, double slant_radius_m, double frequency_ghz);
+  Polarised at(double theta_deg, double phi_deg) const;
+  double aperture_radius_wl() const { return horn_.aw(); }
+  double s_cycles() const { return horn_.s(); }
+
+ private:
+  exact::Horn horn_;
+  double scale_;  // amplitude factor from the aperture integral to sqrt(directivity)
+};
+
 // As values for front ends, in the units of horn/exact_api.h: lengths in
 // metres, frequency in GHz. Inputs are not checked here (a front end
 // validates them); what has no meaning comes back as not-a-number.

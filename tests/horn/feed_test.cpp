@@ -173,6 +173,20 @@ TEST(FeedValues, MetresAndGigahertz) {
   EXPECT_NEAR(b.aperture_radius_m, 0.01384, 2e-5);
 }
 
+// The scaled pattern: the axis value is the gain, and the 45-degree plane
+// holds (A + B)/2 and (A - B)/2 on that scale.
+TEST(FeedValues, PolarPatternOnTheGainScale) {
+  const double wl = 0.299792458 / 10.0;
+  const PolarPattern p(0.03, 0.09, 10.0);
+  const double aw = 0.03 / wl, s = 0.03 * 0.03 / (2.0 * wl * 0.09);
+  EXPECT_NEAR(20.0 * std::log10(std::abs(p.at(0.0, 0.0).co)), exact::gain_db(aw, s), 1e-12);
+  const exact::Horn horn(aw, s);
+  const exact::Field f = horn.field(0.5), f0 = horn.field(0.0);
+  const Polarised q = p.at(0.5 / physical::rad_per_deg, 45.0);
+  const double g = std::pow(10.0, exact::gain_db(aw, s) / 20.0) / std::abs(f0.e);
+  EXPECT_LT(std::abs(q.co - 0.5 * g * (f.e + f.h)) + std::abs(q.xp - 0.5 * g * (f.e - f.h)), 1e-12 * g);
+}
+
 TEST(FeedDesign, RefusesWhatHasNoMeaning) {
   for (double fd : {0.0, -0.4, std::nan(""), std::numeric_limits<double>::infinity()}) {
     EXPECT_TRUE(std::isnan(rim_half_angle(fd)));
