@@ -11,7 +11,7 @@ namespace {
 // decades).
 std::string number(double v) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "% .9E", v);
+  std::snprintf(buf, sizeof buf, "% .9E", v + 0.0);  // + 0.0: no negative zero
   return buf;
 }
 

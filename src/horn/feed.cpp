@@ -645,8 +645,14 @@ PolarPattern::PolarPattern(double aperture_radius_m, double slant_radius_m, doub
 }
 
 Polarised PolarPattern::at(double theta_deg, double phi_deg) const {
-  const Polarised p = ludwig3(horn_.field(theta_deg * kDeg), phi_deg * kDeg);
-  return Polarised{scale_ * p.co, scale_ * p.xp};
+  const exact::Field f = horn_.field(theta_deg * kDeg);
+  // cos 2phi and sin 2phi, exact in the principal planes and at 45 degrees.
+  const double two = std::remainder(2.0 * phi_deg, 360.0);
+  double c2 = std::cos(two * kDeg), s2 = std::sin(two * kDeg);
+  if (two == 0.0 || std::fabs(two) == 180.0) s2 = 0.0;
+  if (std::fabs(two) == 90.0) c2 = 0.0;
+  const cplx co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
+  return Polarised{scale_ * (co + xp * c2), scale_ * xp * s2};
 }
 
 namespace {
