@@ -505,7 +505,12 @@ namespace {
 // of that radius, and the slant radius aw^2/2s above the aperture radius.
 double smallest_aw(double s) { return std::max(physical::chi / kTwoPi, 2.0 * s) * (1.0 + 1e-9); }
 
-Design nan_design(double s) { return Design{kNan, s, nan_judgement()}; }
+// No horn: not-a-number throughout but the dish's rim angle, which stands.
+Design nan_design(double s, double theta0) {
+  Design d{kNan, s, nan_judgement()};
+  d.judgement.rim_half_angle_deg = theta0 / kDeg;
+  return d;
+}
 
 // The aperture efficiency against the aperture radius rises to a main
 // maximum where the edge taper is near -10 dB and falls beyond it, with
@@ -548,7 +553,7 @@ Design best_aperture(double f_over_d, double s) {
   const double theta0 = rim_half_angle(f_over_d);
   double eta;
   const double aw = std::isnan(theta0) ? kNan : best_aw(theta0, s, eta);
-  return std::isnan(aw) ? nan_design(s) : Design{aw, s, judge_horn(aw, s, f_over_d)};
+  return std::isnan(aw) ? nan_design(s, theta0) : Design{aw, s, judge_horn(aw, s, f_over_d)};
 }
 
 // The edge taper falls from 0 dB as the aperture grows; the first aperture
@@ -558,7 +563,7 @@ Design best_aperture(double f_over_d, double s) {
 Design taper_aperture(double f_over_d, double s, double taper_db) {
   const double theta0 = rim_half_angle(f_over_d);
   if (std::isnan(theta0) || !(s >= 0.0 && std::isfinite(s)) || !(taper_db < 0.0 && std::isfinite(taper_db))) {
-    return nan_design(s);
+    return nan_design(s, theta0);
   }
   const double space = db20(0.5 * (1.0 + std::cos(theta0)));
   const auto excess = [&](double lx) {
@@ -568,16 +573,18 @@ Design taper_aperture(double f_over_d, double s, double taper_db) {
     return mean + space - taper_db;
   };
   double x0 = std::log(smallest_aw(s)), f0 = excess(x0);
-  if (!(f0 > 0.0)) return f0 == 0.0 ? Design{std::exp(x0), s, judge_horn(std::exp(x0), s, f_over_d)} : nan_design(s);
+  if (!(f0 > 0.0)) {
+    return f0 == 0.0 ? Design{std::exp(x0), s, judge_horn(std::exp(x0), s, f_over_d)} : nan_design(s, theta0);
+  }
   const double step = std::log(1.05), xmax = std::log(200.0);
   double x1 = x0, f1 = f0;
   while (f1 > 0.0) {
     x0 = x1;
     f0 = f1;
     x1 = x0 + step;
-    if (x1 > xmax) return nan_design(s);
+    if (x1 > xmax) return nan_design(s, theta0);
     f1 = excess(x1);
-    if (std::isnan(f1)) return nan_design(s);
+    if (std::isnan(f1)) return nan_design(s, theta0);
   }
   const double aw = std::exp(numeric::zeroin(excess, x0, x1, f0, f1, 1e-12));
   return Design{aw, s, judge_horn(aw, s, f_over_d)};
@@ -589,7 +596,7 @@ Design taper_aperture(double f_over_d, double s, double taper_db) {
 // minimiser between its neighbours.
 Design best_design(double f_over_d, double s_lo, double s_hi) {
   const double theta0 = rim_half_angle(f_over_d);
-  if (std::isnan(theta0) || !(s_lo >= 0.0 && s_hi >= s_lo && std::isfinite(s_hi))) return nan_design(kNan);
+  if (std::isnan(theta0) || !(s_lo >= 0.0 && s_hi >= s_lo && std::isfinite(s_hi))) return nan_design(kNan, theta0);
   // (At most 1001 steps: phase deviations of tens of cycles make no feed.)
   const int n = static_cast<int>(std::clamp(std::ceil((s_hi - s_lo) / 0.1 - 1e-9) + 1.0, 2.0, 1001.0));
   const double ds = (s_hi - s_lo) / (n - 1);
@@ -626,7 +633,7 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
       a_best = best_aw(theta0, x, e);
     }
   }
-  return std::isnan(a_best) ? nan_design(s) : Design{a_best, s, judge_horn(a_best, s, f_over_d)};
+  return std::isnan(a_best) ? nan_design(s, theta0) : Design{a_best, s, judge_horn(a_best, s, f_over_d)};
 }
 
 namespace {

@@ -194,6 +194,9 @@ TEST(FeedDesign, RefusesWhatHasNoMeaning) {
     EXPECT_TRUE(std::isnan(best_aperture(fd, 0.2).aw));
   }
   EXPECT_TRUE(std::isnan(taper_aperture(0.4, 0.2, 0.0).aw));
+  const Design none = taper_aperture(0.4, 0.3, -12.0);  // the smallest horn of S = 0.3 tapers more
+  EXPECT_TRUE(std::isnan(none.aw) && std::isnan(none.judgement.best.aperture));
+  EXPECT_NEAR(none.judgement.rim_half_angle_deg, 64.0107664, 1e-6);
   EXPECT_TRUE(std::isnan(taper_aperture(0.4, 0.2, 3.0).aw));
   EXPECT_TRUE(std::isnan(judge_horn(-1.0, 0.2, 0.4).best.aperture));
   // Absurd but finite horns and options end, in bounded time and memory.
