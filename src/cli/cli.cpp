@@ -31,7 +31,11 @@ const char* const kResponseUsage =
     "                [--throat B] [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "               [--exact] [--units cm|in] [--format table|csv|json|cut] [--output FILE]";
+const char* const kFeedUsage =
+    "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
+    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--units cm|in] [--format table|csv|json] [--output FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
@@ -52,7 +56,7 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 // The message for a first argument that is no subcommand, or "" when it is
 // one or an option.
 std::string unknown_subcommand(const std::string& word) {
-  const char* const names[] = {"design", "response", "pattern"};
+  const char* const names[] = {"design", "response", "pattern", "feed"};
   if (word.empty() || word[0] == '-') return {};
   std::string nearest;
   std::size_t best = 3;  // suggest only what is at most two edits away
@@ -64,7 +68,7 @@ std::string unknown_subcommand(const std::string& word) {
       nearest = n;
     }
   }
-  return "'" + word + "' is not a subcommand; the subcommands are design, response and pattern" +
+  return "'" + word + "' is not a subcommand; the subcommands are design, response, pattern and feed" +
          (nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)");
 }
 
@@ -145,15 +149,45 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need_horn(pattern_cmd, p);
   need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
-  add_common(pattern_cmd, p.common);
+  add_common(pattern_cmd, p.common, true);
+
+  FeedOptions f;
+  CLI::App* feed_cmd = app.add_subcommand(
+      "feed", "A horn as the feed of a paraboloid: efficiency and its factors, best focus, edge tapers, cross-polar; "
+              "judged, or designed for the dish (always exact)");
+  need(feed_cmd, "--freq", f.freq, "Frequency in GHz", "GHZ");
+  CLI::Option* fd_opt = feed_cmd->add_option("--f-over-d", f.f_over_d, "The dish's focal length over its diameter")
+                            ->type_name("X");
+  feed_cmd->add_option("--f-over-d-range", f.f_over_d_range, "Sweep of f/D instead of --f-over-d: first, last and step")
+      ->type_name("START STOP STEP")
+      ->expected(3)
+      ->excludes(fd_opt);
+  CLI::Option* ap_opt = feed_cmd->add_option("--aperture", f.aperture, "Aperture radius of a horn to judge, in --units")
+                            ->type_name("A");
+  CLI::Option* sl_opt =
+      feed_cmd->add_option("--slant", f.slant, "Slant radius of a horn to judge, in --units (inf: S = 0)")->type_name("R");
+  feed_cmd->add_option("--s-range", f.s_range,
+                       "Design over this sweep of S in cycles, within 0 to 1 (default: one row at the best S)")
+      ->type_name("START STOP STEP")
+      ->expected(3)
+      ->excludes(ap_opt)
+      ->excludes(sl_opt);
+  feed_cmd->add_option("--taper", f.taper, "Design to this edge taper in dB (mean of E and H planes, below 0)")
+      ->type_name("DB")
+      ->excludes(ap_opt)
+      ->excludes(sl_opt);
+  add_common(feed_cmd, f.common);
 
   // The subcommand named on the line, for its usage line.
-  std::string usage = "quaven design|response|pattern OPTIONS  (or no arguments for the dialogue)";
+  std::string usage = "quaven design|response|pattern|feed OPTIONS  (or no arguments for the dialogue)";
   std::string help = "quaven --help";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    const char* u = a == "design" ? kDesignUsage : a == "response" ? kResponseUsage : a == "pattern" ? kPatternUsage
-                                                                                                      : nullptr;
+    const char* u = a == "design"     ? kDesignUsage
+                    : a == "response" ? kResponseUsage
+                    : a == "pattern"  ? kPatternUsage
+                    : a == "feed"     ? kFeedUsage
+                                      : nullptr;
     if (u != nullptr) {
       usage = u;
       help = "quaven " + a + " --help";
@@ -180,7 +214,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     if (cmd->parsed() && opt->count() == 0) return usage_error(err, opt->get_name() + " is required", usage, help);
   }
 
-  const Common& common = design_cmd->parsed() ? d.common : response_cmd->parsed() ? r.common : p.common;
+  const Common& common = design_cmd->parsed()     ? d.common
+                         : response_cmd->parsed() ? r.common
+                         : feed_cmd->parsed()     ? f.common
+                                                  : p.common;
   const bool progress = terminals.err && (!common.output.empty() || !terminals.out);
   Output output(common.format, common.output, out, err, progress);
   try {
@@ -188,6 +225,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       design(d, output);
     } else if (response_cmd->parsed()) {
       response(r, output);
+    } else if (feed_cmd->parsed()) {
+      feed(f, output);
     } else {
       pattern(p, output);
     }

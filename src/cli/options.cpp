@@ -70,11 +70,18 @@ double Common::metres_per_unit() const {
   return units == "cm" ? physical::metres_per_cm : physical::metres_per_inch;
 }
 
-void add_common(CLI::App* app, Common& c) {
+void add_common(CLI::App* app, Common& c, bool cut) {
   app->add_option("--units", c.units, "Unit of all lengths, in and out: cm or in (default: in)")
       ->check(CLI::IsMember({"cm", "in"}));
-  app->add_option("--format", c.format, "Output form: table, csv or json (default: table)")
-      ->check(CLI::IsMember({"table", "csv", "json"}));
+  if (cut) {
+    app->add_option("--format", c.format,
+                    "Output form: table, csv, json, or cut (--exact: the phi = 0, 45 and 90 degree cuts over theta "
+                    "from -180 to 180 degrees at the step of --angles, in the TICRA .cut layout) (default: table)")
+        ->check(CLI::IsMember({"table", "csv", "json", "cut"}));
+  } else {
+    app->add_option("--format", c.format, "Output form: table, csv or json (default: table)")
+        ->check(CLI::IsMember({"table", "csv", "json"}));
+  }
   app->add_option("--output", c.output, "Write to FILE instead of standard output")->type_name("FILE");
   app->add_flag("--exact", c.exact,
                 "Figures from the aperture integral in double precision instead of the legacy models");

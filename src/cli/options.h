@@ -42,7 +42,8 @@ struct Common {
   // Metres per unit, for exact mode.
   double metres_per_unit() const;
 };
-void add_common(CLI::App* app, Common& c);
+// `cut`: the form may also be the .cut layout (the pattern subcommand).
+void add_common(CLI::App* app, Common& c, bool cut = false);
 
 // The pattern level and the curve level it is derived from, as the
 // dialogue's level and derive prompts settle them: a level of 3 or 10 selects

@@ -15,7 +15,24 @@ Output::Output(const std::string& format, const std::string& file, std::ostream&
                bool terminal)
     : file_(file), out_(out), err_(err), terminal_(terminal), format_(format) {
   // Known before the destination is opened, for the caller's table().
-  writer_ = RowWriter::make(format_, out_, err_);
+  if (format_ != "cut") writer_ = RowWriter::make(format_, out_, err_);
+}
+
+std::ostream& Output::begin_raw(long long rows) {
+  dest_ = &out_;
+  if (!file_.empty()) {
+    std::string error;
+    if (!atomic_.open(file_, error)) throw OutputError{error};
+    dest_ = &atomic_.stream();
+  }
+  writer_.reset();
+  progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  return *dest_;
+}
+
+void Output::raw_row() {
+  check();
+  progress_->update(++done_);
 }
 
 void Output::begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
@@ -40,7 +57,7 @@ void Output::row(const std::vector<Cell>& cells, Notes notes, const std::string&
 
 void Output::end() {
   progress_->finish();
-  writer_->end();
+  if (writer_) writer_->end();
   if (file_.empty()) {
     dest_->flush();
     check();

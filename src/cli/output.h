@@ -34,8 +34,13 @@ class Output {
   // rows to come, `key` names the first column in the table's notes.
   void begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
              const std::string& table_header, const std::string& key, long long rows);
+  // For a form with a layout of its own (the .cut form): opens the
+  // destination and gives the stream to write to; raw_row() after each unit
+  // of `rows`, end() to finish.
+  std::ostream& begin_raw(long long rows);
+  void raw_row();
   // Whether the table lines are shown (otherwise they need not be made).
-  bool table() const { return writer_->table(); }
+  bool table() const { return writer_ && writer_->table(); }
   void row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line);
   // Writes the tail and, for a file, puts it in place.
   void end();

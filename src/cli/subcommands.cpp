@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/cut.h"
 #include "dialogue/records.h"
 #include "horn/checks.h"
 #include "horn/exact_api.h"
+#include "horn/feed.h"
 #include "horn/geometry.h"
 #include "horn/levels.h"
 #include "horn/validity.h"
@@ -92,6 +96,45 @@ HornFigures nan_figures() {
 struct DesignFigures {
   double s, aw, a, r, gain, pce, pch, bwe3, bwh3, bwe10, bwh10;
 };
+
+// The exact pattern's table: the E and H planes as the legacy table shows
+// them, then the 45-degree plane's co- and cross-polar amplitude and phase.
+std::string pattern45_header() {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, "\n%9s%21s%21s%21s%21s\n%9s%12s%9s%12s%9s%12s%9s%12s%9s\n\n", "Angle", "E Plane",
+                "H Plane", "45 deg Co", "45 deg Cross", "(deg)", "Ampl. (dB)", "Phase", "Ampl. (dB)", "Phase",
+                "Ampl. (dB)", "Phase", "Ampl. (dB)", "Phase");
+  return buf;
+}
+
+std::string pattern45_record(const exact::PatternPoint& p, double co_db, double co_deg, double xp_db, double xp_deg) {
+  char buf[256];
+  std::snprintf(buf, sizeof buf, " %8.2f  %10.2f  %7.1f  %10.2f  %7.1f  %10.2f  %7.1f  %10.2f  %7.1f\n", p.angle_deg,
+                p.amplitude_e_db, p.phase_e_deg, p.amplitude_h_db, p.phase_h_deg, co_db, co_deg, xp_db, xp_deg);
+  return buf;
+}
+
+// The phi = 0, 45 and 90 degree cuts over theta = -180 .. 180 degrees at
+// `step` in the .cut layout, fields on the gain scale (|E|^2 the directivity).
+void pattern_cut(double a_m, double r_m, double freq, double step, const std::string& what, Output& output) {
+  if (!(step >= 0.00036)) throw UsageError{"--format cut: the --angles step must be at least 0.00036 (a million points)"};
+  const int count = static_cast<int>(std::floor(360.0 / step + 1e-9)) + 1;
+  const feed::PolarPattern polar(a_m, r_m, freq);
+  std::ostream& out = output.begin_raw(3);
+  for (const double phi : {0.0, 45.0, 90.0}) {
+    char title[64];
+    std::snprintf(title, sizeof title, ", phi = %g deg", phi);
+    write_polar_cut(out, "QUAVEN exact conical TE11 horn, " + what + title, -180.0, step, count, phi,
+                    [&](double th) {
+                      // A cut through negative theta is the half-plane phi + 180, where
+                      // this body of revolution has the same co- and cross-polar field.
+                      const feed::Polarised q = polar.at(std::fabs(th), phi);
+                      return CutValue{q.co, q.xp};
+                    });
+    output.raw_row();
+  }
+  output.end();
+}
 
 }  // namespace
 
@@ -358,6 +401,13 @@ void pattern(const HornOptions& o, Output& output) {
   }
 
   const double freq = ex ? exact_value("--freq", o.freq) : static_cast<double>(r.freq);
+  if (c.format == "cut") {
+    if (!ex) throw UsageError{"--format cut: needs --exact (the cuts are complex fields of the exact pattern)"};
+    pattern_cut(a * c.metres_per_unit(), rs * c.metres_per_unit(), freq, std::fabs(angles.step),
+                "a = " + o.aperture + " " + c.units + ", R = " + o.slant + " " + c.units + ", " + o.freq + " GHz",
+                output);
+    return;
+  }
   inputs.number("freq_ghz", cell(freq, ex));
   if (ex) {
     inputs.numbers("angles_deg", {double_cell(angles.first), double_cell(angles.last), double_cell(angles.step)});
@@ -366,23 +416,31 @@ void pattern(const HornOptions& o, Output& output) {
   }
   inputs.text("units", c.units);
   if (ex) inputs.flag("exact", true);
-  const std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db",
-                                            "phase_h_deg"};
-  output.begin("pattern", inputs, columns, pattern_header(), "% deg", r.angles.count);
+  std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
+  // Exact mode adds the 45-degree plane, co- and cross-polar (Ludwig's
+  // third definition).
+  if (ex) {
+    for (const char* col : {"amplitude_45_co_db", "phase_45_co_deg", "amplitude_45_xp_db", "phase_45_xp_deg"})
+      columns.push_back(col);
+  }
+  output.begin("pattern", inputs, columns, ex ? pattern45_header() : pattern_header(), "% deg", r.angles.count);
 
   Notes notes = 0;
   if (ex) {
     const double mu = c.metres_per_unit();
     const exact::PatternEvaluator horn(a * mu, rs * mu, freq);
+    const feed::PolarPattern polar(a * mu, rs * mu, freq);
     notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
     for (int i = 1; i <= angles.count; ++i) {
       const exact::PatternPoint p = horn.at(angles.at(i));
+      const feed::Polarised q = polar.at(angles.at(i), 45.0);
+      const double co_db = 20.0 * std::log10(std::abs(q.co)), co_deg = std::arg(q.co) / physical::rad_per_deg;
+      const double xp_db = 20.0 * std::log10(std::abs(q.xp)), xp_deg = std::arg(q.xp) / physical::rad_per_deg;
       output.row({double_cell(p.angle_deg), double_cell(p.amplitude_e_db), double_cell(p.phase_e_deg),
-                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg)},
+                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg), double_cell(co_db), double_cell(co_deg),
+                  double_cell(xp_db), double_cell(xp_deg)},
                  notes,
-                 output.table() ? pattern_record(out(p.angle_deg), out(p.amplitude_e_db), out(p.phase_e_deg),
-                                                 out(p.amplitude_h_db), out(p.phase_h_deg))
-                                : std::string());
+                 output.table() ? pattern45_record(p, co_db, co_deg, xp_db, xp_deg) : std::string());
     }
   } else {
     const double wl_in = static_cast<double>(legacy::c_in_per_ns) / freq;

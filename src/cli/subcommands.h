@@ -32,12 +32,21 @@ struct HornOptions {
   std::string throat;  // response only; empty: not given
 };
 
+// A horn on a dish: judged (--aperture and --slant) or designed (at the
+// best S, or over --s-range, to the best efficiency or to --taper).
+struct FeedOptions {
+  Common common;
+  std::string freq, f_over_d, aperture, slant, taper;
+  std::vector<std::string> f_over_d_range, s_range;
+};
+
 // Each checks its options, throwing UsageError for a value it cannot use
 // before anything is written, then writes its rows to `out` one by one
 // (OutputError when they cannot be written).
 void design(const DesignOptions& o, Output& out);
 void response(const HornOptions& o, Output& out);
 void pattern(const HornOptions& o, Output& out);
+void feed(const FeedOptions& o, Output& out);
 
 }  // namespace cli
 }  // namespace quaven

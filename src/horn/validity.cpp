@@ -12,6 +12,7 @@ const char* note_key(Note n) {
     case Note::not_a_cone: return "not_a_cone";
     case Note::s_above_one: return "s_above_1";
     case Note::throat_band: return "throat_not_single_mode";
+    case Note::no_feed_design: return "no_feed_design";
   }
   return "";
 }
@@ -32,6 +33,8 @@ const char* note_text(Note n) {
       return "the phase deviation S is above 1 cycle, beyond the range the models are made for";
     case Note::throat_band:
       return "the frequency is outside the throat guide's single-mode band (TE11 cut-off to TM01 cut-off)";
+    case Note::no_feed_design:
+      return "no aperture radius at this S has the requested edge taper (shown as not-a-number)";
   }
   return "";
 }

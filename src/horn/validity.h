@@ -18,8 +18,9 @@ enum class Note : unsigned {
   not_a_cone,      // a designed slant radius shorter than the aperture radius
   s_above_one,     // phase deviation above 1 cycle, beyond what the models cover
   throat_band,     // the frequency is outside the throat guide's single-mode band
+  no_feed_design,  // no aperture of a feed design meets its edge taper
 };
-inline constexpr int note_kinds = 6;
+inline constexpr int note_kinds = 7;
 
 // A set of notes, one bit per kind.
 using Notes = unsigned;

@@ -101,7 +101,7 @@ TEST(CliChecks, ImpossibleHornsAndSweepsAreRefusedBeforeAnythingIsWritten) {
   const CliRun typo = run({"desing", "--freq", "10"});
   EXPECT_EQ(typo.status, 2);
   EXPECT_EQ(typo.err.substr(0, typo.err.find('\n')),
-            "quaven: 'desing' is not a subcommand; the subcommands are design, response and pattern (did you mean "
+            "quaven: 'desing' is not a subcommand; the subcommands are design, response, pattern and feed (did you mean "
             "'design'?)");
 }
 

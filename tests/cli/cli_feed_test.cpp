@@ -1,0 +1,143 @@
+// The feed subcommand and the exact pattern's 45-degree plane and .cut form,
+// driven through run_cli.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "horn/feed.h"
+#include "numeric/constants.h"
+
+namespace quaven {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun run(std::vector<const char*> args) {
+  args.insert(args.begin(), "quaven");
+  std::ostringstream out, err;
+  const int status = run_cli(static_cast<int>(args.size()), args.data(), out, err);
+  return CliRun{status, out.str(), err.str()};
+}
+
+// CSV rows as cells (text), the header dropped.
+std::vector<std::vector<std::string>> csv(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::vector<std::string> row;
+    std::string cell;
+    std::istringstream cells(line + ",");
+    while (std::getline(cells, cell, ',')) row.push_back(cell);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+double num(const std::string& s) { return s.empty() ? NAN : std::stod(s); }
+
+// A horn of 0.6 x 3 inches at 10 GHz on three dishes: the library's figures
+// for the horn in wavelengths, the units converted here.
+TEST(CliFeed, JudgesTheHornInWavelengths) {
+  const CliRun r = run({"feed", "--freq", "10", "--f-over-d-range", "0.3", "0.5", "0.1", "--aperture", "0.6",
+                        "--slant", "3", "--format", "csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = csv(r.out);
+  ASSERT_EQ(rows.size(), 3u);
+  const double wl = 0.299792458 / 10.0, a = 0.6 * 0.0254, rs = 3 * 0.0254;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const double fd = 0.3 + 0.1 * static_cast<double>(i);
+    const feed::Judgement j = feed::judge_horn(a / wl, a * a / (2.0 * wl * rs), fd);
+    EXPECT_NEAR(num(rows[i][0]), fd, 1e-12);
+    EXPECT_NEAR(num(rows[i][6]), j.best.aperture, 1e-12);
+    EXPECT_NEAR(num(rows[i][7]) * num(rows[i][8]) * num(rows[i][9]) * num(rows[i][10]), num(rows[i][6]), 1e-12);
+    EXPECT_NEAR(num(rows[i][12]), j.focus_behind_aperture_wl, 1e-9);
+    EXPECT_NEAR(num(rows[i][13]), j.edge_taper_e_db, 1e-9);
+  }
+}
+
+// A design sweep marks exactly its best row, and each row's radii give back
+// its S.
+TEST(CliFeed, DesignSweepMarksItsBestRow) {
+  const CliRun r = run({"feed", "--freq", "10", "--f-over-d", "0.6", "--s-range", "0", "0.6", "0.2", "--units",
+                        "cm", "--format", "csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = csv(r.out);
+  ASSERT_EQ(rows.size(), 4u);
+  double best = -1.0, marked = -2.0;
+  int marks = 0;
+  for (const auto& row : rows) {
+    best = std::max(best, num(row[6]));
+    if (num(row[19]) == 1.0) {
+      ++marks;
+      marked = num(row[6]);
+    }
+    const double s = num(row[2]), a = num(row[3]) / 100.0, rs = num(row[4]) / 100.0, wl = 0.299792458 / 10.0;
+    if (s > 0.0) {
+      EXPECT_NEAR(a * a / (2.0 * wl * rs), s, 1e-9);
+    }
+  }
+  EXPECT_EQ(marks, 1);
+  EXPECT_EQ(marked, best);
+}
+
+// Refused before anything is written, with exit status 2.
+TEST(CliFeed, RefusesWhatHasNoMeaning) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"feed", "--freq", "10", "--f-over-d", "0"},
+      {"feed", "--freq", "10", "--f-over-d", "-0.4"},
+      {"feed", "--freq", "10", "--f-over-d-range", "0.5", "-0.1", "0.2"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--taper", "0"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1", "--slant", "0.5"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1"},
+      {"feed", "--freq", "10"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--s-range", "0", "1.5", "0.5"},
+      {"pattern", "--aperture", "1", "--slant", "3", "--freq", "10", "--angles", "0", "90", "1", "--format", "cut"},
+  };
+  for (const auto& args : bad) {
+    const CliRun r = run(args);
+    EXPECT_EQ(r.status, 2) << args[3];
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("quaven: "), std::string::npos);
+  }
+  // A horn below the TE11 cut-off is judged, with a note.
+  const CliRun c = run({"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "0.2", "--slant", "inf",
+                        "--format", "csv"});
+  EXPECT_EQ(c.status, 0);
+  EXPECT_NE(c.out.find("below_cutoff"), std::string::npos);
+}
+
+// The 45-degree plane of the exact pattern is (E + H)/2 and (E - H)/2 of
+// the principal planes' own columns.
+TEST(CliFeed, PatternFortyFiveDegreePlaneFromThePrincipalPlanes) {
+  const CliRun r = run({"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0",
+                        "80", "10", "--format", "csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const double deg = physical::rad_per_deg;
+  for (const auto& row : csv(r.out)) {
+    const auto field = [&](int amp) {
+      return std::polar(std::pow(10.0, num(row[amp]) / 20.0), num(row[amp + 1]) * deg);
+    };
+    const std::complex<double> e = field(1), h = field(3), co = field(5);
+    EXPECT_NEAR(std::abs(co - 0.5 * (e + h)), 0.0, 1e-9 * std::abs(e));
+    if (num(row[0]) > 0.0) {
+      EXPECT_NEAR(std::abs(field(7) - 0.5 * (e - h)), 0.0, 1e-9 * std::abs(e));
+    }
+  }
+  const CliRun cut = run({"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0",
+                          "1", "30", "--format", "cut"});
+  ASSERT_EQ(cut.status, 0) << cut.err;
+  EXPECT_NE(cut.out.find(" 13  4.500000000E+01 3 1 2\n"), std::string::npos) << cut.out;
+}
+
+}  // namespace
+}  // namespace quaven
