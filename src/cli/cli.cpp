@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -11,6 +12,8 @@
 
 #include "cli/options.h"
 #include "cli/output.h"
+#include "cli/plot.h"
+#include "cli/plots.h"
 #include "cli/subcommands.h"
 
 #ifndef QUAVEN_VERSION
@@ -25,17 +28,19 @@ using namespace cli;
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
     "              --s-range START STOP STEP [--throat B] [--exact] [--units cm|in] [--format table|csv|json]\n"
-    "              [--output FILE]";
+    "              [--output FILE] [--plot FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--throat B] [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "                [--throat B] [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]\n"
+    "                [--plot FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--exact] [--units cm|in] [--format table|csv|json|cut] [--output FILE]";
+    "               [--exact] [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
+    "               [--plot FILE [--plot-polar] [--floor DB]]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
-    "            [--units cm|in] [--format table|csv|json] [--output FILE]";
+    "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
@@ -150,6 +155,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
   add_common(pattern_cmd, p.common, true);
+  pattern_cmd->add_flag("--plot-polar", p.common.plot.polar, "Draw the power of the --plot on a polar grid");
+  std::string floor_db;
+  pattern_cmd->add_option("--floor", floor_db, "Lowest level of the --plot in dB below the peak (default: -40)")
+      ->type_name("DB");
 
   FeedOptions f;
   CLI::App* feed_cmd = app.add_subcommand(
@@ -218,8 +227,51 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                          : response_cmd->parsed() ? r.common
                          : feed_cmd->parsed()     ? f.common
                                                   : p.common;
+  const std::string& plot_file = common.plot.file;
+  try {
+    if (!floor_db.empty()) {
+      const float f = real_value("--floor", floor_db);
+      if (!(f < 0.0f)) throw UsageError{"--floor: must be below 0 dB"};
+      p.common.plot.floor_db = static_cast<double>(f);
+    }
+    if (!plot_file.empty()) {
+      if (plot_file == common.output) throw UsageError{"--plot and --output name the same file"};
+      try {
+        plot::format_of(plot_file);
+      } catch (const plot::Error& e) {
+        throw UsageError{e.what()};
+      }
+    }
+  } catch (const UsageError& e) {
+    return usage_error(err, e.what, usage, help);
+  }
+  // A plot that cannot be drawn (no gnuplot, no folder to write in) is
+  // refused before any work.
+  std::unique_ptr<RowPlot> plot;
+  if (!plot_file.empty()) {
+    try {
+      plot::check(plot_file);
+    } catch (const plot::Error& e) {
+      err << "quaven: " << e.what() << "\n";
+      return 1;
+    }
+    plot = design_cmd->parsed()     ? design_plot(d)
+           : response_cmd->parsed() ? response_plot(r)
+           : feed_cmd->parsed()     ? feed_plot(f)
+                                    : pattern_plot(p);
+  }
+
   const bool progress = terminals.err && (!common.output.empty() || !terminals.out);
   Output output(common.format, common.output, out, err, progress);
+  // The plot takes each row as it is written.
+  if (plot) {
+    output.on_row = [&plot](const std::vector<Cell>& cells) {
+      std::vector<double> values;
+      values.reserve(cells.size());
+      for (const Cell& c : cells) values.push_back(c.value);
+      plot->add(values);
+    };
+  }
   try {
     if (design_cmd->parsed()) {
       design(d, output);
@@ -235,6 +287,14 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   } catch (const OutputError& e) {
     err << "quaven: " << e.what << "\n";
     return 1;
+  }
+  if (plot) {
+    try {
+      plot::write(plot->figure(), plot_file);
+    } catch (const plot::Error& e) {
+      err << "quaven: " << e.what() << "\n";
+      return 1;
+    }
   }
   return 0;
 }

@@ -85,6 +85,8 @@ void add_common(CLI::App* app, Common& c, bool cut) {
   app->add_option("--output", c.output, "Write to FILE instead of standard output")->type_name("FILE");
   app->add_flag("--exact", c.exact,
                 "Figures from the aperture integral in double precision instead of the legacy models");
+  app->add_option("--plot", c.plot.file, "Also draw the results into FILE (.svg, .png or .pdf) with gnuplot")
+      ->type_name("FILE");
 }
 
 void Level::add(CLI::App* app) {

@@ -30,12 +30,20 @@ BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std:
 // `v`, or a UsageError when it is not greater than 0.
 float positive(const std::string& option, float v);
 
+// What --plot asks for (and, for the pattern, --plot-polar and --floor).
+struct PlotOptions {
+  std::string file;         // empty: no plot
+  bool polar = false;       // the pattern's power on a polar grid
+  double floor_db = -40.0;  // lowest level of the pattern's power, dB below the peak
+};
+
 // The options every subcommand takes.
 struct Common {
   std::string units = "in";
   std::string format = "table";
   std::string output;
   bool exact = false;
+  PlotOptions plot;
   int iunit() const { return units == "cm" ? 1 : 2; }
   // Factor from inches to the unit, as the legacy tables multiply by it.
   float un() const;

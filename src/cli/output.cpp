@@ -52,6 +52,7 @@ void Output::begin(const std::string& command, const Inputs& inputs, const std::
 void Output::row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line) {
   writer_->row(cells, notes, table_line);
   check();
+  if (on_row) on_row(cells);
   progress_->update(++done_);
 }
 

@@ -3,6 +3,7 @@
 // line on a terminal for long runs.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -42,6 +43,8 @@ class Output {
   // Whether the table lines are shown (otherwise they need not be made).
   bool table() const { return writer_ && writer_->table(); }
   void row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line);
+  // Called with the cells of each row after it is written (e.g. to plot them).
+  std::function<void(const std::vector<Cell>&)> on_row;
   // Writes the tail and, for a file, puts it in place.
   void end();
 
