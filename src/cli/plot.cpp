@@ -288,6 +288,30 @@ std::string last_line(int fd) {
   return line;
 }
 
+// Checks that the file gnuplot wrote is whole, by the end each format must
+// have (gnuplot does not report a failed write, e.g. on a full disk), and
+// forces it to the disk. The reason when not, else "".
+std::string finish(const std::string& path, Format format) {
+  const int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return system_reason(errno);
+  char tail[64] = {};
+  const off_t size = lseek(fd, 0, SEEK_END);
+  const off_t from = size > static_cast<off_t>(sizeof tail) ? size - static_cast<off_t>(sizeof tail) : 0;
+  const ssize_t n = size > 0 ? pread(fd, tail, sizeof tail, from) : 0;
+  const std::string end(tail, n > 0 ? static_cast<std::size_t>(n) : 0);
+  const bool whole = format == Format::svg   ? end.find("</svg>") != std::string::npos
+                     : format == Format::pdf ? end.find("%%EOF") != std::string::npos
+                                             : end.size() >= 8 && end.compare(end.size() - 8, 8, "IEND\xae\x42\x60\x82") == 0;
+  std::string why;
+  if (!whole) {
+    why = "gnuplot's file is incomplete (a full disk or a file-size limit?)";
+  } else if (fsync(fd) != 0) {
+    why = system_reason(errno);
+  }
+  close(fd);
+  return why;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ public
@@ -394,12 +418,11 @@ void write(const Figure& fig, const std::string& path) {
     if (WIFEXITED(status)) {
       why += " (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     } else if (WIFSIGNALED(status)) {
-      why += " (signal " + std::to_string(WTERMSIG(status)) + ")";
+      why += std::string(" (") + strsignal(WTERMSIG(status)) + ")";
     }
     if (!said.empty()) why += ": " + said;
   } else {
-    struct stat st {};
-    if (stat(temp.c_str(), &st) != 0 || st.st_size == 0) why = "gnuplot wrote nothing";
+    why = finish(temp, format);
   }
   std::fclose(log);
   if (why.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {

@@ -6,7 +6,9 @@ Usage: plot_check.py QUAVEN WORKDIR
 """
 import os
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import xml.etree.ElementTree as ET
@@ -110,6 +112,22 @@ check(r.stdout == b"", "gnuplot not on PATH: output written before the refusal")
 r = run(["pattern"] + horn + ["--angles", "0", "90", "1", "--plot", os.path.join(WORK, "no", "such", "x.svg")])
 check(r.returncode == 1 and r.stdout == b"" and r.stderr.decode().count("\n") == 1, "unwritable folder: %r" % r.stderr)
 check(not os.path.exists(os.path.join(WORK, "no")), "unwritable folder: created")
+# A file-size limit that gnuplot's file runs into: gnuplot is killed by
+# SIGXFSZ, or, with the signal ignored, ends well with its file cut short.
+for ignore in (False, True):
+    def limit():
+        resource.setrlimit(resource.RLIMIT_FSIZE, (20000, 20000))
+        if ignore:
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+    for name in ("kept.svg", "kept.png"):
+        limited = subprocess.run([QUAVEN, "pattern"] + horn + ["--angles", "-180", "180", "0.1", "--plot",
+                                                               os.path.join(WORK, name)],
+                                 capture_output=True, preexec_fn=limit)
+        check(limited.returncode == 1 and limited.stderr.decode().count("\n") == 1,
+              "file-size limit: %r" % limited.stderr)
+        check(set(os.listdir(WORK)) == before and not os.path.exists(os.path.join(WORK, "kept.png")),
+              "file-size limit: files changed")
+check(open(target).read() == "before", "file-size limit: the previous file changed")
 r = run(["pattern"] + horn + ["--angles", "0", "90", "1", "--plot", os.path.join(WORK, "x.gif")])
 check(r.returncode == 2 and not os.path.exists(os.path.join(WORK, "x.gif")), "unknown extension: %d" % r.returncode)
 
