@@ -132,7 +132,7 @@ void panel_settings(std::string& s, const Panel& p, bool has_y2) {
     const double span = p.ceiling_db - p.floor_db;
     double step = 10.0;
     while (span / step > 6.0) step *= 2.0;
-    while (span / step < 2.0 && step > 1.0) step /= 2.0;
+    while (span / step < 3.0 && step > 1.0) step /= 2.0;
     s += "set polar\nset angles degrees\nset theta top clockwise\n";
     s += "unset border\nunset xtics\nunset ytics\nunset y2tics\nunset xlabel\nunset ylabel\nunset y2label\n";
     s += "set lmargin -1\nset rmargin -1\nset bmargin -1\nset tmargin -1\n";
