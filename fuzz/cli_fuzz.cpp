@@ -1,6 +1,7 @@
 // The command line on arbitrary argument vectors. The input is split at
 // line ends into at most 24 arguments after "quaven"; an argument naming
-// --output is dropped, so that nothing is written to the disk. Standard
+// --output or --plot is dropped, so that nothing is written to the disk and
+// no plotting program is started. Standard
 // output is a buffer that refuses more than 16 kB, as a full disk would, so
 // that a sweep of any length ends soon. Every run must end with status 0,
 // 1 (only when the output was refused) or 2 (with a one-line message on
@@ -47,7 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string arg;
   for (std::size_t i = 0; i <= size && args.size() <= 24; ++i) {
     if (i == size || data[i] == '\n') {
-      if (arg.find("--o") == std::string::npos && arg.find("output") == std::string::npos) args.push_back(arg);
+      const bool writes = arg.find("--o") != std::string::npos || arg.find("output") != std::string::npos ||
+                          arg == "--plot" || arg.rfind("--plot=", 0) == 0;
+      if (!writes) args.push_back(arg);
       arg.clear();
     } else {
       arg += static_cast<char>(data[i]);
