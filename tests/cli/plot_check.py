@@ -82,10 +82,17 @@ c = dict((x[0], x[1]) for x in curves(svg))
 # S = 0 has an infinite slant radius: a gap.
 check(r.returncode == 0 and c == {"Aperture radius": 21, "Slant radius": 20, "Gain": 21}, "design plot: %s" % c)
 
+# Feed: the budget and the tapers, one point per f/D.
+r = run(["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.5", "0.1", "--aperture", "1.2", "--slant", "3",
+         "--plot", svg])
+c = curves(svg)
+check(r.returncode == 0 and len(c) == 8 and all(x[1] == 3 for x in c), "feed plot: %s" % c)
+
 # The normal output is the same bytes with and without --plot, in every form.
 for cmd in (["pattern"] + horn + ["--angles", "0", "90", "5"],
             ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "8", "12", "1"],
-            ["design", "--freq", "10", "--beamwidth", "30", "--s-range", "0", "1", "0.1", "--exact"]):
+            ["design", "--freq", "10", "--beamwidth", "30", "--s-range", "0", "1", "0.1", "--exact"],
+            ["feed", "--freq", "10", "--f-over-d", "0.4", "--s-range", "0", "0.4", "0.2"]):
     for form in ("table", "csv", "json"):
         plain = run(cmd + ["--format", form])
         plotted = run(cmd + ["--format", form, "--plot", os.path.join(WORK, "same.png")])
