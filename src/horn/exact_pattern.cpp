@@ -15,6 +15,17 @@ namespace {
 
 constexpr double kPi = physical::pi;
 
+// J_n(x) for x >= 0. The C++17 special functions are missing from some
+// standard libraries (LLVM's libc++, used by the WebAssembly build); there
+// the C library's jn (fdlibm's, agreeing with it to about 1e-15) stands in.
+inline double bessel_j(int n, double x) {
+#if defined(__cpp_lib_math_special_functions)
+  return std::cyl_bessel_j(static_cast<double>(n), x);
+#else
+  return ::jn(n, x);
+#endif
+}
+
 // J0(z) and J1(z)/z. Up to z = 8 (the whole main beam of every horn) both come
 // from one pair of polynomials in z^2; beyond, from the C library's j0 and j1
 // (the long-kept fdlibm implementations, absolute error near 1e-16), which
@@ -50,8 +61,8 @@ const std::vector<ApertureNode>& aperture_nodes(int n) {
       nd.x = 0.5 * (rule.x[i] + 1.0);
       nd.w = 0.5 * rule.w[i];
       const double cx = chi * nd.x;
-      nd.j0c = std::cyl_bessel_j(0.0, cx);
-      nd.j1c = std::cyl_bessel_j(1.0, cx);
+      nd.j0c = bessel_j(0, cx);
+      nd.j1c = bessel_j(1, cx);
       nd.cj1pc = cx * (nd.j0c - nd.j1c / cx);
     }
     it = tables.emplace(n, std::move(t)).first;
@@ -223,7 +234,7 @@ double aperture_efficiency(double s) {
     const double psi = 2.0 * kPi * s * a.x * a.x;
     sum += a.w * a.x * a.j0c * std::complex<double>(std::cos(psi), -std::sin(psi));
   }
-  const double j1 = std::cyl_bessel_j(1.0, chi);
+  const double j1 = bessel_j(1, chi);
   const double power = 0.5 * (1.0 - 1.0 / (chi * chi)) * j1 * j1;
   return std::norm(sum) / power;
 }

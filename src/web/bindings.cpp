@@ -1,0 +1,51 @@
+// The browser's entry to QUAVEN: the command line run in memory. The page
+// passes the same arguments a user would type after `quaven` and gets back
+// the exit status, standard output and standard error, so that every check,
+// message, note, CSV and JSON byte is the command line's own and the page
+// does no arithmetic of its own on the horn.
+#include <emscripten/bind.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace {
+
+struct Run {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+Run run(const emscripten::val& args) {
+  std::vector<std::string> words = emscripten::vecFromJSArray<std::string>(args);
+  words.insert(words.begin(), "quaven");
+  std::vector<const char*> argv;
+  for (const std::string& w : words) argv.push_back(w.c_str());
+  argv.push_back(nullptr);
+  std::ostringstream out, err;
+  Run r;
+  try {
+    r.status = quaven::run_cli(static_cast<int>(words.size()), argv.data(), out, err);
+  } catch (const std::exception& e) {
+    // Nothing the command line lets through should end here; if it does,
+    // the page shows it instead of losing the module.
+    err << "quaven: " << e.what() << "\n";
+    r.status = 1;
+  }
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(quaven) {
+  emscripten::value_object<Run>("Run")
+      .field("status", &Run::status)
+      .field("out", &Run::out)
+      .field("err", &Run::err);
+  emscripten::function("run", &run);
+}

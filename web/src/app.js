@@ -1,0 +1,498 @@
+// The page: forms that become command lines, run by the WebAssembly build of
+// QUAVEN's own command line, whose JSON is laid out as tables and plots and
+// whose CSV and JSON are offered for download as they are. No figure is
+// computed here; numbers are only formatted for display.
+import * as echarts from 'echarts/core';
+import { LineChart } from 'echarts/charts';
+import { GridComponent, PolarComponent, LegendComponent, TooltipComponent, TitleComponent } from 'echarts/components';
+import { CanvasRenderer } from 'echarts/renderers';
+import createQuaven from 'quaven-wasm';
+
+echarts.use([LineChart, GridComponent, PolarComponent, LegendComponent, TooltipComponent, TitleComponent, CanvasRenderer]);
+
+let quaven = null;
+
+// ------------------------------------------------------------ the program
+
+// Runs `quaven ARGS...` in the page: {status, out, err}.
+function run(args) {
+  const r = quaven.run(args);
+  return { status: r.status, out: r.out, err: r.err };
+}
+
+function globals() {
+  const form = document.getElementById('globals');
+  return { exact: form.model.value === 'exact', units: form.units.value };
+}
+
+// The options every subcommand takes, from the settings at the top.
+function commonArgs(format, { exactAllowed = true, alwaysExact = false } = {}) {
+  const g = globals();
+  const args = ['--units', g.units, '--format', format];
+  if ((g.exact && exactAllowed) || alwaysExact) args.push('--exact');
+  return args;
+}
+
+const value = (form, name) => form.elements[name].value.trim();
+
+// ------------------------------------------------------------- display
+
+// Column names as the command line writes them, in words.
+function heading(name) {
+  const unit = (name.match(/_(in|cm|deg|db|ghz|wl|cycles)$/) || [])[1];
+  const units = { in: 'in', cm: 'cm', deg: 'deg', db: 'dB', ghz: 'GHz', wl: 'λ', cycles: 'cycles' };
+  let words = unit ? name.slice(0, -unit.length - 1) : name;
+  words = words
+    .replace(/^s$/, 'S')
+    .replace(/_e(?=_|$)/g, ' E').replace(/_h(?=_|$)/g, ' H').replace(/_45(?=_|$)/g, ' 45°')
+    .replace(/_(\d+(?:\.\d+)?)db/g, ' $1 dB')
+    .replace(/_/g, ' ');
+  words = words.charAt(0).toUpperCase() + words.slice(1);
+  return unit ? `${words} (${units[unit]})` : words;
+}
+
+// Decimal places for display, by what a column holds.
+function places(name) {
+  if (/^s_cycles$|phase_centre|_wl$|efficiency/.test(name)) return 3;
+  if (/_(in|cm)$/.test(name) || /^frequency/.test(name)) return 4;
+  if (/gain|_db$/.test(name)) return 2;
+  return 1;
+}
+
+function show(v, name) {
+  if (v === null || v === undefined) return '—';
+  if (typeof v === 'number') return v.toFixed(places(name));
+  if (Array.isArray(v)) return v.join('; ');
+  return String(v);
+}
+
+// Standard error as the page shows it: the message lines, without the usage
+// text meant for a terminal.
+function messageLines(err) {
+  return err.split('\n').filter((l) => l && !/^Usage: |^ {6,}|^Run 'quaven/.test(l));
+}
+
+function showMessages(panel, err, isError) {
+  const box = panel.querySelector('.messages');
+  box.replaceChildren();
+  for (const line of messageLines(err)) {
+    const p = document.createElement('p');
+    p.className = isError ? 'error' : 'note';
+    p.textContent = line.replace(/^quaven: /, '');
+    box.append(p);
+  }
+}
+
+// Marks the input a refusal names (the message begins with its option).
+function markInvalid(form, err) {
+  for (const el of form.querySelectorAll('[aria-invalid]')) el.removeAttribute('aria-invalid');
+  const m = err.match(/^quaven: (?:.*?)(--[a-z-]+)/m);
+  if (!m) return;
+  const target = form.querySelector(`[data-option="${m[1]}"]`);
+  if (!target) return;
+  const inputs = target.matches('fieldset') ? [...target.querySelectorAll('input')] : [target];
+  for (const el of inputs) el.setAttribute('aria-invalid', 'true');
+  inputs[0].focus();
+}
+
+// The table of a JSON result, one radio button per row to pick it.
+function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
+  const box = panel.querySelector('.table-box');
+  box.replaceChildren();
+  const hasNotes = doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
+  const table = document.createElement('table');
+  const cap = document.createElement('caption');
+  cap.textContent = `${doc.rows.length} row${doc.rows.length === 1 ? '' : 's'}; pick one to see its patterns`;
+  table.append(cap);
+  const head = table.createTHead().insertRow();
+  const th0 = document.createElement('th');
+  th0.textContent = 'Pick';
+  th0.scope = 'col';
+  head.append(th0);
+  for (const c of doc.columns) {
+    const th = document.createElement('th');
+    th.scope = 'col';
+    th.dataset.column = c;
+    th.textContent = heading(c);
+    head.append(th);
+  }
+  if (hasNotes) {
+    const th = document.createElement('th');
+    th.scope = 'col';
+    th.textContent = 'Notes';
+    head.append(th);
+  }
+  const body = table.createTBody();
+  const group = `${panel.id}-pick`;
+  doc.rows.forEach((row, i) => {
+    const tr = body.insertRow();
+    const td = tr.insertCell();
+    const radio = document.createElement('input');
+    radio.type = 'radio';
+    radio.name = group;
+    radio.value = String(i);
+    radio.setAttribute('aria-label', pickLabel(row));
+    radio.checked = i === picked;
+    radio.addEventListener('change', () => {
+      for (const r of body.rows) r.classList.remove('picked');
+      tr.classList.add('picked');
+      onPick(row);
+    });
+    td.append(radio);
+    if (i === picked) tr.classList.add('picked');
+    for (const c of doc.columns) {
+      const cell = tr.insertCell();
+      cell.dataset.column = c;
+      cell.dataset.value = row[c] === null ? '' : String(row[c]);
+      cell.textContent = show(row[c], c);
+    }
+    if (hasNotes) {
+      const cell = tr.insertCell();
+      cell.className = 'notes';
+      cell.textContent = (row.notes || []).join('; ');
+    }
+  });
+  const scroller = document.createElement('div');
+  scroller.className = 'scroll';
+  scroller.tabIndex = 0;
+  scroller.setAttribute('role', 'region');
+  scroller.setAttribute('aria-label', 'Results table');
+  scroller.append(table);
+  box.append(scroller);
+}
+
+// Download links for the CSV and JSON of the same command line.
+function renderDownloads(panel, args, name) {
+  const box = panel.querySelector('.downloads');
+  for (const old of box.querySelectorAll('a')) URL.revokeObjectURL(old.href);
+  box.replaceChildren();
+  for (const [format, type] of [['csv', 'text/csv'], ['json', 'application/json']]) {
+    const r = run([...args, ...commonArgs(format, { exactAllowed: name !== 'feed' })]);
+    if (r.status !== 0) continue;
+    const a = document.createElement('a');
+    a.href = URL.createObjectURL(new Blob([r.out], { type }));
+    a.download = `quaven-${name}.${format}`;
+    a.className = `download ${format}`;
+    a.textContent = `Download ${format.toUpperCase()}`;
+    box.append(a);
+  }
+  const code = document.createElement('code');
+  code.className = 'command';
+  code.textContent = ['quaven', ...args, ...commonArgs('csv', { exactAllowed: name !== 'feed' })]
+    .map((w) => (/^[\w.+\-/]+$/.test(w) ? w : `'${w}'`)).join(' ');
+  const p = document.createElement('p');
+  p.append('Same as: ', code);
+  box.append(p);
+}
+
+// ------------------------------------------------------------------ plots
+
+const charts = new Map();
+
+function chartIn(box, key, label) {
+  let el = box.querySelector(`[data-chart="${key}"]`);
+  if (!el) {
+    el = document.createElement('figure');
+    el.className = 'chart';
+    el.dataset.chart = key;
+    const cap = document.createElement('figcaption');
+    cap.textContent = label;
+    const area = document.createElement('div');
+    area.className = 'chart-area';
+    area.setAttribute('role', 'img');
+    area.setAttribute('aria-label', label);
+    el.append(cap, area);
+    box.append(el);
+  }
+  const area = el.querySelector('.chart-area');
+  let chart = echarts.getInstanceByDom(area);
+  if (!chart) {
+    chart = echarts.init(area, null, { renderer: 'canvas' });
+    chart.on('finished', () => { area.dataset.drawn = String((area.dataset.series || '0')); });
+    charts.set(area, chart);
+  }
+  return { chart, area, figure: el };
+}
+
+function setChart(target, option, label) {
+  const { chart, area, figure } = target;
+  delete area.dataset.drawn;
+  area.dataset.series = String(option.series.filter((s) => s.data.some((p) => p[1] !== null)).length);
+  figure.querySelector('figcaption').textContent = label;
+  area.setAttribute('aria-label', label);
+  chart.setOption(option, true);
+}
+
+const palette = ['#1f5fbf', '#c4371f', '#2f8f3a', '#8a4fbf', '#b07a00', '#00808a'];
+
+// The amplitude columns of a pattern and the plane each belongs to.
+function amplitudeColumns(columns) {
+  return columns.filter((c) => /^amplitude_.+_db$/.test(c)).map((c) => {
+    const plane = c.replace(/^amplitude_/, '').replace(/_db$/, '');
+    const words = plane.replace(/^e$/, 'E plane').replace(/^h$/, 'H plane').replace(/^45(_?)/, '45° plane$1')
+      .replace(/_/g, ' ');
+    return { column: c, label: words };
+  });
+}
+
+// Rectangular and polar plots of a pattern, from `quaven pattern` JSON.
+function drawPattern(box, doc, title) {
+  const cols = amplitudeColumns(doc.columns);
+  const peak = Math.max(...doc.rows.flatMap((r) => cols.map((c) => r[c.column])).filter((v) => v !== null));
+  const top = Math.ceil(peak / 10) * 10;
+  const floor = top - 50;
+  const rectSeries = cols.map((c, k) => ({
+    name: c.label, type: 'line', showSymbol: false, color: palette[k], connectNulls: false,
+    data: doc.rows.map((r) => [r.angle_deg, r[c.column]]),
+  }));
+  setChart(chartIn(box, 'rect', title), {
+    animation: false,
+    legend: { top: 0 },
+    tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} dB`) },
+    grid: { left: 56, right: 16, top: 36, bottom: 44 },
+    xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180, interval: 45 },
+    yAxis: { type: 'value', name: 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10 },
+    series: rectSeries,
+  }, `Pattern, rectangular: ${title}`);
+  // On the polar plot the radius is the level, clipped at the floor of the
+  // scale so that nulls stay at the centre.
+  const polarSeries = cols.map((c, k) => ({
+    name: c.label, type: 'line', coordinateSystem: 'polar', showSymbol: false, color: palette[k],
+    data: doc.rows.map((r) => [r[c.column] === null ? floor : Math.max(r[c.column], floor), r.angle_deg]),
+  }));
+  setChart(chartIn(box, 'polar', title), {
+    animation: false,
+    legend: { top: 0 },
+    polar: { radius: '72%', center: ['50%', '56%'] },
+    angleAxis: { type: 'value', min: -180, max: 180, startAngle: 270, clockwise: true, interval: 30,
+      axisLabel: { formatter: (v) => (v === -180 ? '' : `${v}°`) } },
+    radiusAxis: { type: 'value', min: floor, max: top, interval: 10, axisLabel: { show: false }, axisTick: { show: false },
+      axisLine: { show: false } },
+    tooltip: { trigger: 'item', formatter: (p) => `${p.seriesName}: ${p.value[1]}°, ${p.value[0].toFixed(2)} dB` },
+    series: polarSeries,
+  }, `Pattern, polar (rings every 10 dB, ${floor} to ${top} dB): ${title}`);
+}
+
+// The pattern of one horn at one frequency, run through `quaven pattern`.
+function showPattern(panel, freq, aperture, slant, alwaysExact = false) {
+  const box = panel.querySelector('.plots');
+  const args = ['pattern', '--freq', String(freq), '--aperture', String(aperture), '--slant', String(slant),
+    '--angles', '-180', '180', '1', ...commonArgs('json', { alwaysExact })];
+  const r = run(args);
+  if (r.status !== 0) {
+    box.replaceChildren();
+    const p = document.createElement('p');
+    p.className = 'error';
+    p.textContent = messageLines(r.err).join(' ').replace(/^quaven: /, '');
+    box.append(p);
+    return;
+  }
+  const doc = JSON.parse(r.out);
+  const u = globals().units;
+  drawPattern(box, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}`);
+}
+
+const fmt = (v) => (typeof v === 'number' ? (Number.isFinite(v) ? String(+v.toPrecision(6)) : 'inf') : String(v));
+
+// ------------------------------------------------------------ the sections
+
+// Runs a section's command line; shows the refusal or the notes; returns the
+// parsed JSON or null.
+function runSection(panel, form, args, name) {
+  const r = run([...args, ...commonArgs('json', { exactAllowed: name !== 'feed' })]);
+  markInvalid(form, r.status === 0 ? '' : r.err);
+  showMessages(panel, r.err, r.status !== 0);
+  if (r.status !== 0) {
+    panel.querySelector('.table-box').replaceChildren();
+    panel.querySelector('.downloads').replaceChildren();
+    return null;
+  }
+  renderDownloads(panel, args, name);
+  return JSON.parse(r.out);
+}
+
+// A slant radius as the pattern subcommand reads it back.
+const slantArg = (v) => (v === null ? 'inf' : v);
+
+function designArgs(form) {
+  const args = ['design', '--freq', value(form, 'freq')];
+  if (form.to.value === 'gain') {
+    args.push('--gain', value(form, 'gain'));
+  } else {
+    args.push('--beamwidth', value(form, 'beamwidth'), '--level', value(form, 'level'));
+    if (form.derive.value) args.push('--derive-from', form.derive.value);
+    args.push('--plane', form.plane.value);
+  }
+  args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
+  return args;
+}
+
+function design() {
+  const panel = document.getElementById('panel-design');
+  const form = document.getElementById('design-form');
+  const doc = runSection(panel, form, designArgs(form), 'design');
+  if (!doc) return;
+  const u = globals().units;
+  const freq = doc.inputs.freq_ghz;
+  const pick = (row) => {
+    const a = row[`aperture_radius_${u}`];
+    if (a === null) {
+      panel.querySelector('.plots').replaceChildren();
+      return;
+    }
+    showPattern(panel, freq, a, slantArg(row[`slant_radius_${u}`]));
+  };
+  const first = Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null));
+  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: first });
+  if (doc.rows.length) pick(doc.rows[first]);
+  else panel.querySelector('.plots').replaceChildren();
+}
+
+function responseArgs(form) {
+  const args = ['response', '--aperture', value(form, 'aperture'), '--slant', value(form, 'slant'),
+    '--freq-range', value(form, 'f0'), value(form, 'f1'), value(form, 'f2'), '--level', value(form, 'level')];
+  if (form.derive.value) args.push('--derive-from', form.derive.value);
+  return args;
+}
+
+// Beamwidths, gain and phase centres over the sweep.
+function drawSweep(panel, doc) {
+  const box = panel.querySelector('.sweep-plots');
+  const x = doc.columns[0];
+  const line = (c, k, axis = 0) => ({
+    name: heading(c).replace(/ \(.*\)$/, '').replace(/^Beamwidth /, ''), type: 'line', color: palette[k], yAxisIndex: axis, symbolSize: 5,
+    data: doc.rows.map((r) => [r[x], r[c]]),
+  });
+  const bw = doc.columns.filter((c) => /^beamwidth_/.test(c));
+  const base = {
+    animation: false,
+    legend: { top: 0, type: 'scroll' },
+    tooltip: { trigger: 'axis' },
+    grid: { left: 56, right: 56, top: 56, bottom: 44 },
+    xAxis: { type: 'value', name: 'Frequency (GHz)', nameLocation: 'middle', nameGap: 28, scale: true },
+  };
+  setChart(chartIn(box, 'beamwidths', 'Beamwidths'), {
+    ...base,
+    yAxis: { type: 'value', name: 'Beamwidth (deg)', nameLocation: 'middle', nameGap: 38, scale: true },
+    series: bw.map((c, k) => line(c, k)),
+  }, 'Beamwidths against frequency');
+  const pc = doc.columns.filter((c) => /^phase_centre_/.test(c));
+  setChart(chartIn(box, 'gain', 'Gain and phase centres'), {
+    ...base,
+    yAxis: [{ type: 'value', name: 'Gain (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
+      { type: 'value', name: 'Phase centre (λ)', nameLocation: 'middle', nameGap: 38, scale: true }],
+    series: [line('gain_db', 0), ...pc.map((c, k) => line(c, k + 1, 1))],
+  }, 'Gain and phase centres against frequency');
+}
+
+function response() {
+  const panel = document.getElementById('panel-response');
+  const form = document.getElementById('response-form');
+  const doc = runSection(panel, form, responseArgs(form), 'response');
+  if (!doc) return;
+  const a = value(form, 'aperture');
+  const r = value(form, 'slant');
+  const pick = (row) => showPattern(panel, row.frequency_ghz, a, r);
+  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick });
+  drawSweep(panel, doc);
+  if (doc.rows.length) pick(doc.rows[0]);
+  else panel.querySelector('.plots').replaceChildren();
+}
+
+// The dish feed needs the `feed` subcommand; without it the section says so.
+const feedAvailable = () => /^\s+feed\s/m.test(run(['--help']).out);
+
+function feedArgs(form) {
+  const args = ['feed', '--freq', value(form, 'freq'), '--f-over-d', value(form, 'fd')];
+  if (value(form, 'taper')) args.push('--taper', value(form, 'taper'));
+  if (value(form, 's0') || value(form, 's1') || value(form, 's2')) {
+    args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
+  }
+  return args;
+}
+
+function feed() {
+  const panel = document.getElementById('panel-feed');
+  const form = document.getElementById('feed-form');
+  const doc = runSection(panel, form, feedArgs(form), 'feed');
+  if (!doc) return;
+  const u = globals().units;
+  const freq = doc.inputs.freq_ghz;
+  // A feed is always judged by the exact model, so its patterns are too.
+  const pick = (row) => showPattern(panel, freq, row[`aperture_radius_${u}`], slantArg(row[`slant_radius_${u}`]), true);
+  const best = Math.max(0, doc.rows.findIndex((r) => r.best === true));
+  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: best });
+  if (doc.rows.length) pick(doc.rows[best]);
+}
+
+// --------------------------------------------------------------- the tabs
+
+function setupTabs() {
+  const tabs = [...document.querySelectorAll('[role="tab"]')];
+  const select = (tab, focus) => {
+    for (const t of tabs) {
+      const on = t === tab;
+      t.setAttribute('aria-selected', String(on));
+      t.tabIndex = on ? 0 : -1;
+      document.getElementById(t.getAttribute('aria-controls')).hidden = !on;
+    }
+    if (focus) tab.focus();
+    for (const chart of charts.values()) chart.resize();
+    history.replaceState(null, '', `#${tab.id.replace(/^tab-/, '')}`);
+  };
+  tabs.forEach((tab, i) => {
+    tab.addEventListener('click', () => select(tab, false));
+    tab.addEventListener('keydown', (e) => {
+      const step = { ArrowRight: 1, ArrowLeft: -1 }[e.key];
+      if (step) select(tabs[(i + step + tabs.length) % tabs.length], true);
+      else if (e.key === 'Home') select(tabs[0], true);
+      else if (e.key === 'End') select(tabs[tabs.length - 1], true);
+      else return;
+      e.preventDefault();
+    });
+  });
+  const start = document.getElementById(`tab-${location.hash.slice(1)}`);
+  if (start) select(start, false);
+}
+
+function setup() {
+  const designForm = document.getElementById('design-form');
+  const syncTo = () => {
+    const toGain = designForm.to.value === 'gain';
+    designForm.querySelector('.to-beamwidth').hidden = toGain;
+    designForm.querySelector('.to-gain').hidden = !toGain;
+  };
+  for (const r of designForm.querySelectorAll('input[name="to"]')) r.addEventListener('change', syncTo);
+  syncTo();
+  const sections = [['design-form', design], ['response-form', response], ['feed-form', feed]];
+  for (const [id, fn] of sections) {
+    document.getElementById(id).addEventListener('submit', (e) => {
+      e.preventDefault();
+      fn();
+    });
+  }
+  const hasFeed = feedAvailable();
+  const feedForm = document.getElementById('feed-form');
+  feedForm.querySelector('.placeholder').hidden = hasFeed;
+  feedForm.querySelector('.feed-fields').hidden = !hasFeed;
+  // A change of model or units recomputes every section shown so far.
+  document.getElementById('globals').addEventListener('change', () => {
+    design();
+    response();
+    if (hasFeed) feed();
+  });
+  window.addEventListener('resize', () => { for (const chart of charts.values()) chart.resize(); });
+  setupTabs();
+  document.getElementById('version').textContent = run(['--version']).out.trim();
+  design();
+  response();
+  if (hasFeed) feed();
+  document.body.dataset.ready = 'true';
+}
+
+createQuaven().then((module) => {
+  quaven = module;
+  setup();
+}).catch((e) => {
+  document.body.prepend(Object.assign(document.createElement('p'), { className: 'error', textContent: `The page could not start: ${e}` }));
+});
