@@ -53,7 +53,7 @@ function heading(name) {
 
 // Decimal places for display, by what a column holds.
 function places(name) {
-  if (/^s_cycles$|phase_centre|_wl$|efficiency/.test(name)) return 3;
+  if (/^s_cycles$|phase_centre|_wl$|wavelengths|efficiency/.test(name)) return 3;
   if (/_(in|cm)$/.test(name) || /^frequency/.test(name)) return 4;
   if (/gain|_db$/.test(name)) return 2;
   return 1;
@@ -250,8 +250,10 @@ function drawPattern(box, doc, title) {
     legend: { top: 0 },
     tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} dB`) },
     grid: { left: 56, right: 16, top: 36, bottom: 44 },
-    xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180, interval: 45 },
-    yAxis: { type: 'value', name: 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10 },
+    xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180, interval: 45,
+      axisLine: { onZero: false } },
+    yAxis: { type: 'value', name: 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10,
+      axisLine: { onZero: false } },
     series: rectSeries,
   }, `Pattern, rectangular: ${title}`);
   // On the polar plot the radius is the level, clipped at the floor of the

@@ -221,8 +221,11 @@ try {
     console.log('note: the program has no feed subcommand; the feed section shows its placeholder');
   }
 
-  // ---- screenshots of each section at a desktop and a phone width
+  // ---- screenshots of each section at a desktop and a phone width, the
+  // README's horn picked in the design
   if (shotDir) {
+    await tab('design');
+    await page.click(`#panel-design tbody tr:nth-child(${s02 + 1}) input[type="radio"]`);
     for (const [w, h] of [[1280, 800], [390, 844]]) {
       await page.setViewport({ width: w, height: h });
       for (const name of ['design', 'response', 'feed']) {
