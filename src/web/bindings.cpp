@@ -2,7 +2,8 @@
 // passes the same arguments a user would type after `quaven` and gets back
 // the exit status, standard output and standard error, so that every check,
 // message, note, CSV and JSON byte is the command line's own and the page
-// does no arithmetic of its own on the horn.
+// does no arithmetic of its own on the horn. Beside it, the sentences that
+// explain the notes named in the rows of CSV and JSON.
 #include <emscripten/bind.h>
 
 #include <sstream>
@@ -10,6 +11,10 @@
 #include <vector>
 
 #include "cli/cli.h"
+#if __has_include("horn/validity.h")
+#include "horn/validity.h"
+#define QUAVEN_HAS_NOTES 1
+#endif
 
 namespace {
 
@@ -40,6 +45,18 @@ Run run(const emscripten::val& args) {
   return r;
 }
 
+// Each note's name, as the rows carry it, with the sentence that explains it.
+emscripten::val notes() {
+  emscripten::val texts = emscripten::val::object();
+#ifdef QUAVEN_HAS_NOTES
+  for (int i = 0; i < quaven::note_kinds; ++i) {
+    const auto n = static_cast<quaven::Note>(i);
+    texts.set(quaven::note_key(n), std::string(quaven::note_text(n)));
+  }
+#endif
+  return texts;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(quaven) {
@@ -48,4 +65,5 @@ EMSCRIPTEN_BINDINGS(quaven) {
       .field("out", &Run::out)
       .field("err", &Run::err);
   emscripten::function("run", &run);
+  emscripten::function("notes", &notes);
 }

@@ -95,11 +95,20 @@ function markInvalid(form, err) {
   inputs[0].focus();
 }
 
-// The table of a JSON result, one radio button per row to pick it.
+// What each note named in the rows means, from the library (empty where it
+// names none).
+let noteTexts = {};
+
+// A note's name in words (beyond_curves: "beyond curves").
+const noteName = (key) => key.replace(/_/g, ' ');
+
+// The table of a JSON result, one radio button per row to pick it, and the
+// notes of each row beside it.
 function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   const box = panel.querySelector('.table-box');
   box.replaceChildren();
-  const hasNotes = doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
+  const columns = doc.columns.filter((c) => c !== 'notes');
+  const hasNotes = doc.columns.includes('notes') || doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
   const table = document.createElement('table');
   const cap = document.createElement('caption');
   cap.textContent = `${doc.rows.length} row${doc.rows.length === 1 ? '' : 's'}; pick one to see its patterns`;
@@ -109,19 +118,22 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   th0.textContent = 'Pick';
   th0.scope = 'col';
   head.append(th0);
-  for (const c of doc.columns) {
+  // The notes stand beside the row's first figure, where a narrow screen
+  // still shows them; what each means is listed under the table.
+  columns.forEach((c, k) => {
     const th = document.createElement('th');
     th.scope = 'col';
     th.dataset.column = c;
     th.textContent = heading(c);
     head.append(th);
-  }
-  if (hasNotes) {
-    const th = document.createElement('th');
-    th.scope = 'col';
-    th.textContent = 'Notes';
-    head.append(th);
-  }
+    if (k === 0 && hasNotes) {
+      const tn = document.createElement('th');
+      tn.scope = 'col';
+      tn.textContent = 'Notes';
+      head.append(tn);
+    }
+  });
+  const seen = new Set();
   const body = table.createTBody();
   const group = `${panel.id}-pick`;
   doc.rows.forEach((row, i) => {
@@ -140,17 +152,24 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
     });
     td.append(radio);
     if (i === picked) tr.classList.add('picked');
-    for (const c of doc.columns) {
+    columns.forEach((c, k) => {
       const cell = tr.insertCell();
       cell.dataset.column = c;
       cell.dataset.value = row[c] === null ? '' : String(row[c]);
       cell.textContent = show(row[c], c);
-    }
-    if (hasNotes) {
-      const cell = tr.insertCell();
-      cell.className = 'notes';
-      cell.textContent = (row.notes || []).join('; ');
-    }
+      if (k === 0 && hasNotes) {
+        const notes = tr.insertCell();
+        const keys = row.notes || [];
+        notes.className = 'notes';
+        notes.dataset.notes = keys.join(';');
+        notes.textContent = keys.map(noteName).join('; ');
+        if (keys.length) {
+          notes.title = keys.map((n) => noteTexts[n] || noteName(n)).join('; ');
+          tr.classList.add('noted');
+        }
+        for (const n of keys) seen.add(n);
+      }
+    });
   });
   const scroller = document.createElement('div');
   scroller.className = 'scroll';
@@ -159,6 +178,19 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   scroller.setAttribute('aria-label', 'Results table');
   scroller.append(table);
   box.append(scroller);
+  if (seen.size) {
+    const legend = document.createElement('dl');
+    legend.className = 'note-legend';
+    for (const n of seen) {
+      const dt = document.createElement('dt');
+      dt.textContent = noteName(n);
+      const dd = document.createElement('dd');
+      dd.dataset.note = n;
+      dd.textContent = noteTexts[n] || '';
+      legend.append(dt, dd);
+    }
+    box.append(legend);
+  }
 }
 
 // Download links for the CSV and JSON of the same command line.
@@ -326,6 +358,13 @@ function designArgs(form) {
     args.push('--plane', form.plane.value);
   }
   args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
+  return withThroat(form, args);
+}
+
+// The throat radius, where the program takes one and the field is filled.
+function withThroat(form, args) {
+  const throat = form.elements.throat;
+  if (throat && !throat.closest('[hidden]') && throat.value.trim()) args.push('--throat', throat.value.trim());
   return args;
 }
 
@@ -354,7 +393,7 @@ function responseArgs(form) {
   const args = ['response', '--aperture', value(form, 'aperture'), '--slant', value(form, 'slant'),
     '--freq-range', value(form, 'f0'), value(form, 'f1'), value(form, 'f2'), '--level', value(form, 'level')];
   if (form.derive.value) args.push('--derive-from', form.derive.value);
-  return args;
+  return withThroat(form, args);
 }
 
 // Beamwidths, gain and phase centres over the sweep.
@@ -472,6 +511,12 @@ function setup() {
       e.preventDefault();
       fn();
     });
+  }
+  noteTexts = quaven.notes();
+  // Fields for options this build of the program may not have.
+  for (const [form, command] of [['design-form', 'design'], ['response-form', 'response']]) {
+    const throat = document.querySelector(`#${form} .throat`);
+    throat.hidden = !/--throat\b/.test(run([command, '--help']).out);
   }
   const hasFeed = feedAvailable();
   const feedForm = document.getElementById('feed-form');

@@ -101,8 +101,13 @@ try {
   const tab = (name) => page.click(`#tab-${name}`);
   const model = (m) => page.click(`#globals input[value="${m}"]`);
   // Rows of a section's table as {column: value}, from the cells' data.
-  const tableRows = (panel) => page.$$eval(`#panel-${panel} tbody tr`, (trs) => trs.map((tr) => Object.fromEntries(
-    [...tr.querySelectorAll('td[data-column]')].map((td) => [td.dataset.column, td.dataset.value === '' ? null : Number(td.dataset.value)]))));
+  const tableRows = (panel) => page.$$eval(`#panel-${panel} tbody tr`, (trs) => trs.map((tr) => {
+    const row = Object.fromEntries([...tr.querySelectorAll('td[data-column]')].map((td) => [
+      td.dataset.column, td.dataset.value === '' ? null : Number(td.dataset.value)]));
+    const notes = tr.querySelector('td.notes');
+    if (notes) row.notes = notes.dataset.notes;
+    return row;
+  }));
   const shownCell = (panel, row, column) => page.$eval(
     `#panel-${panel} tbody tr:nth-child(${row + 1}) td[data-column="${column}"]`, (td) => td.textContent);
   const downloads = (panel) => page.$$eval(`#panel-${panel} a.download`, (as) => Promise.all(as.map(async (a) => [
@@ -131,7 +136,8 @@ try {
       for (const c of doc.columns) {
         const a = pageRows[i]?.[c];
         const b = row[c];
-        check(close(a, b), `${what}: row ${i + 1} ${c}`, `page ${a}, command line ${b}`);
+        if (c === 'notes') check(a === b.join(';'), `${what}: row ${i + 1} notes`, `page ${a}, command line ${b}`);
+        else check(close(a, b), `${what}: row ${i + 1} ${c}`, `page ${a}, command line ${b}`);
       }
     });
   };
@@ -189,6 +195,20 @@ try {
   await submit('design-form');
   check((await tableRows('design')).length === 5 && (await messages('design')).length === 0, 'bad input: page recovers');
 
+  // ---- notes beside the rows they concern, where the program gives notes
+  const notedArgs = designArgs.map((a) => (a === '30' ? '80' : a));
+  const noted = native([...notedArgs, '--format', 'json']).out;
+  if (JSON.parse(noted).columns.includes('notes')) {
+    await setField('design-form', 'beamwidth', '80');
+    await submit('design-form');
+    sameRows('design with notes', await tableRows('design'), noted);
+    const texts = await page.$$eval('#panel-design .note-legend dd', (dds) => dds.map((dd) => [dd.dataset.note, dd.textContent]));
+    check(texts.length > 0 && texts.every(([k, t]) => t.length > 20 && t !== k.replace(/_/g, ' ')),
+      'notes: explained in words beside their rows', JSON.stringify(texts.slice(0, 2)));
+    await setField('design-form', 'beamwidth', '30');
+    await submit('design-form');
+  }
+
   // ---- keyboard: arrows move between the tabs
   await page.focus('#tab-design');
   await page.keyboard.press('ArrowRight');
@@ -197,6 +217,16 @@ try {
 
   // ---- response of the README's 1.2 by 3 inch horn
   const responseArgs = ['response', '--aperture', '1.2', '--slant', '3', '--freq-range', '8', '12', '0.5', '--level', '3', '--units', 'in'];
+  // A horn no cone can have, where the program refuses it.
+  const badHorn = native(responseArgs.map((a, i) => (responseArgs[i - 1] === '--slant' ? '1' : a)));
+  if (badHorn.status !== 0) {
+    await setField('response-form', 'slant', '1');
+    await submit('response-form');
+    const shown = await messages('response');
+    check(shown[0] === badHorn.err.split('\n')[0].replace(/^quaven: /, ''), 'bad horn: the command line message shown',
+      JSON.stringify(shown));
+    await setField('response-form', 'slant', '3');
+  }
   await submit('response-form');
   sameRows('response', await tableRows('response'), native([...responseArgs, '--format', 'json']).out);
   const rfiles = await downloads('response');
