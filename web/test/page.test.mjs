@@ -181,6 +181,14 @@ try {
   await model('legacy');
   await settle();
 
+  // ---- centimetres
+  await page.select('#units', 'cm');
+  await settle();
+  sameRows('design --units cm', await tableRows('design'),
+    native([...designArgs.map((a) => (a === 'in' ? 'cm' : a)), '--format', 'json']).out);
+  await page.select('#units', 'in');
+  await settle();
+
   // ---- a bad input: the command line's message, the page still works
   await setField('design-form', 'freq', 'ten');
   await submit('design-form');
