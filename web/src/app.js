@@ -4,11 +4,11 @@
 // computed here; numbers are only formatted for display.
 import * as echarts from 'echarts/core';
 import { LineChart } from 'echarts/charts';
-import { GridComponent, PolarComponent, LegendComponent, TooltipComponent, TitleComponent } from 'echarts/components';
+import { GridComponent, PolarComponent, LegendComponent, TooltipComponent } from 'echarts/components';
 import { CanvasRenderer } from 'echarts/renderers';
 import createQuaven from 'quaven-wasm';
 
-echarts.use([LineChart, GridComponent, PolarComponent, LegendComponent, TooltipComponent, TitleComponent, CanvasRenderer]);
+echarts.use([LineChart, GridComponent, PolarComponent, LegendComponent, TooltipComponent, CanvasRenderer]);
 
 let quaven = null;
 
@@ -221,6 +221,15 @@ function renderDownloads(panel, args, name) {
 
 const charts = new Map();
 
+// Empties a box of plots, releasing its charts.
+function clearPlots(box) {
+  for (const area of box.querySelectorAll('.chart-area')) {
+    charts.get(area)?.dispose();
+    charts.delete(area);
+  }
+  box.replaceChildren();
+}
+
 function chartIn(box, key, label) {
   let el = box.querySelector(`[data-chart="${key}"]`);
   if (!el) {
@@ -314,7 +323,7 @@ function showPattern(panel, freq, aperture, slant, alwaysExact = false) {
     '--angles', '-180', '180', '1', ...commonArgs('json', { alwaysExact })];
   const r = run(args);
   if (r.status !== 0) {
-    box.replaceChildren();
+    clearPlots(box);
     const p = document.createElement('p');
     p.className = 'error';
     p.textContent = messageLines(r.err).join(' ').replace(/^quaven: /, '');
@@ -339,6 +348,7 @@ function runSection(panel, form, args, name) {
   if (r.status !== 0) {
     panel.querySelector('.table-box').replaceChildren();
     panel.querySelector('.downloads').replaceChildren();
+    for (const box of panel.querySelectorAll('.plots, .sweep-plots')) clearPlots(box);
     return null;
   }
   renderDownloads(panel, args, name);
@@ -378,7 +388,7 @@ function design() {
   const pick = (row) => {
     const a = row[`aperture_radius_${u}`];
     if (a === null) {
-      panel.querySelector('.plots').replaceChildren();
+      clearPlots(panel.querySelector('.plots'));
       return;
     }
     showPattern(panel, freq, a, slantArg(row[`slant_radius_${u}`]));
@@ -386,7 +396,7 @@ function design() {
   const first = Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: first });
   if (doc.rows.length) pick(doc.rows[first]);
-  else panel.querySelector('.plots').replaceChildren();
+  else clearPlots(panel.querySelector('.plots'));
 }
 
 function responseArgs(form) {
@@ -437,7 +447,7 @@ function response() {
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick });
   drawSweep(panel, doc);
   if (doc.rows.length) pick(doc.rows[0]);
-  else panel.querySelector('.plots').replaceChildren();
+  else clearPlots(panel.querySelector('.plots'));
 }
 
 // The dish feed needs the `feed` subcommand; without it the section says so.

@@ -198,7 +198,7 @@ try {
     `${JSON.stringify(await messages('design'))} vs ${expected}`);
   check(await page.$eval('#design-form [name="freq"]', (el) => el.getAttribute('aria-invalid') === 'true'
     && document.activeElement === el), 'bad input: field marked and focused');
-  check((await tableRows('design')).length === 0, 'bad input: no stale table');
+  check((await tableRows('design')).length === 0 && (await charts('design')).length === 0, 'bad input: no stale table or plots');
   await setField('design-form', 'freq', '10');
   await submit('design-form');
   check((await tableRows('design')).length === 5 && (await messages('design')).length === 0, 'bad input: page recovers');
