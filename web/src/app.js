@@ -60,6 +60,7 @@ function places(name) {
 }
 
 function show(v, name) {
+  if (name === 'best') return v ? 'best' : '';
   if (v === null || v === undefined) return '—';
   if (typeof v === 'number') return v.toFixed(places(name));
   if (Array.isArray(v)) return v.join('; ');
@@ -471,7 +472,7 @@ function feed() {
   const freq = doc.inputs.freq_ghz;
   // A feed is always judged by the exact model, so its patterns are too.
   const pick = (row) => showPattern(panel, freq, row[`aperture_radius_${u}`], slantArg(row[`slant_radius_${u}`]), true);
-  const best = Math.max(0, doc.rows.findIndex((r) => r.best === true));
+  const best = Math.max(0, doc.rows.findIndex((r) => r.best === true || r.best === 1));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: best });
   if (doc.rows.length) pick(doc.rows[best]);
 }
