@@ -65,6 +65,8 @@ inline constexpr double rad_per_deg = pi / 180.0;
 inline constexpr double c = 299792458.0;
 // First zero of J1'(z), j'_{1,1} (A&S table 9.5), to double precision.
 inline constexpr double chi = 1.8411837813406593;
+// Impedance of free space mu0 c in ohms (CODATA 2018 mu0).
+inline constexpr double eta = 376.730313668;
 // Metres per inch (exact by definition) and per centimetre.
 inline constexpr double metres_per_inch = 0.0254;
 inline constexpr double metres_per_cm = 0.01;

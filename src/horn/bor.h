@@ -1,0 +1,129 @@
+// Perfectly conducting bodies of revolution under an x-polarised excitation:
+// the electric-field integral equation for the azimuthal harmonics m = +-1,
+// solved by the method of moments in double precision.
+//
+// The body is the surface swept by a generating curve (a polyline in the
+// rho-z half-plane) about the z axis. The surface current is expanded in
+//
+//   J = sum_i [ I_i^t T_i(t)/rho t^ + I_i^phi T_i(t)/rho phi^ ] e^{j m phi}
+//
+// with T_i the triangle (rooftop) on the two segments at node i and t the arc
+// length (Mautz & Harrington, Appl. Sci. Res. 20, 1969; Glisson & Wilton,
+// IEEE Trans. AP-28, 1980, whose T/rho expansion makes rho J_t piecewise
+// linear and its surface divergence piecewise constant). Galerkin testing with
+// the conjugate harmonic decouples the harmonics; the m = -1 solution follows
+// from the m = +1 one by symmetry (its phi coefficients change sign), so only
+// m = +1 is solved and the physical current of an x-polarised excitation is
+//
+//   J_t = 2 cos(phi) sum I^t T/rho,   J_phi = 2j sin(phi) sum I^phi T/rho.
+//
+// The modal Green's functions
+//
+//   K_n(t, t') = int_0^{2 pi} cos(n a) exp(-j k R)/(4 pi R) da,  n = 0, 1, 2,
+//
+// are summed by the trapezoidal rule over the angle a (spectrally accurate
+// for a periodic integrand, the FFT evaluation of Gedney & Mittra, IEEE Trans.
+// AP-38, 1990, restricted to the three harmonics needed); where the two points
+// are close the static part 1/(4 pi R) is taken out and integrated in closed
+// form with complete elliptic integrals, and the logarithmic singularity that
+// remains along the curve is resolved by a graded Gauss rule that clusters
+// its nodes at the singular point. Time convention exp(j omega t).
+#pragma once
+
+#include <complex>
+#include <vector>
+
+#include <Eigen/Dense>
+
+namespace quaven {
+namespace bor {
+
+using cd = std::complex<double>;
+
+struct Point {
+  double rho;
+  double z;
+};
+
+// The nodes of a polyline whose pieces run between the given corners, each
+// piece cut into equal segments no longer than `h`. Corners on the axis
+// (rho = 0) may only be the first or the last.
+std::vector<Point> mesh_polyline(const std::vector<Point>& corners, double h);
+
+// An incident field that is x-polarised about the axis: at (rho, phi, z)
+//   E_rho = er cos(phi),  E_z = ez cos(phi),  E_phi = -ephi sin(phi).
+struct IncidentSample {
+  cd er;
+  cd ez;
+  cd ephi;
+};
+
+// The complex far field of the two principal planes, r E exp(jkr), for an
+// x-polarised body: E_theta(theta, phi) = e cos(phi), E_phi = -h sin(phi),
+// so that e is the E-plane (phi = 0) and h the H-plane (phi = 90 degrees)
+// co-polar field. Volts when the currents are in amperes per metre.
+struct FarField {
+  cd e;
+  cd h;
+};
+
+struct Options {
+  int gauss = 4;        // Gauss nodes per segment for the outer integrals
+  int graded = 8;       // graded nodes on each side of a singular point
+  double near = 1.0;    // segments closer than this many segment lengths use the graded rule
+};
+
+// The moment-method system of one body at one wavenumber k (1/m).
+class Body {
+ public:
+  Body(std::vector<Point> nodes, double k, const Options& opt = Options());
+
+  int unknowns() const { return static_cast<int>(z_.rows()); }
+  const std::vector<Point>& nodes() const { return nodes_; }
+  double k() const { return k_; }
+
+  // Solves for the currents under an excitation given at each point of the
+  // surface (the callable maps (rho, z) to an IncidentSample).
+  template <class F>
+  void solve(F&& incident) {
+    Eigen::VectorXcd v = Eigen::VectorXcd::Zero(unknowns());
+    for (const Quad& q : quad_) {
+      const IncidentSample s = incident(q.rho, q.z);
+      add_rhs(v, q, s);
+    }
+    solve_rhs(v);
+  }
+  void solve_rhs(const Eigen::VectorXcd& v);
+
+  // Far field of the solved currents, phase referred to the point z0 on the
+  // axis.
+  FarField far_field(double theta, double z0 = 0.0) const;
+
+  // Node coefficients of the solution: rho J_t and rho J_phi / j at each node,
+  // without the factors 2 cos(phi) and 2 sin(phi) (zero where no basis sits).
+  cd rho_jt(int node) const;
+  cd rho_jphi(int node) const;
+
+ private:
+  struct Quad {
+    int seg;
+    double rho, z, w;  // position and weight (segment length times Gauss weight)
+    double u;          // fraction along the segment
+  };
+  void fill(const Options& opt);
+  void add_rhs(Eigen::VectorXcd& v, const Quad& q, const IncidentSample& s) const;
+
+  std::vector<Point> nodes_;
+  double k_;
+  std::vector<int> it_, ip_;  // unknown index of the t and phi basis at each node, or -1
+  std::vector<Quad> quad_;
+  Eigen::MatrixXcd z_;
+  Eigen::VectorXcd x_;
+};
+
+// The modal Green's functions K_0, K_1, K_2 between the rings through
+// (r1, z1) and (r2, z2), with an n-point trapezoidal rule in the angle.
+void modal_green(double k, double r1, double z1, double r2, double z2, int n, cd out[3]);
+
+}  // namespace bor
+}  // namespace quaven
