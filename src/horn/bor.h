@@ -68,7 +68,7 @@ struct FarField {
 };
 
 struct Options {
-  int gauss = 4;        // Gauss nodes per segment for the outer integrals
+  int gauss = 3;        // Gauss nodes per segment for the outer integrals
   int graded = 8;       // graded nodes on each side of a singular point
   double near = 1.0;    // segments closer than this many segment lengths use the graded rule
 };

@@ -1,0 +1,149 @@
+// Full-wave conical horn: geometry, TE11 excitation and port, far field
+// (see fullwave.h).
+#include "horn/fullwave.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include <Eigen/Dense>
+
+namespace quaven {
+namespace fullwave {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kEta = 376.730313668;        // mu0 c, ohms
+constexpr double kC = 299792458.0;            // m/s
+// Zeros of J1' (A&S table 9.5): TE11, TE12, TE13 of a circular guide.
+constexpr double kChi[3] = {1.8411837813406593, 5.3314427735250325, 8.5363163663462246};
+
+using cd = std::complex<double>;
+
+}  // namespace
+
+std::vector<bor::Point> outline(const Geometry& g) {
+  const double b = g.throat_radius, l = g.guide_length, a = g.aperture_radius, w = g.wall;
+  if (!(b > 0.0 && std::isfinite(b) && l > 0.0 && std::isfinite(l) && a >= b && std::isfinite(a) && w >= 0.0 &&
+        std::isfinite(w)))
+    throw std::invalid_argument("horn geometry: radii and guide length must be positive, aperture >= throat");
+  double sin0 = 0.0, cos0 = 1.0, zap = l;
+  if (a > b) {
+    if (!(g.slant_radius > a)) throw std::invalid_argument("horn geometry: slant radius must exceed the aperture radius");
+    sin0 = a / g.slant_radius;
+    cos0 = std::sqrt(1.0 - sin0 * sin0);
+    zap = l + (a - b) * cos0 / sin0;
+  }
+  std::vector<bor::Point> c = {{0.0, 0.0}, {b, 0.0}, {b, l}};
+  if (a > b) c.push_back({a, zap});
+  if (w == 0.0) return c;
+  // Outer surface: the cone offset by w along its normal, cut by the
+  // aperture plane, meeting the outer guide wall (radius b + w) at
+  // z = l - w tan(theta0/2).
+  const double ro = a + w / cos0;
+  c.push_back({ro, zap});
+  if (a > b) c.push_back({b + w, l - w * sin0 / (1.0 + cos0)});
+  c.push_back({b + w, -w});
+  c.push_back({0.0, -w});
+  return c;
+}
+
+Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
+    : k_(2.0 * kPi * freq_ghz * 1e9 / kC),
+      aw_(g.aperture_radius * k_ / (2.0 * kPi)),
+      body_(bor::mesh_polyline(outline(g), 1.0 / (aw_ / g.aperture_radius * opt.per_wavelength)), k_, opt.bor) {
+  const std::vector<bor::Point> corners = outline(g);
+  const double b = g.throat_radius, l = g.guide_length;
+  const double kc = kChi[0] / b;
+  if (!(k_ > kc)) throw std::invalid_argument("frequency below the TE11 cut-off of the feed guide");
+  const double beta = std::sqrt(k_ * k_ - kc * kc);
+  z_aperture_ = 0.0;
+  for (const bor::Point& p : corners) z_aperture_ = std::max(z_aperture_, p.z);
+
+  // The dipole a quarter guide wavelength (at most a quarter of the guide)
+  // in front of the back plate, where the wave it sends back adds in phase.
+  const double zs = std::min(0.5 * kPi / beta, 0.25 * l);
+  z_source_ = zs;
+  const cd c = cd(0.0, -k_ * kEta / (4.0 * kPi));
+  body_.solve([&](double rho, double z) {
+    const double dz = z - zs;
+    const double r = std::hypot(rho, dz), kr = k_ * r;
+    const cd g0 = c * std::exp(cd(0.0, -kr)) / r;
+    const cd p = 1.0 - cd(0.0, 1.0) / kr - 1.0 / (kr * kr);
+    const cd q = -1.0 + cd(0.0, 3.0) / kr + 3.0 / (kr * kr);
+    return bor::IncidentSample{g0 * (p + q * (rho * rho) / (r * r)), g0 * q * (rho * dz) / (r * r), g0 * p};
+  });
+
+  // Fit of the azimuthal wall current of the guide between source and throat.
+  double gam[2];
+  for (int n = 0; n < 2; ++n) gam[n] = std::sqrt(std::max(0.0, std::pow(kChi[n + 1] / b, 2) - k_ * k_));
+  const double margin = gam[0] > 0.0 ? 3.0 / gam[0] : 0.25 * l;
+  std::vector<int> wall;
+  const std::vector<bor::Point>& nodes = body_.nodes();
+  for (int i = 0; i < static_cast<int>(nodes.size()); ++i)
+    if (nodes[i].rho == b && nodes[i].z > zs + margin && nodes[i].z < l - margin) wall.push_back(i);
+  const int nf = 6;
+  if (static_cast<int>(wall.size()) < nf + 2) throw std::invalid_argument("feed guide too short for the TE11 port");
+  Eigen::MatrixXcd m(wall.size(), nf);
+  Eigen::VectorXcd y(wall.size());
+  for (std::size_t r = 0; r < wall.size(); ++r) {
+    const double z = nodes[wall[r]].z;
+    m(r, 0) = std::exp(cd(0.0, -beta * (z - l)));
+    m(r, 1) = std::exp(cd(0.0, beta * (z - l)));
+    for (int n = 0; n < 2; ++n) {
+      m(r, 2 + 2 * n) = std::exp(-gam[n] * (z - zs));
+      m(r, 3 + 2 * n) = std::exp(-gam[n] * (l - z));
+    }
+    y(r) = body_.rho_jphi(wall[r]);
+  }
+  const Eigen::VectorXcd fit = m.colPivHouseholderQr().solve(y);
+  const cd fwd = fit(0), bwd = fit(1);
+  s11_ = bwd / fwd;
+
+  // Power of the forward wave. At the wall J_phi = H_z = H0 J1(chi) sin(phi)
+  // and rho J_phi = 2j sin(phi) x, so |H0 J1(chi)| = 2|x|/b; a TE mode
+  // carries omega mu beta / (2 kc^2) int |H_z|^2 dA, and for TE11
+  // int_0^b J1(kc rho)^2 rho drho = b^2 (1 - 1/chi^2) J1(chi)^2 / 2.
+  const double chi2 = kChi[0] * kChi[0];
+  const double pfwd = k_ * kEta * beta / (kc * kc) * kPi * (1.0 - 1.0 / chi2) * std::norm(fwd);
+  // r E sqrt(2 pi / (eta P)) squared is 4 pi U / P.
+  norm_ = std::sqrt(2.0 * kPi / (kEta * pfwd)) * std::conj(fwd) / std::abs(fwd);
+
+  // Radiated power and directivity from the pattern over the whole sphere.
+  const exact::GaussRule& gr = exact::gauss_rule(16);
+  double zmin = 0.0, zmax = 0.0, rmax = 0.0;
+  for (const bor::Point& p : corners) {
+    zmin = std::min(zmin, p.z);
+    zmax = std::max(zmax, p.z);
+    rmax = std::max(rmax, p.rho);
+  }
+  const int panels = std::max(8, static_cast<int>(std::ceil(k_ * (0.5 * (zmax - zmin) + rmax) / 3.0)));
+  double sum = 0.0;
+  for (int p = 0; p < panels; ++p)
+    for (int i = 0; i < 16; ++i) {
+      const double th = kPi * (p + 0.5 * (gr.x[i] + 1.0)) / panels;
+      const exact::Field f = field(th);
+      sum += 0.5 * gr.w[i] * kPi / panels * (std::norm(f.e) + std::norm(f.h)) * std::sin(th);
+    }
+  const exact::Field axis = field(0.0);
+  directivity_db_ = 10.0 * std::log10(4.0 * std::norm(axis.e) / sum);
+  // (pi / (2 eta)) int (|rE_theta|^2 + |rE_phi|^2) sin = P/4 int |field|^2 sin.
+  balance_ = 0.25 * sum / (1.0 - std::norm(s11_));
+}
+
+exact::Field Horn::field(double theta) const {
+  // The currents' field plus the dipole's own.
+  const bor::FarField f = body_.far_field(theta, z_aperture_);
+  const double ct = std::cos(theta);
+  const cd d = cd(0.0, -k_ * kEta / (4.0 * kPi)) * std::exp(cd(0.0, k_ * (z_source_ - z_aperture_) * ct));
+  return exact::Field{norm_ * (f.e + d * ct), norm_ * (f.h + d)};
+}
+
+void Horn::power_db(double theta, double& pe, double& ph) const {
+  const exact::Field f = field(theta);
+  pe = 10.0 * std::log10(std::norm(f.e));
+  ph = 10.0 * std::log10(std::norm(f.h));
+}
+
+}  // namespace fullwave
+}  // namespace quaven

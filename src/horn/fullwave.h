@@ -1,0 +1,93 @@
+// Full-wave model of a conical horn fed by a circular waveguide in the TE11
+// mode: the body-of-revolution moment method (bor.h) applied to the real
+// metal, in double precision.
+//
+// The body is the feed guide (closed at its back by a plate), the cone and
+// the rim, with walls of a given thickness (a closed surface) or infinitely
+// thin (an open one). An x-directed electric dipole on the axis inside the
+// guide, a quarter guide wavelength in front of the back plate, launches the
+// TE11 wave; the azimuthal wall current of the guide is a sum of TE modes
+// only (J_phi = H_z at the wall), and a least-squares fit of the forward and
+// backward TE11 waves plus the first evanescent TE1n modes from either end
+// gives the incident and reflected amplitudes between source and throat.
+// Everything is then referred to the forward wave: the horn's TE11
+// reflection coefficient at the throat plane, which is that of a matched
+// guide, and the radiated field per unit incident power. Lossless walls.
+#pragma once
+
+#include <complex>
+#include <vector>
+
+#include "horn/bor.h"
+#include "horn/exact.h"
+
+namespace quaven {
+namespace fullwave {
+
+// The horn in metres. The cone runs from the end of the guide (radius
+// `throat_radius`) to the aperture (radius `aperture_radius`, inner surface)
+// with the half-flare angle asin(aperture_radius / slant_radius); a slant
+// radius of infinity (or an aperture equal to the throat) is the open-ended
+// guide. The wall has thickness `wall` (0 for an infinitely thin wall) and
+// the back plate the same; the rim is cut flat in the aperture plane.
+struct Geometry {
+  double throat_radius;
+  double guide_length;
+  double aperture_radius;
+  double slant_radius;
+  double wall;
+};
+
+struct Options {
+  double per_wavelength = 20.0;  // segments per wavelength along the generating curve
+  bor::Options bor;
+};
+
+// The generating curve's corners, from the centre of the back plate (inside)
+// round to the centre of the back plate (outside), or to the rim for a thin
+// wall. Throws std::invalid_argument for a geometry that is not a horn.
+std::vector<bor::Point> outline(const Geometry& g);
+
+// One horn at one frequency: solved on construction.
+class Horn {
+ public:
+  Horn(const Geometry& g, double freq_ghz, const Options& opt = Options());
+
+  // Far field in the E and H planes at theta (radians, 0 to pi), phase
+  // referred to the centre of the aperture plane and scaled so that
+  // 20 log10 |field| is the realised gain in dBi (gain less the mismatch
+  // loss). E_theta = e cos(phi), E_phi = -h sin(phi): the co-polar field of
+  // any plane follows as e cos^2 + h sin^2 and the Ludwig-3 cross-polar as
+  // (e - h) sin cos.
+  exact::Field field(double theta) const;
+
+  // The same in dB.
+  void power_db(double theta, double& pe, double& ph) const;
+
+  // Aperture radius in wavelengths.
+  double aw() const { return aw_; }
+
+  // TE11 reflection coefficient of the horn at the throat plane.
+  std::complex<double> s11() const { return s11_; }
+
+  // Directivity (dBi) from the radiated power over the whole sphere; the
+  // gain of the lossless horn.
+  double directivity_db() const { return directivity_db_; }
+
+  // Radiated power over the power the forward TE11 wave carries less the
+  // reflected one: 1 when energy is conserved.
+  double power_balance() const { return balance_; }
+
+  int unknowns() const { return body_.unknowns(); }
+
+ private:
+  double k_, aw_;
+  bor::Body body_;
+  double z_aperture_, z_source_ = 0.0;
+  std::complex<double> norm_;  // field scale: 1 / (forward amplitude) and the gain factor
+  std::complex<double> s11_;
+  double directivity_db_ = 0.0, balance_ = 0.0;
+};
+
+}  // namespace fullwave
+}  // namespace quaven
