@@ -48,14 +48,27 @@ std::vector<bor::Point> outline(const Geometry& g) {
   return c;
 }
 
+namespace {
+
+// The meshed generating curve, after the checks that the guide propagates
+// TE11 and the mesh is sensible.
+std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
+  std::vector<bor::Point> corners = outline(g);
+  if (!(k > kChi[0] / g.throat_radius && std::isfinite(k)))
+    throw std::invalid_argument("frequency below the TE11 cut-off of the feed guide");
+  if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
+  return bor::mesh_polyline(corners, 2.0 * kPi / k / per);
+}
+
+}  // namespace
+
 Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
     : k_(2.0 * kPi * freq_ghz * 1e9 / kC),
       aw_(g.aperture_radius * k_ / (2.0 * kPi)),
-      body_(bor::mesh_polyline(outline(g), 1.0 / (aw_ / g.aperture_radius * opt.per_wavelength)), k_, opt.bor) {
+      body_(mesh(g, k_, opt.per_wavelength), k_, opt.bor) {
   const std::vector<bor::Point> corners = outline(g);
   const double b = g.throat_radius, l = g.guide_length;
   const double kc = kChi[0] / b;
-  if (!(k_ > kc)) throw std::invalid_argument("frequency below the TE11 cut-off of the feed guide");
   const double beta = std::sqrt(k_ * k_ - kc * kc);
   z_aperture_ = 0.0;
   for (const bor::Point& p : corners) z_aperture_ = std::max(z_aperture_, p.z);
