@@ -1,0 +1,182 @@
+#!/usr/bin/python3
+"""Full-wave references for conical TE11 horns from the openEMS FDTD solver.
+
+Each horn is the body the moment-method model describes: a circular guide
+of inner radius b and length L closed at its back by a plate of the wall
+thickness w, a cone from the guide to the aperture radius a (inner surface)
+with slant radius R, walls of thickness w and a rim cut flat in the aperture
+plane. A quarter of it is simulated (x-polarised TE11: PEC at x = 0, PMC at
+y = 0) on a uniform mesh; the cone is a staircase of thin cylindrical shells
+finer than the mesh. A soft x-directed field on the guide's cross-section a
+quarter guide wavelength in front of the back plate launches the TE11 wave;
+the guide is long enough that only TE11 reaches the throat, so the pattern
+and directivity are those of the horn fed by TE11 whatever the feed.
+
+Writes, beside this script, openems_horn_<name>.csv (theta in degrees from 0
+to 180 in 0.5 degree steps; E-plane and H-plane co-polar amplitude in dB
+relative to the axis and phase in degrees, phase referred to the centre of
+the aperture plane; 45-degree-plane co- and cross-polar amplitude, Ludwig's
+third definition, in dB relative to the axis) and openems_horns.json
+(geometry, mesh, and the directivity from openEMS's own integration over a
+full-sphere grid). Simulation folders go under /tmp.
+
+Run with Debian's interpreter, niced, one horn at a time:
+    nice -n 10 /usr/bin/python3 openems_horns.py [name ...] [--res MM] [--threads N]
+"""
+import json
+import math
+import os
+import sys
+
+import numpy as np
+
+np.float = float  # the 0.35 bindings still use the alias numpy 1.24 removed
+from CSXCAD import ContinuousStructure  # noqa: E402
+from openEMS import openEMS  # noqa: E402
+from openEMS.physical_constants import C0  # noqa: E402
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+INCH = 25.4  # mm
+
+# name, frequency (Hz), throat b, guide length L, aperture a, slant R, wall w (mm)
+HORNS = {
+    "h1": dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.2 * INCH, R=3.0 * INCH, w=1.5),
+    "h2": dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.6 * INCH, R=5.0 * INCH, w=1.5),
+    "h3": dict(f=11e9, b=0.45 * INCH, L=40.0, a=0.9 * INCH, R=2.0 * INCH, w=1.0),
+}
+CHI11 = 1.8411837813406593
+
+
+def geometry(h):
+    b, L, a, R, w = h["b"], h["L"], h["a"], h["R"], h["w"]
+    s0 = a / R
+    c0 = math.sqrt(1.0 - s0 * s0)
+    zap = L + (a - b) * c0 / s0
+    return b, L, a, R, w, s0, c0, zap
+
+
+def build(name, h, res, sim_path):
+    b, L, a, R, w, s0, c0, zap = geometry(h)
+    f0 = h["f"]
+    lam = C0 / f0 * 1e3  # mm
+    t0 = s0 / c0  # tan of the half-flare angle
+    fdtd = openEMS(NrTS=60000, EndCriteria=1e-5)
+    fdtd.SetGaussExcite(f0, 0.5 * f0)
+    fdtd.SetBoundaryCond(["PEC", "PML_8", "PMC", "PML_8", "PML_8", "PML_8"])
+    csx = ContinuousStructure()
+    fdtd.SetCSX(csx)
+    grid = csx.GetGrid()
+    grid.SetDeltaUnit(1e-3)
+
+    metal = csx.AddMetal("horn")
+    ro = a + w / c0  # outer radius at the rim
+    z5 = L - w * s0 / (1.0 + c0)  # outer throat corner
+    metal.AddCylinder([0, 0, -w], [0, 0, 0], b + w)
+    metal.AddCylindricalShell([0, 0, 0], [0, 0, z5], b + 0.5 * w, w)
+    nz = int(math.ceil((zap - z5) / (0.25 * res)))
+    for i in range(nz):
+        za, zb = z5 + (zap - z5) * i / nz, z5 + (zap - z5) * (i + 1) / nz
+        zm = 0.5 * (za + zb)
+        rin = b + max(0.0, zm - L) * t0
+        rout = max(b + w, ro - (zap - zm) * t0)
+        metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
+
+    # Source: soft E_x on the quarter disc of the guide's cross-section.
+    kc = CHI11 / b
+    k = 2 * math.pi / lam
+    beta = math.sqrt(k * k - kc * kc)
+    zs = min(0.5 * math.pi / beta, 0.25 * L)
+    exc = csx.AddExcitation("src", exc_type=0, exc_val=[1, 0, 0])
+    nx = int(math.floor(b / res))
+    for i in range(nx):
+        x0, x1 = i * res, (i + 1) * res
+        ymax = math.sqrt(max(0.0, b * b - x1 * x1))
+        if ymax > 0:
+            exc.AddBox([x0, 0, zs], [x1, ymax, zs])
+
+    margin = 0.5 * lam + 8 * res
+    xmax = ro + margin
+    zmin = -w - margin
+    zmax = zap + margin
+    xs = np.arange(0.0, xmax + 0.5 * res, res)
+    zsl = np.arange(zmin, zmax + 0.5 * res, res)
+    grid.AddLine("x", xs)
+    grid.AddLine("y", xs)
+    grid.AddLine("z", zsl)
+
+    gap = 11 * res
+    # The box takes its mirrors (PEC at x = 0, PMC at y = 0) and the faces
+    # it records from the boundary conditions.
+    nf = fdtd.CreateNF2FFBox("nf2ff", [0, 0, zmin + gap], [xmax - gap, xmax - gap, zmax - gap], frequency=[f0])
+    assert list(nf.mirror) == [1, 0, 2, 0, 0, 0] and list(nf.directions)[0::2] == [False, False, True], (
+        nf.mirror, nf.directions)
+    return fdtd, nf, zap
+
+
+def run(name, res, threads):
+    h = HORNS[name]
+    sim_path = os.path.join("/tmp", "openems_horn_" + name)
+    fdtd, nf, zap = build(name, h, res, sim_path)
+    fdtd.Run(sim_path, cleanup=True, verbose=1, numThreads=threads)
+    f0 = h["f"]
+    centre = [0, 0, zap * 1e-3]
+    theta = np.arange(0.0, 180.0 + 1e-9, 0.5)
+    cuts = nf.CalcNF2FF(sim_path, f0, theta, [0.0, 45.0, 90.0], center=centre, outfile="cuts.h5")
+    et = cuts.E_theta[0]  # [theta, phi]
+    ep = cuts.E_phi[0]
+    e_plane = et[:, 0]
+    h_plane = -ep[:, 2]  # E_phi = -h sin(phi)
+    c45, s45 = math.cos(math.pi / 4), math.sin(math.pi / 4)
+    co45 = et[:, 1] * c45 - ep[:, 1] * s45
+    xp45 = et[:, 1] * s45 + ep[:, 1] * c45
+    ref = abs(e_plane[0])
+
+    def db(v):
+        return 20 * np.log10(np.maximum(np.abs(v), 1e-30) / ref)
+
+    rows = ["theta_deg,e_db,e_phase_deg,h_db,h_phase_deg,co45_db,xp45_db"]
+    for i, t in enumerate(theta):
+        rows.append("%.1f,%.4f,%.3f,%.4f,%.3f,%.4f,%.4f" % (
+            t, db(e_plane[i]), math.degrees(np.angle(e_plane[i])), db(h_plane[i]),
+            math.degrees(np.angle(h_plane[i])), db(co45[i]), db(xp45[i])))
+    with open(os.path.join(HERE, "openems_horn_%s.csv" % name), "w") as out:
+        out.write("\n".join(rows) + "\n")
+
+    # Directivity from openEMS's integration over a full-sphere grid, and
+    # from the two principal cuts of an m = +-1 field (E_theta = e cos phi,
+    # E_phi = -h sin phi): D = 4 |e(0)|^2 / int (|e|^2 + |h|^2) sin theta.
+    sphere = nf.CalcNF2FF(sim_path, f0, np.arange(0.0, 180.0 + 1e-9, 2.0), np.arange(0.0, 360.0, 5.0),
+                          center=centre, outfile="sphere.h5")
+    th = np.radians(theta)
+    integrand = (np.abs(e_plane) ** 2 + np.abs(h_plane) ** 2) * np.sin(th)
+    d_cuts = 4 * abs(e_plane[0]) ** 2 / np.trapz(integrand, th)
+    summary_path = os.path.join(HERE, "openems_horns.json")
+    summary = json.load(open(summary_path)) if os.path.exists(summary_path) else {}
+    summary[name] = dict(h, res_mm=res, directivity_dbi=float(10 * np.log10(sphere.Dmax[0])),
+                         directivity_cuts_dbi=float(10 * np.log10(d_cuts)))
+    with open(summary_path, "w") as out:
+        json.dump(summary, out, indent=1, sort_keys=True)
+        out.write("\n")
+    print(name, summary[name])
+
+
+def main():
+    args = sys.argv[1:]
+    res, threads, names = 0.5, 2, []
+    i = 0
+    while i < len(args):
+        if args[i] == "--res":
+            res = float(args[i + 1])
+            i += 2
+        elif args[i] == "--threads":
+            threads = int(args[i + 1])
+            i += 2
+        else:
+            names.append(args[i])
+            i += 1
+    for name in names or list(HORNS):
+        run(name, res, threads)
+
+
+if __name__ == "__main__":
+    main()
