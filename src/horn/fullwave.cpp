@@ -8,15 +8,18 @@
 
 #include <Eigen/Dense>
 
+#include "numeric/constants.h"
+#include "numeric/gauss_legendre.h"
+
 namespace quaven {
 namespace fullwave {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kEta = 376.730313668;        // mu0 c, ohms
-constexpr double kC = 299792458.0;            // m/s
+constexpr double kPi = physical::pi;
+constexpr double kEta = physical::eta;
+constexpr double kC = physical::c;
 // Zeros of J1' (A&S table 9.5): TE11, TE12, TE13 of a circular guide.
-constexpr double kChi[3] = {1.8411837813406593, 5.3314427735250325, 8.5363163663462246};
+constexpr double kChi[3] = {physical::chi, 5.3314427735250325, 8.5363163663462246};
 
 using cd = std::complex<double>;
 
@@ -123,7 +126,7 @@ Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
   norm_ = std::sqrt(2.0 * kPi / (kEta * pfwd)) * std::conj(fwd) / std::abs(fwd);
 
   // Radiated power and directivity from the pattern over the whole sphere.
-  const exact::GaussRule& gr = exact::gauss_rule(16);
+  const numeric::GaussRule& gr = numeric::gauss_rule(16);
   double zmin = 0.0, zmax = 0.0, rmax = 0.0;
   for (const bor::Point& p : corners) {
     zmin = std::min(zmin, p.z);
