@@ -8,6 +8,7 @@
 
 #include <Eigen/Dense>
 
+#include "horn/beam_walk.h"
 #include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
 
@@ -133,6 +134,8 @@ Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
     zmax = std::max(zmax, p.z);
     rmax = std::max(rmax, p.rho);
   }
+  for (const bor::Point& p : corners)
+    source_radius_wl_ = std::max(source_radius_wl_, std::hypot(p.rho, p.z - z_aperture_) * k_ / (2.0 * kPi));
   const int panels = std::max(8, static_cast<int>(std::ceil(k_ * (0.5 * (zmax - zmin) + rmax) / 3.0)));
   double sum = 0.0;
   for (int p = 0; p < panels; ++p)
@@ -159,6 +162,23 @@ void Horn::power_db(double theta, double& pe, double& ph) const {
   const exact::Field f = field(theta);
   pe = 10.0 * std::log10(std::norm(f.e));
   ph = 10.0 * std::log10(std::norm(f.h));
+}
+
+Figures figures(const Horn& horn, double level1_db, double level2_db) {
+  beam::Walk walk(horn, 2.0 * kPi * horn.source_radius_wl());
+  const double levels[3] = {level1_db, level2_db, 10.0};
+  double he[3], hh[3];
+  beam::half_widths(walk, 0, levels, 3, he);
+  beam::half_widths(walk, 1, levels, 3, hh);
+  const double d = 360.0 / kPi;  // full width in degrees from half width in radians
+  Figures f;
+  f.level1 = exact::Beamwidths{d * he[0], d * hh[0]};
+  f.level2 = exact::Beamwidths{d * he[1], d * hh[1]};
+  f.level10 = exact::Beamwidths{d * he[2], d * hh[2]};
+  f.phase_centres = exact::PhaseCentres{beam::phase_centre(horn, d * he[2], true), beam::phase_centre(horn, d * hh[2], false)};
+  f.directivity_db = horn.directivity_db();
+  f.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
+  return f;
 }
 
 }  // namespace fullwave

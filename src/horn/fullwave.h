@@ -80,14 +80,32 @@ class Horn {
 
   int unknowns() const { return body_.unknowns(); }
 
+  // Radius in wavelengths of the sphere about the phase reference that holds
+  // the whole body: it bounds how fast the pattern can change with angle.
+  double source_radius_wl() const { return source_radius_wl_; }
+
  private:
   double k_, aw_;
   bor::Body body_;
   double z_aperture_, z_source_ = 0.0;
   std::complex<double> norm_;  // field scale: 1 / (forward amplitude) and the gain factor
   std::complex<double> s11_;
-  double directivity_db_ = 0.0, balance_ = 0.0;
+  double directivity_db_ = 0.0, balance_ = 0.0, source_radius_wl_ = 0.0;
 };
+
+// The figures of a horn read off its full-wave pattern exactly as exact mode
+// reads them off the aperture integral (beam_walk.h): full beamwidths in
+// degrees at two levels and at 10 dB, phase centres in wavelengths behind
+// the aperture fitted over half of each plane's 10 dB beamwidth.
+struct Figures {
+  exact::Beamwidths level1;
+  exact::Beamwidths level2;
+  exact::Beamwidths level10;
+  exact::PhaseCentres phase_centres;
+  double directivity_db;
+  double s11_db;
+};
+Figures figures(const Horn& horn, double level1_db, double level2_db);
 
 }  // namespace fullwave
 }  // namespace quaven
