@@ -58,6 +58,7 @@ namespace {
 // TE11 and the mesh is sensible.
 std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   std::vector<bor::Point> corners = outline(g);
+  if (!(k > 0.0 && std::isfinite(k))) throw std::invalid_argument("frequency must be positive");
   if (!(k > kChi[0] / g.throat_radius && std::isfinite(k)))
     throw std::invalid_argument("frequency below the TE11 cut-off of the feed guide");
   if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
@@ -179,6 +180,21 @@ Figures figures(const Horn& horn, double level1_db, double level2_db) {
   f.directivity_db = horn.directivity_db();
   f.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
   return f;
+}
+
+double default_guide_length_m(double frequency_ghz) { return 1.5 * kC / (frequency_ghz * 1e9); }
+double default_wall_m(double frequency_ghz) { return kC / (frequency_ghz * 1e9) / 20.0; }
+
+HornResponse response(const ResponseRequest& request) {
+  Options o;
+  o.per_wavelength = request.per_wavelength;
+  const Horn horn(request.geometry, request.frequency_ghz, o);
+  HornResponse r;
+  r.frequency_ghz = request.frequency_ghz;
+  r.figures = figures(horn, request.level1_db, request.level2_db);
+  r.power_balance = horn.power_balance();
+  r.unknowns = horn.unknowns();
+  return r;
 }
 
 }  // namespace fullwave

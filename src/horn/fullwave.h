@@ -107,5 +107,30 @@ struct Figures {
 };
 Figures figures(const Horn& horn, double level1_db, double level2_db);
 
+// Defaults of the parts of the body a horn's radii do not fix: the feed guide
+// one and a half wavelengths long, the wall a twentieth of a wavelength thick,
+// both at `frequency_ghz`.
+double default_guide_length_m(double frequency_ghz);
+double default_wall_m(double frequency_ghz);
+
+// What a front end asks of the full-wave model: lengths in metres, frequency
+// in GHz, levels in dB (the value API beside exact::response).
+struct ResponseRequest {
+  Geometry geometry;
+  double frequency_ghz = 0.0;
+  double level1_db = 3.0;
+  double level2_db = 10.0;
+  double per_wavelength = 20.0;
+};
+struct HornResponse {
+  double frequency_ghz = 0.0;
+  Figures figures{};
+  double power_balance = 0.0;
+  int unknowns = 0;
+};
+// Throws std::invalid_argument (with a one-line reason) for a geometry that
+// is not a horn or a frequency below the guide's cut-off.
+HornResponse response(const ResponseRequest& request);
+
 }  // namespace fullwave
 }  // namespace quaven
