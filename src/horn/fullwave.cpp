@@ -61,6 +61,10 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   if (!(k > 0.0 && std::isfinite(k))) throw std::invalid_argument("frequency must be positive");
   if (!(k > kChi[0] / g.throat_radius && std::isfinite(k)))
     throw std::invalid_argument("frequency below the TE11 cut-off of the feed guide");
+  // TM11 (first zero of J1, 3.8317) is the next mode of the same harmonic;
+  // above its cut-off the guide no longer carries TE11 alone.
+  if (!(k < 3.8317059702075123 / g.throat_radius))
+    throw std::invalid_argument("frequency above the TM11 cut-off of the feed guide: it carries more than TE11");
   if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
   return bor::mesh_polyline(corners, 2.0 * kPi / k / per);
 }

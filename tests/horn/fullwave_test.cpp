@@ -68,6 +68,8 @@ TEST(FullWaveHorn, RefusesWhatIsNotAHorn) {
   EXPECT_THROW(solve(Geometry{b, l, 1.2 * kInch, 3.0 * kInch, -1e-3}, 10.0, 15.0), std::invalid_argument);
   // Below the TE11 cut-off of the guide (7.69 GHz).
   EXPECT_THROW(solve(Geometry{b, l, 1.2 * kInch, 3.0 * kInch, 0.0}, 7.5, 15.0), std::invalid_argument);
+  // Above the TM11 cut-off (16.0 GHz), where the guide carries two modes.
+  EXPECT_THROW(solve(Geometry{b, l, 1.2 * kInch, 3.0 * kInch, 0.0}, 16.5, 15.0), std::invalid_argument);
 }
 
 }  // namespace
