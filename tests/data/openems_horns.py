@@ -12,16 +12,17 @@ quarter guide wavelength in front of the back plate launches the TE11 wave;
 the guide is long enough that only TE11 reaches the throat, so the pattern
 and directivity are those of the horn fed by TE11 whatever the feed.
 
-Writes, beside this script, openems_horn_<name>.csv (theta in degrees from 0
+Writes, beside this script, openems_horn_<n>.txt (theta in degrees from 0
 to 180 in 0.5 degree steps; E-plane and H-plane co-polar amplitude in dB
 relative to the axis and phase in degrees, phase referred to the centre of
 the aperture plane; 45-degree-plane co- and cross-polar amplitude, Ludwig's
-third definition, in dB relative to the axis) and openems_horns.json
-(geometry, mesh, and the directivity from openEMS's own integration over a
-full-sphere grid). Simulation folders go under /tmp.
+third definition, in dB relative to the axis) and a line per horn in
+openems_horns.txt (geometry, mesh, and the directivity integrated over a
+sphere grid and from the principal cuts). Simulation folders go under /tmp;
+--post-only redoes the far-field transform of a finished simulation.
 
 Run with Debian's interpreter, niced, one horn at a time:
-    nice -n 10 /usr/bin/python3 openems_horns.py [name ...] [--res MM] [--threads N]
+    nice -n 10 /usr/bin/python3 openems_horns.py [1 2 3] [--res MM] [--threads N] [--post-only]
 """
 import json
 import math
@@ -40,9 +41,9 @@ INCH = 25.4  # mm
 
 # name, frequency (Hz), throat b, guide length L, aperture a, slant R, wall w (mm)
 HORNS = {
-    "h1": dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.2 * INCH, R=3.0 * INCH, w=1.5),
-    "h2": dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.6 * INCH, R=5.0 * INCH, w=1.5),
-    "h3": dict(f=11e9, b=0.45 * INCH, L=40.0, a=0.9 * INCH, R=2.0 * INCH, w=1.0),
+    1: dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.2 * INCH, R=3.0 * INCH, w=1.5),
+    2: dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.6 * INCH, R=5.0 * INCH, w=1.5),
+    3: dict(f=11e9, b=0.45 * INCH, L=40.0, a=0.9 * INCH, R=2.0 * INCH, w=1.0),
 }
 CHI11 = 1.8411837813406593
 
@@ -60,7 +61,7 @@ def build(name, h, res, sim_path):
     f0 = h["f"]
     lam = C0 / f0 * 1e3  # mm
     t0 = s0 / c0  # tan of the half-flare angle
-    fdtd = openEMS(NrTS=60000, EndCriteria=1e-5)
+    fdtd = openEMS(NrTS=20000, EndCriteria=1e-5)
     fdtd.SetGaussExcite(f0, 0.5 * f0)
     fdtd.SetBoundaryCond(["PEC", "PML_8", "PMC", "PML_8", "PML_8", "PML_8"])
     csx = ContinuousStructure()
@@ -73,19 +74,21 @@ def build(name, h, res, sim_path):
     z5 = L - w * s0 / (1.0 + c0)  # outer throat corner
     metal.AddCylinder([0, 0, -w], [0, 0, 0], b + w)
     metal.AddCylindricalShell([0, 0, 0], [0, 0, z5], b + 0.5 * w, w)
-    nz = int(math.ceil((zap - z5) / (0.25 * res)))
-    for i in range(nz):
-        za, zb = z5 + (zap - z5) * i / nz, z5 + (zap - z5) * (i + 1) / nz
-        zm = 0.5 * (za + zb)
-        rin = b + max(0.0, zm - L) * t0
-        rout = max(b + w, ro - (zap - zm) * t0)
+    # One shell per z line of the mesh (a thinner one would fall between
+    # lines and be ignored), each with the cone's radii at that line.
+    zline = res * math.ceil(z5 / res)
+    while zline <= zap + 1e-9:
+        za, zb = max(z5, zline - 0.5 * res), min(zap, zline + 0.5 * res)
+        rin = b + max(0.0, zline - L) * t0
+        rout = max(b + w, ro - (zap - zline) * t0)
         metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
+        zline += res
 
     # Source: soft E_x on the quarter disc of the guide's cross-section.
     kc = CHI11 / b
     k = 2 * math.pi / lam
     beta = math.sqrt(k * k - kc * kc)
-    zs = min(0.5 * math.pi / beta, 0.25 * L)
+    zs = res * round(min(0.5 * math.pi / beta, 0.25 * L) / res)  # on a mesh line
     exc = csx.AddExcitation("src", exc_type=0, exc_val=[1, 0, 0])
     nx = int(math.floor(b / res))
     for i in range(nx):
@@ -96,7 +99,7 @@ def build(name, h, res, sim_path):
 
     margin = 0.5 * lam + 8 * res
     xmax = ro + margin
-    zmin = -w - margin
+    zmin = -res * math.ceil((w + margin) / res)  # z = 0 on a mesh line
     zmax = zap + margin
     xs = np.arange(0.0, xmax + 0.5 * res, res)
     zsl = np.arange(zmin, zmax + 0.5 * res, res)
@@ -113,11 +116,12 @@ def build(name, h, res, sim_path):
     return fdtd, nf, zap
 
 
-def run(name, res, threads):
+def run(name, res, threads, post_only):
     h = HORNS[name]
-    sim_path = os.path.join("/tmp", "openems_horn_" + name)
+    sim_path = os.path.join("/tmp", "openems_horn_%d" % name)
     fdtd, nf, zap = build(name, h, res, sim_path)
-    fdtd.Run(sim_path, cleanup=True, verbose=1, numThreads=threads)
+    if not post_only:
+        fdtd.Run(sim_path, cleanup=True, verbose=1, numThreads=threads)
     f0 = h["f"]
     centre = [0, 0, zap * 1e-3]
     theta = np.arange(0.0, 180.0 + 1e-9, 0.5)
@@ -134,35 +138,54 @@ def run(name, res, threads):
     def db(v):
         return 20 * np.log10(np.maximum(np.abs(v), 1e-30) / ref)
 
-    rows = ["theta_deg,e_db,e_phase_deg,h_db,h_phase_deg,co45_db,xp45_db"]
+    rows = ["# openEMS FDTD, horn %d (see openems_horns.txt), mesh %.2f mm" % (name, res),
+            "# theta_deg e_db e_phase_deg h_db h_phase_deg co45_db xp45_db"]
     for i, t in enumerate(theta):
-        rows.append("%.1f,%.4f,%.3f,%.4f,%.3f,%.4f,%.4f" % (
+        rows.append("%.1f %.4f %.3f %.4f %.3f %.4f %.4f" % (
             t, db(e_plane[i]), math.degrees(np.angle(e_plane[i])), db(h_plane[i]),
             math.degrees(np.angle(h_plane[i])), db(co45[i]), db(xp45[i])))
-    with open(os.path.join(HERE, "openems_horn_%s.csv" % name), "w") as out:
+    with open(os.path.join(HERE, "openems_horn_%d.txt" % name), "w") as out:
         out.write("\n".join(rows) + "\n")
 
-    # Directivity from openEMS's integration over a full-sphere grid, and
-    # from the two principal cuts of an m = +-1 field (E_theta = e cos phi,
-    # E_phi = -h sin phi): D = 4 |e(0)|^2 / int (|e|^2 + |h|^2) sin theta.
-    sphere = nf.CalcNF2FF(sim_path, f0, np.arange(0.0, 180.0 + 1e-9, 2.0), np.arange(0.0, 360.0, 5.0),
-                          center=centre, outfile="sphere.h5")
+    # Directivity two ways: from a grid over the sphere (theta every 2
+    # degrees, phi every 15 over the quarter 0..90 that symmetry repeats;
+    # the trapezoidal rule in phi is exact for the low harmonics of the
+    # pattern), and from the two principal cuts of an m = +-1 field
+    # (E_theta = e cos phi, E_phi = -h sin phi):
+    # D = 4 |e(0)|^2 / int (|e|^2 + |h|^2) sin theta dtheta.
+    ths = np.arange(0.0, 180.0 + 1e-9, 2.0)
+    phs = np.arange(0.0, 90.0 + 1e-9, 15.0)
+    sphere = nf.CalcNF2FF(sim_path, f0, ths, phs, center=centre, outfile="sphere.h5")
+    u = np.abs(sphere.E_theta[0]) ** 2 + np.abs(sphere.E_phi[0]) ** 2  # [theta, phi]
+    wphi = np.full(len(phs), 1.0)
+    wphi[0] = wphi[-1] = 0.5
+    mean_phi = (u * wphi).sum(axis=1) / wphi.sum()
+    d_sphere = 2 * u[0, 0] / np.trapz(mean_phi * np.sin(np.radians(ths)), np.radians(ths))
     th = np.radians(theta)
     integrand = (np.abs(e_plane) ** 2 + np.abs(h_plane) ** 2) * np.sin(th)
     d_cuts = 4 * abs(e_plane[0]) ** 2 / np.trapz(integrand, th)
-    summary_path = os.path.join(HERE, "openems_horns.json")
-    summary = json.load(open(summary_path)) if os.path.exists(summary_path) else {}
-    summary[name] = dict(h, res_mm=res, directivity_dbi=float(10 * np.log10(sphere.Dmax[0])),
-                         directivity_cuts_dbi=float(10 * np.log10(d_cuts)))
+    # One line per horn in openems_horns.txt, kept in horn order.
+    summary_path = os.path.join(HERE, "openems_horns.txt")
+    lines = {}
+    if os.path.exists(summary_path):
+        for line in open(summary_path):
+            if not line.startswith("#") and line.strip():
+                lines[int(line.split()[0])] = line.rstrip("\n")
+    lines[name] = "%d %.6g %.6g %.6g %.6g %.6g %.6g %.3g %.4f %.4f" % (
+        name, h["f"] / 1e9, h["b"], h["L"], h["a"], h["R"], h["w"], res,
+        10 * np.log10(d_sphere), 10 * np.log10(d_cuts))
     with open(summary_path, "w") as out:
-        json.dump(summary, out, indent=1, sort_keys=True)
-        out.write("\n")
-    print(name, summary[name])
+        out.write("# openEMS FDTD references (openems_horns.py): horn, GHz, throat b, guide length L,\n"
+                  "# aperture a, slant R, wall w, mesh (all mm), directivity dBi over a sphere grid and\n"
+                  "# from the principal cuts\n")
+        for k in sorted(lines):
+            out.write(lines[k] + "\n")
+    print(lines[name])
 
 
 def main():
     args = sys.argv[1:]
-    res, threads, names = 0.5, 2, []
+    res, threads, names, post_only = 0.5, 2, [], False
     i = 0
     while i < len(args):
         if args[i] == "--res":
@@ -171,11 +194,14 @@ def main():
         elif args[i] == "--threads":
             threads = int(args[i + 1])
             i += 2
+        elif args[i] == "--post-only":
+            post_only = True
+            i += 1
         else:
-            names.append(args[i])
+            names.append(int(args[i]))
             i += 1
     for name in names or list(HORNS):
-        run(name, res, threads)
+        run(name, res, threads, post_only)
 
 
 if __name__ == "__main__":
