@@ -1,0 +1,102 @@
+// The full-wave horn against independent FDTD references: openEMS runs of
+// the same bodies (tests/data/openems_horns.py and its outputs), compared in
+// beamwidth, directivity, pattern down to -20 dB and phase centre.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "horn/fullwave.h"
+#include "test_data.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Agreement reached with the FDTD references (doc/full-wave.md). The FDTD
+// figures were still moving towards the moment-method ones from the 0.75 mm
+// to the 0.5 mm mesh by about as much as these margins (its staircase of the
+// cone and of a wall three cells thick), so the margins are those of the
+// reference, not of the solver: widest the H-plane 10 dB width (1.45 deg,
+// horn 3), the E-plane shoulder of horn 2 (1.15 dB) and its E-plane phase
+// centre (0.17 wavelengths, where the phase turns fast over the fit).
+constexpr double kBeamwidthDeg = 1.6;
+constexpr double kDirectivityDb = 0.15;
+constexpr double kPatternDb = 1.25;
+constexpr double kPhaseCentreWl = 0.2;
+
+struct Cut {
+  std::vector<double> th, db, ph;  // degrees, dB from the axis, degrees
+};
+
+// Full beamwidth at `level` dB below the axis, walking out from the axis.
+double width(const Cut& c, double level) {
+  for (std::size_t i = 1; i < c.th.size(); ++i)
+    if (c.db[i] < -level) {
+      const double u = (-level - c.db[i - 1]) / (c.db[i] - c.db[i - 1]);
+      return 2.0 * (c.th[i - 1] + u * (c.th[i] - c.th[i - 1]));
+    }
+  return NAN;
+}
+
+// Least-squares phase centre over 0 .. half the 10 dB beamwidth, equal weight
+// per unit angle: phase = c + 2 pi d (1 - cos theta), d in wavelengths.
+double phase_centre(const Cut& c, double bw10) {
+  double sw = 0, sg = 0, sp = 0, sgg = 0, sgp = 0, prev = 0, unwrapped = 0;
+  for (std::size_t i = 0; i < c.th.size() && c.th[i] <= 0.5 * bw10; ++i) {
+    double p = c.ph[i] * kPi / 180.0;
+    if (i > 0) p = unwrapped + std::remainder(p - prev, 2.0 * kPi);
+    prev = c.ph[i] * kPi / 180.0;
+    unwrapped = p;
+    const double g = 2.0 * kPi * (1.0 - std::cos(c.th[i] * kPi / 180.0));
+    sw += 1;
+    sg += g;
+    sp += p;
+    sgg += g * g;
+    sgp += g * p;
+  }
+  return (sgp - sg * sp / sw) / (sgg - sg * sg / sw);
+}
+
+TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
+  const auto horns = quaven::test::read_rows("openems_horns.txt");
+  ASSERT_GE(horns.size(), 3u);
+  for (const auto& hr : horns) {
+    const int n = static_cast<int>(hr[0]);
+    const double ghz = hr[1];
+    const quaven::fullwave::Geometry g{hr[2] * 1e-3, hr[3] * 1e-3, hr[4] * 1e-3, hr[5] * 1e-3, hr[6] * 1e-3};
+    const quaven::fullwave::Horn horn(g, ghz);
+    const quaven::fullwave::Figures f = quaven::fullwave::figures(horn, 3.0, 10.0);
+    Cut e, h;
+    for (const auto& r : quaven::test::read_rows("openems_horn_" + std::to_string(n) + ".txt")) {
+      e.th.push_back(r[0]);
+      h.th.push_back(r[0]);
+      e.db.push_back(r[1]);
+      e.ph.push_back(r[2]);
+      h.db.push_back(r[3]);
+      h.ph.push_back(r[4]);
+    }
+    SCOPED_TRACE("horn " + std::to_string(n));
+    EXPECT_NEAR(f.level1.e, width(e, 3.0), kBeamwidthDeg);
+    EXPECT_NEAR(f.level1.h, width(h, 3.0), kBeamwidthDeg);
+    EXPECT_NEAR(f.level2.e, width(e, 10.0), kBeamwidthDeg);
+    EXPECT_NEAR(f.level2.h, width(h, 10.0), kBeamwidthDeg);
+    EXPECT_NEAR(f.directivity_db, hr[9], kDirectivityDb);
+    EXPECT_NEAR(f.phase_centres.e, phase_centre(e, width(e, 10.0)), kPhaseCentreWl);
+    EXPECT_NEAR(f.phase_centres.h, phase_centre(h, width(h, 10.0)), kPhaseCentreWl);
+    // Pattern over each plane's main beam down to -20 dB.
+    double e0, h0;
+    horn.power_db(0.0, e0, h0);
+    for (int p = 0; p < 2; ++p) {
+      const Cut& c = p == 0 ? e : h;
+      for (std::size_t i = 0; i < c.th.size() && c.db[i] > -20.0; i += 4) {
+        double pe, ph;
+        horn.power_db(c.th[i] * kPi / 180.0, pe, ph);
+        EXPECT_NEAR(p == 0 ? pe - e0 : ph - h0, c.db[i], kPatternDb) << (p == 0 ? "E " : "H ") << c.th[i];
+      }
+    }
+  }
+}
+
+}  // namespace
