@@ -88,7 +88,7 @@ def build(name, h, res, sim_path):
     kc = CHI11 / b
     k = 2 * math.pi / lam
     beta = math.sqrt(k * k - kc * kc)
-    zs = res * round(min(0.5 * math.pi / beta, 0.25 * L) / res)  # on a mesh line
+    zs = res * round(min(0.5 * math.pi / beta, 0.25 * L) / res)
     exc = csx.AddExcitation("src", exc_type=0, exc_val=[1, 0, 0])
     nx = int(math.floor(b / res))
     for i in range(nx):
@@ -101,8 +101,11 @@ def build(name, h, res, sim_path):
     xmax = ro + margin
     zmin = -res * math.ceil((w + margin) / res)  # z = 0 on a mesh line
     zmax = zap + margin
-    xs = np.arange(0.0, xmax + 0.5 * res, res)
-    zsl = np.arange(zmin, zmax + 0.5 * res, res)
+    # Lines as integer multiples of the step, with one exactly at the source
+    # plane: a box of no thickness is only used when it lies on a line.
+    xs = res * np.arange(0, int(math.floor(xmax / res + 0.5)) + 1)
+    zsl = res * np.arange(int(round(zmin / res)), int(math.floor(zmax / res + 0.5)) + 1)
+    zsl[np.argmin(np.abs(zsl - zs))] = zs
     grid.AddLine("x", xs)
     grid.AddLine("y", xs)
     grid.AddLine("z", zsl)
