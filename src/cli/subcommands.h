@@ -30,13 +30,7 @@ struct HornOptions {
   std::string aperture, slant, freq;
   std::vector<std::string> range;
   std::string throat;  // response only; empty: not given
-  // The full-wave model and the parts of the body it needs besides the
-  // radii, in --units (empty: the library's defaults).
-  bool full_wave = false;
-  std::string throat, guide_length, wall;
 };
-// Adds --full-wave, --throat, --guide-length and --wall to a subcommand.
-void add_full_wave(CLI::App* app, HornOptions& o);
 
 // A horn on a dish: judged (--aperture and --slant) or designed (at the
 // best S, or over --s-range, to the best efficiency or to --taper).
