@@ -5,6 +5,7 @@
 
 #include "dialogue/answers.h"
 #include "dialogue/records.h"
+#include "horn/input_checks.h"
 #include "horn/levels.h"
 #include "numeric/constants.h"
 
@@ -60,7 +61,8 @@ BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std:
 }
 
 float positive(const std::string& option, float v) {
-  if (!(v > 0.0f)) throw UsageError{option + ": must be greater than 0"};
+  const std::string problem = checks::positive(option, static_cast<double>(v));
+  if (!problem.empty()) throw UsageError{problem};
   return v;
 }
 
@@ -100,19 +102,10 @@ void Level::add(CLI::App* app) {
 
 void Level::resolve(float& plev, int& ilev, bool exact) const {
   plev = real_value("--level", level);
-  if (!(plev > 0.0f)) throw UsageError{"--level: must be greater than 0"};
   const int derive = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
-  if (exact) {
-    // Exact beamwidths are found at the level itself: nothing is derived.
-    // The level only takes the place of one column of the table: its own
-    // curve's, else that of --derive-from when given, else the 3 dB one.
-    const int own = curve_of_level(plev);
-    ilev = own != 0 ? own : (derive != 0 ? derive : 1);
-    return;
-  }
-  ilev = resolve_curve(plev, derive);
-  if (ilev == 0) throw UsageError{"--level " + level + " is neither 3 nor 10: give --derive-from 3 or 10"};
-  if (ilev < 0) throw UsageError{"--derive-from " + derive_from + " contradicts --level " + level};
+  const std::string problem =
+      checks::level_curve("--level", level, plev, "--derive-from", derive_from, derive, exact, ilev);
+  if (!problem.empty()) throw UsageError{problem};
 }
 
 }  // namespace cli

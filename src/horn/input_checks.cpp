@@ -1,0 +1,31 @@
+#include "horn/input_checks.h"
+
+#include "horn/levels.h"
+
+namespace quaven {
+namespace checks {
+
+std::string positive(const std::string& label, double value) {
+  return value > 0.0 ? std::string() : label + ": must be greater than 0";
+}
+
+std::string level_curve(const std::string& level_label, const std::string& level_text, float level,
+                        const std::string& derive_label, const std::string& derive_text, int derive, bool exact,
+                        int& curve) {
+  if (!(level > 0.0f)) return positive(level_label, static_cast<double>(level));
+  if (exact) {
+    const int own = curve_of_level(level);
+    curve = own != 0 ? own : (derive != 0 ? derive : 1);
+    return std::string();
+  }
+  const int c = resolve_curve(level, derive);
+  if (c == 0) {
+    return level_label + " " + level_text + " is neither 3 nor 10: give " + derive_label + " 3 or 10";
+  }
+  if (c < 0) return derive_label + " " + derive_text + " contradicts " + level_label + " " + level_text;
+  curve = c;
+  return std::string();
+}
+
+}  // namespace checks
+}  // namespace quaven

@@ -1,0 +1,29 @@
+// The checks on a front end's single inputs that every front end makes the
+// same way (the command line, the Python module): a length, frequency or
+// beamwidth that must be positive, and the pattern level with the curve it is
+// derived from. Each returns an empty string when the input is acceptable and
+// otherwise one line naming the input, by the label the front end gives it
+// ("--freq" or "freq_ghz"), and the rule it breaks.
+#pragma once
+
+#include <string>
+
+namespace quaven {
+namespace checks {
+
+// "<label>: must be greater than 0" unless value > 0 (not-a-number fails).
+std::string positive(const std::string& label, double value);
+
+// The pattern level `level` dB and the curve the user asks to derive it from
+// (`derive`: 0 none, 1 the 3 dB, 2 the 10 dB curve), named by their labels
+// and their values as typed. On success sets `curve` to the curve the design
+// or response uses (1 or 2; see resolve_curve in levels.h). Exact mode finds
+// its beamwidths at the level itself and derives nothing: the level only takes
+// the place of one column of the table, its own curve's, else that of
+// `derive` when given, else the 3 dB one; it needs no `derive`.
+std::string level_curve(const std::string& level_label, const std::string& level_text, float level,
+                        const std::string& derive_label, const std::string& derive_text, int derive, bool exact,
+                        int& curve);
+
+}  // namespace checks
+}  // namespace quaven

@@ -1,0 +1,571 @@
+// The Python module `quaven`: designs, responses and patterns of conical TE11
+// horns as numpy arrays. A binding over the models library: it checks the
+// arguments with the checks the command line makes, calls the same library
+// routines row by row, and names the arrays as the command line names its CSV
+// columns. No physics here.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "horn/checks.h"
+#include "horn/chp11.h"
+#include "horn/exact_api.h"
+#include "horn/figures.h"
+#include "horn/gain_design.h"
+#include "horn/geometry.h"
+#include "horn/input_checks.h"
+#include "horn/levels.h"
+#include "horn/validity.h"
+#include "numeric/constants.h"
+#include "numeric/shortest.h"
+
+namespace py = pybind11;
+
+namespace quaven {
+namespace python {
+namespace {
+
+using Column = std::vector<double>;
+
+// A call's result: the arrays by column name, in the command line's column
+// order (the last, `notes`, a list of the rows' note names joined by ';'),
+// and the arguments it was called with.
+struct Result {
+  std::string command;
+  std::vector<std::string> columns;
+  py::dict arrays;
+  py::dict inputs;
+};
+
+// Raises ValueError with a check's message, if it has one.
+void refuse(const std::string& problem) {
+  if (!problem.empty()) throw py::value_error(problem);
+}
+
+// A number as a user would have typed it: the shortest text that reads back
+// to the same double, as Python's repr shows it.
+std::string text(double x) { return shortest(x); }
+
+// The level in a column name: 3 -> "3db", 3.5 -> "3.5db".
+std::string level_name(float level) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%gdb", static_cast<double>(level));
+  return buf;
+}
+
+// A finite number, as the command line reads every number it is given.
+double finite(const char* name, double x) {
+  if (!std::isfinite(x)) throw py::value_error(std::string(name) + ": cannot read '" + text(x) + "' as a finite number");
+  return x;
+}
+
+// A finite number for the legacy models, which read their inputs in single
+// precision as the command line does.
+float single(const char* name, double x) {
+  if (std::fabs(finite(name, x)) > static_cast<double>(std::numeric_limits<float>::max())) {
+    throw py::value_error(std::string(name) + ": cannot read '" + text(x) + "' as a finite number");
+  }
+  return static_cast<float>(x);
+}
+
+// The values of a scalar, a sequence or a numpy array of real numbers, flat.
+Column values(const py::handle& obj, const char* name) {
+  const py::array a = py::module_::import("numpy").attr("asarray")(obj);
+  const char kind = a.dtype().kind();
+  if (kind != 'f' && kind != 'i' && kind != 'u') {
+    throw py::type_error(std::string(name) + ": expected a real number or a sequence or array of them");
+  }
+  const auto d = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(a);
+  Column v(d.data(), d.data() + d.size());
+  return v;
+}
+
+// Values every one of which the command line could have read: finite, and in
+// single precision for the legacy models (returned; empty for exact mode).
+std::vector<float> readable(const char* name, const Column& v, bool exact) {
+  std::vector<float> f;
+  for (const double x : v) {
+    if (exact) {
+      finite(name, x);
+    } else {
+      f.push_back(single(name, x));
+    }
+  }
+  return f;
+}
+
+// The length unit of all lengths in and out: "in" or "cm". Inches per unit
+// for the legacy models, metres per unit for exact mode.
+struct Units {
+  std::string name;
+  float un;    // the legacy tables' factor from inches to the unit
+  double mu;   // metres per unit
+};
+Units units_of(const std::string& units) {
+  if (units == "in") return {units, legacy::unit_factor[1], physical::metres_per_inch};
+  if (units == "cm") return {units, legacy::unit_factor[0], physical::metres_per_cm};
+  throw py::value_error("units: '" + units + "' is neither 'in' nor 'cm'");
+}
+
+// The pattern level and the curve it is designed on, as the command line's
+// --level and --derive-from settle them.
+int curve_of(double level_db, const std::optional<double>& derive_from, bool exact, float& plev) {
+  plev = single("level_db", level_db);
+  int derive = 0;
+  std::string derive_text;
+  if (derive_from) {
+    if (*derive_from != 3.0 && *derive_from != 10.0) {
+      throw py::value_error("derive_from: " + text(*derive_from) + " is neither 3 nor 10");
+    }
+    derive = *derive_from == 3.0 ? 1 : 2;
+    derive_text = text(*derive_from);
+  }
+  int curve = 0;
+  refuse(checks::level_curve("level_db", text(level_db), plev, "derive_from", derive_text, derive, exact, curve));
+  return curve;
+}
+
+// Columns of n rows filled by `fill(i, row)`, which returns the row's notes,
+// with the interpreter free for other threads; then handed over as float64
+// arrays and the notes column.
+template <class Fill>
+void fill_rows(Result& r, std::size_t n, Fill fill) {
+  const std::size_t width = r.columns.size() - 1;
+  std::vector<Column> cols(width, Column(n));
+  std::vector<Notes> notes(n);
+  {
+    py::gil_scoped_release free;
+    std::vector<double> row(width);
+    for (std::size_t i = 0; i < n; ++i) {
+      notes[i] = fill(i, row.data());
+      for (std::size_t k = 0; k < width; ++k) cols[k][i] = row[k];
+    }
+  }
+  for (std::size_t k = 0; k < width; ++k) {
+    r.arrays[py::str(r.columns[k])] = py::array_t<double>(static_cast<py::ssize_t>(n), cols[k].data());
+  }
+  py::list keys;
+  for (const Notes x : notes) keys.append(note_keys(x));
+  r.arrays["notes"] = keys;
+}
+
+// A figure as the command line gives it: a legacy figure in single
+// precision, an exact one in double.
+double figure(double x, bool exact) { return exact ? x : static_cast<double>(static_cast<float>(x)); }
+
+// The cone's shape after the figures of a row: flare angle and cone length,
+// and the horn's length with a throat; `k` is the next column.
+std::size_t geometry(double* row, std::size_t k, double a, double r, double throat, bool exact) {
+  const ConeGeometry g = cone_geometry(a, r, throat);
+  row[k++] = figure(g.flare_half_angle_deg, exact);
+  row[k++] = figure(g.cone_length, exact);
+  if (!std::isnan(throat)) row[k++] = figure(g.horn_length, exact);
+  return k;
+}
+
+void add_geometry_columns(std::vector<std::string>& columns, const std::string& u, double throat) {
+  columns.push_back("flare_half_angle_deg");
+  columns.push_back("cone_length" + u);
+  if (!std::isnan(throat)) columns.push_back("horn_length" + u);
+  columns.push_back("notes");
+}
+
+// The notes a horn's row may carry: `aw` the aperture and `tw` the throat in
+// wavelengths (NaN without a throat), `s` in cycles.
+Notes horn_notes(double aw, double s, double tw) {
+  Notes n = 0;
+  if (below_te11_cutoff(aw)) n |= note_bit(Note::below_cutoff);
+  if (s > 1.0) n |= note_bit(Note::s_above_one);
+  if (!std::isnan(tw) && !single_mode_guide(tw)) n |= note_bit(Note::throat_band);
+  return n;
+}
+
+// The least and greatest of some values (0 and 0 when there are none).
+std::pair<double, double> extent(const Column& v) {
+  if (v.empty()) return {0.0, 0.0};
+  const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+  return {*lo, *hi};
+}
+
+// The throat radius in the unit, or NaN when not given.
+double throat_of(const std::optional<double>& throat, Result& r) {
+  if (!throat) return NAN;
+  single("throat", *throat);
+  refuse(checks::positive("throat", *throat));
+  r.inputs["throat_radius"] = *throat;
+  return *throat;
+}
+
+py::array_t<double> as_array(const Column& v) {
+  return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
+}
+
+Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
+              std::optional<double> derive_from, const std::string& plane, const py::object& s,
+              std::optional<double> throat_radius, bool exact, const std::string& units) {
+  const Units u = units_of(units);
+  Result r;
+  r.command = "design";
+  const float freq = single("freq_ghz", freq_ghz);
+  refuse(checks::positive("freq_ghz", freq_ghz));
+  if (beamwidth_deg.has_value() == gain_db.has_value()) {
+    throw py::type_error("give either beamwidth_deg or gain_db");
+  }
+  const bool to_gain = gain_db.has_value();
+  float bw = 0.0f, gain = 0.0f, plev = 3.0f;
+  int ilev = 1, iplane = 1;
+  r.inputs["freq_ghz"] = freq_ghz;
+  if (to_gain) {
+    gain = single("gain_db", *gain_db);
+    r.inputs["gain_db"] = *gain_db;
+  } else {
+    bw = single("beamwidth_deg", *beamwidth_deg);
+    refuse(checks::positive("beamwidth_deg", *beamwidth_deg));
+    ilev = curve_of(level_db, derive_from, exact, plev);
+    if (plane != "E" && plane != "H" && plane != "avg") {
+      throw py::value_error("plane: '" + plane + "' is none of 'E', 'H' and 'avg'");
+    }
+    iplane = plane == "E" ? 1 : (plane == "H" ? 2 : 3);
+    r.inputs["beamwidth_deg"] = *beamwidth_deg;
+    r.inputs["level_db"] = level_db;
+    r.inputs["plane"] = plane;
+  }
+  const Column sv = values(s, "s");
+  const std::vector<float> sf = readable("s", sv, exact);
+  if (exact && to_gain) throw py::value_error("exact designs to a beamwidth, not to a gain");
+  if (exact) {
+    const auto [lo, hi] = extent(sv);
+    refuse(checks::s_within_design_range("s", lo, hi));
+  } else if (!sf.empty()) {
+    const auto [lo, hi] = std::minmax_element(sf.begin(), sf.end());
+    refuse(checks::s_within_design_range("s", *lo, *hi));
+  }
+  const double throat = figure(throat_of(throat_radius, r), exact);
+  r.inputs["s"] = as_array(sv);
+  r.inputs["exact"] = exact;
+  r.inputs["units"] = units;
+  const std::string un = "_" + units;
+  r.columns = {"s_cycles",          "aperture_radius" + un, "slant_radius" + un,     "gain_db",
+               "phase_centre_e_wl", "phase_centre_h_wl",    "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
+               "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
+  add_geometry_columns(r.columns, un, throat);
+
+  // After the figures (s, aperture in wavelengths, a, r, then the rest, each
+  // as a figure of the mode): the geometry, and the notes every design row
+  // may carry.
+  const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
+  const double tw = exact ? throat * u.mu / exact::wavelength_m(freq_ghz) : throat / static_cast<double>(u.un) / wl_in;
+  const auto finish = [&](double* row, double aw, Notes notes) {
+    const double a = row[1], rs = row[2];
+    geometry(row, 10, a, rs, throat, exact);
+    notes |= horn_notes(aw, 0.0, tw);
+    if (rs < a) notes |= note_bit(Note::not_a_cone);
+    return notes;
+  };
+  if (exact) {
+    exact::DesignRequest q;
+    q.frequency_ghz = freq_ghz;
+    q.beamwidth_deg = *beamwidth_deg;
+    q.level_db = level_db;
+    q.plane = static_cast<exact::Plane>(iplane);
+    fill_rows(r, sv.size(), [&](std::size_t i, double* row) {
+      exact::DesignRequest qi = q;
+      qi.s_cycles = sv[i];
+      const exact::HornDesign d = exact::design(qi);
+      const exact::HornResponse& h = d.response;
+      const double v[] = {d.s_cycles,
+                          d.aperture_radius_m / u.mu,
+                          d.slant_radius_m / u.mu,
+                          h.gain_db,
+                          h.phase_centre_e_wl,
+                          h.phase_centre_h_wl,
+                          h.beamwidths_1.e_plane_deg,
+                          h.beamwidths_1.h_plane_deg,
+                          h.beamwidths_2.e_plane_deg,
+                          h.beamwidths_2.h_plane_deg};
+      std::copy(std::begin(v), std::end(v), row);
+      return finish(row, d.aperture_radius_wl, d.found() ? 0 : note_bit(Note::no_design));
+    });
+  } else {
+    const float bwc = to_gain ? 0.0f : curve_beamwidth(bw, plev, ilev);
+    fill_rows(r, sf.size(), [&](std::size_t i, double* row) {
+      DesignLine d = to_gain ? gain_design_line(freq, gain, sf[i]) : design_line(freq, bwc, ilev, iplane, sf[i]);
+      // A design the curves cannot give: no horn of positive finite size, or
+      // one whose own beamwidth misses the request.
+      const bool no_horn = !(std::isfinite(d.arad) && d.arad > 0.0f);
+      const bool beyond = to_gain ? no_horn
+                                  : beyond_design_curves(static_cast<double>(bw),
+                                                         legacy_design_beamwidth(d.fig, ilev, iplane, plev),
+                                                         static_cast<double>(d.arad));
+      HornFigures h = d.fig;
+      if (no_horn) {
+        d.aw = d.arad = d.srad = NAN;
+        h.bwe3 = h.bwh3 = h.bwe10 = h.bwh10 = h.pce = h.pch = h.gain = NAN;
+      }
+      const float v[] = {d.s, u.un * d.arad, u.un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10};
+      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
+      return finish(row, static_cast<double>(d.aw), beyond ? note_bit(Note::beyond_curves) : 0);
+    });
+  }
+  return r;
+}
+
+// The horn of `aperture` and `slant` in the unit, in the precision of the
+// mode: checked as the command line checks --aperture and --slant, recorded
+// in the inputs.
+std::pair<double, double> horn(double aperture, double slant, bool exact, Result& r) {
+  single("aperture", aperture);
+  refuse(checks::positive("aperture", aperture));
+  if (std::isnan(slant) || (std::isinf(slant) && slant < 0.0)) {
+    throw py::value_error("slant: cannot read '" + text(slant) + "' as a finite number or inf");
+  }
+  const double a = figure(aperture, exact);
+  const double rs = std::isinf(slant) ? slant : figure(single("slant", slant), exact);
+  refuse(checks::slant_exceeds_aperture("slant " + text(slant), rs, "aperture " + text(aperture), a));
+  r.inputs["aperture_radius"] = aperture;
+  r.inputs["slant_radius"] = slant;
+  return {a, rs};
+}
+
+Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
+                std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
+                const std::string& units) {
+  const Units u = units_of(units);
+  Result r;
+  r.command = "response";
+  const auto [a, rs] = horn(aperture, slant, exact, r);
+  float plev = 3.0f;
+  const int ilev = curve_of(level_db, derive_from, exact, plev);
+  const Column f = values(freqs_ghz, "freqs_ghz");
+  const std::vector<float> ff = readable("freqs_ghz", f, exact);
+  if (exact) {
+    const auto [lo, hi] = extent(f);
+    if (!f.empty()) refuse(checks::frequencies_positive("freqs_ghz", lo, hi));
+  } else if (!ff.empty()) {
+    const auto [lo, hi] = std::minmax_element(ff.begin(), ff.end());
+    refuse(checks::frequencies_positive("freqs_ghz", *lo, *hi));
+  }
+  const double throat = figure(throat_of(throat_radius, r), exact);
+  if (!std::isnan(throat)) {
+    refuse(checks::throat_inside_aperture("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a));
+  }
+  r.inputs["level_db"] = level_db;
+  r.inputs["freqs_ghz"] = as_array(f);
+  r.inputs["exact"] = exact;
+  r.inputs["units"] = units;
+  const std::array<float, 4> blv = column_levels(plev, ilev);
+  const std::string un = "_" + units;
+  r.columns = {"frequency_ghz",
+               "beamwidth_e_" + level_name(blv[0]) + "_deg",
+               "beamwidth_e_" + level_name(blv[1]) + "_deg",
+               "phase_centre_e_wl",
+               "beamwidth_h_" + level_name(blv[2]) + "_deg",
+               "beamwidth_h_" + level_name(blv[3]) + "_deg",
+               "phase_centre_h_wl",
+               "gain_db",
+               "s_cycles",
+               "aperture_wavelengths"};
+  add_geometry_columns(r.columns, un, throat);
+  if (exact) {
+    exact::ResponseRequest q;
+    q.aperture_radius_m = a * u.mu;
+    q.slant_radius_m = rs * u.mu;
+    // The user's own level in double in place of its column's.
+    q.level1_db = ilev == 1 ? level_db : static_cast<double>(blv[0]);
+    q.level2_db = ilev == 2 ? level_db : static_cast<double>(blv[1]);
+    fill_rows(r, f.size(), [&](std::size_t i, double* row) {
+      exact::ResponseRequest qi = q;
+      qi.frequency_ghz = f[i];
+      const exact::HornResponse h = exact::response(qi);
+      const double v[] = {h.frequency_ghz,     h.beamwidths_1.e_plane_deg, h.beamwidths_2.e_plane_deg,
+                          h.phase_centre_e_wl, h.beamwidths_1.h_plane_deg, h.beamwidths_2.h_plane_deg,
+                          h.phase_centre_h_wl, h.gain_db,                  h.s_cycles,
+                          h.aperture_radius_wl};
+      std::copy(std::begin(v), std::end(v), row);
+      geometry(row, 10, a, rs, throat, true);
+      return horn_notes(h.aperture_radius_wl, h.s_cycles, throat / (h.wavelength_m / u.mu));
+    });
+  } else {
+    const float arad = static_cast<float>(a) / u.un, srad = static_cast<float>(rs) / u.un;
+    fill_rows(r, ff.size(), [&](std::size_t i, double* row) {
+      const HornFigures h = response_line(ff[i], arad, srad, plev, ilev);
+      const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(ff[i]);
+      const double aw = static_cast<double>(arad) / wl_in;
+      const double s = exact::phase_deviation_cycles(static_cast<double>(arad), static_cast<double>(srad), wl_in);
+      const float v[] = {ff[i], h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain,
+                         static_cast<float>(s), static_cast<float>(aw)};
+      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
+      geometry(row, 10, a, rs, throat, false);
+      return horn_notes(aw, s, throat / (wl_in * static_cast<double>(u.un)));
+    });
+  }
+  return r;
+}
+
+Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
+               const std::string& units) {
+  const Units u = units_of(units);
+  Result r;
+  r.command = "pattern";
+  const float freq = single("freq_ghz", freq_ghz);
+  refuse(checks::positive("freq_ghz", freq_ghz));
+  const auto [a, rs] = horn(aperture, slant, exact, r);
+  const Column angles = values(angles_deg, "angles_deg");
+  const std::vector<float> af = readable("angles_deg", angles, exact);
+  r.inputs["freq_ghz"] = freq_ghz;
+  r.inputs["angles_deg"] = as_array(angles);
+  r.inputs["exact"] = exact;
+  r.inputs["units"] = units;
+  r.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg", "notes"};
+  if (exact) {
+    const exact::PatternEvaluator horn(a * u.mu, rs * u.mu, freq_ghz);
+    const Notes notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
+    fill_rows(r, angles.size(), [&](std::size_t i, double* row) {
+      const exact::PatternPoint p = horn.at(angles[i]);
+      const double v[] = {p.angle_deg, p.amplitude_e_db, p.phase_e_deg, p.amplitude_h_db, p.phase_h_deg};
+      std::copy(std::begin(v), std::end(v), row);
+      return notes;
+    });
+  } else {
+    const float arad = static_cast<float>(a) / u.un, srad = static_cast<float>(rs) / u.un;
+    const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
+    const Notes notes = horn_notes(
+        static_cast<double>(arad) / wl_in,
+        exact::phase_deviation_cycles(static_cast<double>(arad), static_cast<double>(srad), wl_in), NAN);
+    fill_rows(r, af.size(), [&](std::size_t i, double* row) {
+      float ampe = 0.0f, amph = 0.0f, phe = 0.0f, phh = 0.0f;
+      chp11(freq, arad, srad, af[i] * legacy::rad_per_deg, ampe, amph, phe, phh);
+      const float v[] = {af[i], ampe, phe, amph, phh};
+      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
+      return notes;
+    });
+  }
+  return r;
+}
+
+const char* const kModuleDoc = R"(Conical TE11 horns as numpy arrays.
+
+design(), response() and pattern() compute what the command line's
+subcommands of the same names compute, for any sequence of S values,
+frequencies or angles. Each returns a Result: a mapping from the command
+line's CSV column names to 1-D float64 numpy arrays (one value per row;
+a value that is not finite where the command line leaves a cell empty), and
+the rows' validity notes under "notes" (a list of strings, the note names
+joined by ';' as in the CSV), with the call's arguments in .inputs. Lengths are in `units` ("in" or "cm"), frequencies in
+GHz, angles and beamwidths in degrees, levels and gain in dB, phase centres
+in wavelengths behind the aperture. exact=True uses the double-precision
+aperture-integral physics instead of the legacy single-precision models.
+Bad arguments raise ValueError or TypeError with the command line's message.)";
+
+const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
+
+Arguments:
+  freq_ghz       design frequency in GHz (> 0)
+  beamwidth_deg  full beamwidth in degrees at level_db below the peak (> 0);
+                 give this or gain_db, not both
+  gain_db        design to this gain in dB instead (legacy models only)
+  level_db       pattern level of the beamwidth in dB (default 3); for the
+                 legacy models levels other than 3 and 10 need derive_from
+  derive_from    3 or 10: the design curve another level is derived from
+                 (not used in exact mode)
+  plane          "E", "H" or "avg" (the mean of the two): the plane whose
+                 beamwidth is designed (default "E")
+  s              maximum aperture phase deviations S in cycles, 0 to 1: a
+                 number, a sequence or a numpy array; one row each
+  throat         radius of the feeding guide in `units`: adds horn_length
+                 and a note where the frequency is outside its single-mode band
+  exact          True: the exact aperture-integral physics (beamwidth only)
+  units          "in" (default) or "cm": unit of the returned lengths
+
+Returns a Result with the arrays s_cycles, aperture_radius_<units>,
+slant_radius_<units>, gain_db, phase_centre_e_wl, phase_centre_h_wl, the
+3 and 10 dB beamwidths beamwidth_{e,h}_{3,10}db_deg, flare_half_angle_deg,
+cone_length_<units> (and horn_length_<units> with a throat), and notes.)";
+
+const char* const kResponseDoc = R"(Beamwidths, phase centres and gain of one horn over frequency.
+
+Arguments:
+  aperture    aperture radius in `units` (> 0)
+  slant       slant radius (apex to aperture rim) in `units`; float("inf")
+              for S = 0
+  freqs_ghz   frequencies in GHz (> 0): a number, a sequence or a numpy array
+  level_db    pattern level of the first beamwidth pair (default 3); levels
+              other than 3 and 10 need derive_from
+  derive_from 3 or 10: the curve another level is derived from (legacy
+              models; exact mode finds beamwidths at the level itself)
+  throat      radius of the feeding guide in `units` (0 < throat < aperture):
+              adds horn_length and a note outside its single-mode band
+  exact       True: the exact aperture-integral physics
+  units       "in" (default) or "cm"
+
+Returns a Result with frequency_ghz, beamwidth_e_<level>_deg (two levels),
+phase_centre_e_wl, beamwidth_h_<level>_deg (two), phase_centre_h_wl,
+gain_db, s_cycles, aperture_wavelengths, flare_half_angle_deg,
+cone_length_<units> (and horn_length_<units> with a throat) and notes, the
+levels named as in the command line's CSV ("3db", "10db").)";
+
+const char* const kPatternDoc = R"(E- and H-plane amplitude and phase of one horn at one frequency.
+
+Arguments:
+  aperture    aperture radius in `units` (> 0)
+  slant       slant radius in `units`; float("inf") for S = 0
+  freq_ghz    frequency in GHz (> 0)
+  angles_deg  angles off the axis in degrees: a number, a sequence or a
+              numpy array
+  exact       True: the exact aperture-integral physics
+  units       "in" (default) or "cm"
+
+Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
+amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), and notes.
+In exact mode the amplitude is the directivity in dBi.)";
+
+}  // namespace
+}  // namespace python
+}  // namespace quaven
+
+PYBIND11_MODULE(quaven, m) {
+  using namespace quaven::python;
+  using namespace pybind11::literals;
+  m.doc() = kModuleDoc;
+
+  py::class_<Result>(m, "Result",
+                     "Arrays of one call by CSV column name (a read-only mapping), with the call's "
+                     "arguments in .inputs.")
+      .def_readonly("command", &Result::command, "The subcommand: design, response or pattern.")
+      .def_readonly("columns", &Result::columns, "The column names in the command line's order.")
+      .def_readonly("inputs", &Result::inputs, "The arguments of the call, as given.")
+      .def("__getitem__", [](const Result& r, const py::str& k) -> py::object { return r.arrays[k]; })
+      .def("__contains__", [](const Result& r, const py::object& k) { return r.arrays.contains(k); })
+      .def("__len__", [](const Result& r) { return r.columns.size(); })
+      .def("__iter__", [](const Result& r) { return py::iter(py::cast(r.columns)); })
+      .def("keys", [](const Result& r) { return r.columns; })
+      .def("items", [](const Result& r) { return r.arrays.attr("items")(); })
+      .def("values", [](const Result& r) { return r.arrays.attr("values")(); })
+      .def("__repr__", [](const Result& r) {
+        std::size_t rows = 0;
+        if (!r.columns.empty()) rows = py::len(r.arrays[py::str(r.columns[0])]);
+        std::string s = "<quaven.Result " + r.command + ": " + std::to_string(rows) + " rows of";
+        for (const auto& c : r.columns) s += " " + c;
+        return s + ">";
+      });
+
+  m.def("design", &design, kDesignDoc, "freq_ghz"_a, "beamwidth_deg"_a = py::none(), py::kw_only(),
+        "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a,
+        "throat"_a = py::none(), "exact"_a = false, "units"_a = "in");
+  m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
+        "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
+        "units"_a = "in");
+  m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
+        "exact"_a = false, "units"_a = "in");
+}

@@ -1,0 +1,156 @@
+"""The Python module against the built command line: same numbers as its CSV,
+same messages, any sequence or a scalar where a sweep is taken."""
+import math
+import os
+import subprocess
+
+import numpy as np
+import pytest
+
+import quaven
+
+QUAVEN = os.environ.get("QUAVEN_BINARY", "quaven")
+
+
+def run(*args):
+    return subprocess.run([QUAVEN, *args], capture_output=True, text=True)
+
+
+def csv(*args):
+    done = run(*args, "--format", "csv")
+    assert done.returncode == 0, done.stderr
+    lines = done.stdout.splitlines()
+    return lines[0].split(","), [line.split(",") for line in lines[1:]]
+
+
+def sweep(start, step, n, exact):
+    """The values of a command-line sweep: start + (i - 1) step, computed in
+    the precision of the mode (single for the legacy models)."""
+    t = np.float64 if exact else np.float32
+    return (t(start) + t(np.arange(n)) * t(step)).astype(np.float64)
+
+
+# (command-line arguments, sweep option, binding call given the sweep values)
+CASES = [
+    (["design", "--freq", "10", "--beamwidth", "30"], "--s-range", "0 0.9 0.1",
+     lambda v, ex: quaven.design(10, 30, s=v, exact=ex)),
+    (["design", "--freq", "9.5", "--beamwidth", "40", "--level", "6", "--derive-from", "10", "--plane", "avg",
+      "--units", "cm"], "--s-range", "0.05 0.65 0.15",
+     lambda v, ex: quaven.design(9.5, 40, level_db=6, derive_from=10, plane="avg", s=v, exact=ex, units="cm")),
+    (["design", "--freq", "12", "--gain", "20"], "--s-range", "0.1 0.5 0.1",
+     lambda v, ex: quaven.design(12, gain_db=20, s=v)),
+    (["response", "--aperture", "1.2", "--slant", "3"], "--freq-range", "8 12 0.5",
+     lambda v, ex: quaven.response(1.2, 3, v, exact=ex)),
+    (["design", "--freq", "10", "--beamwidth", "100", "--throat", "0.4"], "--s-range", "0 1 0.25",
+     lambda v, ex: quaven.design(10, 100, s=v, throat=0.4, exact=ex)),
+    (["response", "--aperture", "3", "--slant", "inf", "--level", "12", "--derive-from", "10", "--units", "cm"],
+     "--freq-range", "10 4 -1.5",
+     lambda v, ex: quaven.response(3, math.inf, v, level_db=12, derive_from=10, exact=ex, units="cm")),
+    (["response", "--aperture", "1.2", "--slant", "1.5", "--throat", "0.4"], "--freq-range", "2 40 6",
+     lambda v, ex: quaven.response(1.2, 1.5, v, throat=0.4, exact=ex)),
+    (["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10"], "--angles", "0 180 7.5",
+     lambda v, ex: quaven.pattern(1.2, 3, 10, v, exact=ex)),
+]
+
+
+@pytest.mark.parametrize("exact", [False, True])
+@pytest.mark.parametrize("args,option,range_,call", CASES)
+def test_agrees_with_the_command_line_csv(args, option, range_, call, exact):
+    if exact and "--gain" in args:
+        pytest.skip("exact mode designs to a beamwidth only")
+    start, _, step = range_.split()
+    columns, rows = csv(*args, option, *range_.split(), *(["--exact"] if exact else []))
+    got = call(sweep(start, step, len(rows), exact), exact)
+    assert list(got) == columns and columns[-1] == "notes"
+    assert got["notes"] == [row[-1] for row in rows]
+    # The CSV prints the shortest text of each figure: a double's in exact
+    # mode, a float's for the legacy models.
+    same = float if exact else np.float32
+    for k, name in enumerate(columns[:-1]):
+        assert got[name].dtype == np.float64 and got[name].shape == (len(rows),)
+        for text, value in zip((row[k] for row in rows), got[name]):
+            if text == "":
+                assert not math.isfinite(value), name
+            else:
+                assert same(value) == same(text), (name, text, value)
+
+
+def test_scalars_sequences_and_arrays_give_the_same_rows():
+    by_array = quaven.pattern(1.2, 3, 10, np.array([0.0, 15.0, 30.0]))
+    by_list = quaven.pattern(1.2, 3, 10, [0, 15, 30])
+    by_tuple = quaven.pattern(1.2, 3, 10, (0.0, np.float32(15), 30))
+    by_scalar = quaven.pattern(1.2, 3, 10, 15.0)
+    for name in by_array.keys()[:-1]:
+        np.testing.assert_array_equal(by_array[name], by_list[name])
+        np.testing.assert_array_equal(by_array[name], by_tuple[name])
+        assert by_scalar[name].tolist() == [by_array[name][1]]
+    assert quaven.response(1.2, 3, np.array([[8.0, 9.0]]))["gain_db"].shape == (2,)
+    assert quaven.design(10, 30, s=[])["s_cycles"].shape == (0,)
+    r = quaven.design(10, 30, s=0.2, units="cm")
+    assert r.command == "design" and r.inputs["units"] == "cm" and "aperture_radius_cm" in r
+
+
+# (command-line arguments, binding call, the command line's option names as
+# the binding names them)
+REFUSED = [
+    (["design", "--freq", "0", "--beamwidth", "30", "--s-range", "0", "1", "1"],
+     lambda: quaven.design(0, 30, s=[0]), {"--freq": "freq_ghz"}),
+    (["design", "--freq", "10", "--beamwidth", "-3", "--s-range", "0", "1", "1"],
+     lambda: quaven.design(10, -3, s=[0]), {"--beamwidth": "beamwidth_deg"}),
+    (["design", "--freq", "10", "--beamwidth", "30", "--level", "6", "--s-range", "0", "1", "1"],
+     lambda: quaven.design(10, 30, level_db=6, s=[0]), {"--level": "level_db", "--derive-from": "derive_from"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--level", "3", "--derive-from", "10",
+      "--freq-range", "8", "9", "1"],
+     lambda: quaven.response(1.2, 3, [8], level_db=3, derive_from=10),
+     {"--level": "level_db", "--derive-from": "derive_from"}),
+    (["pattern", "--aperture", "0", "--slant", "3", "--freq", "10", "--angles", "0", "1", "1"],
+     lambda: quaven.pattern(0, 3, 10, [0]), {"--aperture": "aperture"}),
+    (["pattern", "--aperture", "1.2", "--slant", "1", "--freq", "10", "--angles", "0", "1", "1"],
+     lambda: quaven.pattern(1.2, 1, 10, [0]), {"--aperture": "aperture", "--slant": "slant"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "-2", "2", "1", "--exact"],
+     lambda: quaven.response(1.2, 3, [-2, -1, 0, 1, 2], exact=True), {"--freq-range -2 2 1": "freqs_ghz"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "8", "9", "1", "--throat", "1.5"],
+     lambda: quaven.response(1.2, 3, [8, 9], throat=1.5), {"--aperture": "aperture", "--throat": "throat"}),
+    (["design", "--freq", "10", "--beamwidth", "30", "--s-range", "-0.5", "0.1", "0.1"],
+     lambda: quaven.design(10, 30, s=np.arange(-0.5, 0.15, 0.1)), {"--s-range -0.5 0.1 0.1": "s"}),
+]
+
+
+@pytest.mark.parametrize("args,call,names", REFUSED)
+def test_bad_values_raise_the_command_line_message(args, call, names):
+    done = run(*args)
+    assert done.returncode == 2
+    message = done.stderr.splitlines()[0].removeprefix("quaven: ")
+    for option, name in names.items():
+        message = message.replace(option, name)
+    with pytest.raises(ValueError) as raised:
+        call()
+    assert str(raised.value) == message
+
+
+def test_bad_types_and_combinations_raise():
+    with pytest.raises(TypeError):
+        quaven.design(10, "30", s=[0.1])
+    with pytest.raises(TypeError, match="angles_deg"):
+        quaven.pattern(1.2, 3, 10, ["0", "1"])
+    with pytest.raises(TypeError, match="either beamwidth_deg or gain_db"):
+        quaven.design(10, 30, gain_db=20, s=[0.1])
+    with pytest.raises(ValueError, match="freqs_ghz: cannot read 'nan'"):
+        quaven.response(1.2, 3, [8, math.nan])
+    with pytest.raises(ValueError, match="units"):
+        quaven.pattern(1.2, 3, 10, [0], units="mm")
+    with pytest.raises(ValueError, match="exact designs to a beamwidth"):
+        quaven.design(10, gain_db=20, s=[0.1], exact=True)
+
+
+def test_a_long_pattern_comes_back_whole():
+    angles = np.linspace(-180, 180, 100_000)
+    for exact in (False, True):
+        p = quaven.pattern(1.2, 3, 10, angles, exact=exact)
+        assert p["amplitude_e_db"].shape == angles.shape
+        assert np.isfinite(p["phase_h_deg"]).all()
+
+
+def test_help_explains_the_arguments():
+    for name in ("freq_ghz", "beamwidth_deg", "gain_db", "level_db", "derive_from", "plane", "exact", "units"):
+        assert name in quaven.design.__doc__
