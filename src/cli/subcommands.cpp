@@ -75,16 +75,6 @@ void add_geometry_cells(std::vector<Cell>& cells, double a, double r, double thr
   if (!std::isnan(throat)) cells.push_back(cell(g.horn_length, exact));
 }
 
-// The notes a horn's row may carry: `aw` the aperture and `tw` the throat
-// in wavelengths (NaN without a throat), `s` in cycles.
-Notes horn_notes(double aw, double s, double tw) {
-  Notes n = 0;
-  if (below_te11_cutoff(aw)) n |= note_bit(Note::below_cutoff);
-  if (s > 1.0) n |= note_bit(Note::s_above_one);
-  if (!std::isnan(tw) && !single_mode_guide(tw)) n |= note_bit(Note::throat_band);
-  return n;
-}
-
 HornFigures nan_figures() {
   HornFigures h;
   h.bwe3 = h.bwh3 = h.bwe10 = h.bwh10 = h.pce = h.pch = h.gain = NAN;

@@ -56,6 +56,14 @@ bool single_mode_guide(double radius_wl) {
   return radius_wl > te11_cutoff_radius_wl && radius_wl < tm01_cutoff_radius_wl;
 }
 
+Notes horn_notes(double aperture_wl, double s_cycles, double throat_wl) {
+  Notes n = 0;
+  if (below_te11_cutoff(aperture_wl)) n |= note_bit(Note::below_cutoff);
+  if (s_cycles > 1.0) n |= note_bit(Note::s_above_one);
+  if (!std::isnan(throat_wl) && !single_mode_guide(throat_wl)) n |= note_bit(Note::throat_band);
+  return n;
+}
+
 bool beyond_design_curves(double requested_deg, double own_deg, double aperture) {
   if (!(std::isfinite(aperture) && aperture > 0.0)) return true;
   return !(std::fabs(own_deg - requested_deg) <= design_beamwidth_tolerance_deg);

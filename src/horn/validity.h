@@ -49,6 +49,12 @@ bool below_te11_cutoff(double radius_wl);
 // and below the TM01 one.
 bool single_mode_guide(double radius_wl);
 
+// The notes any row about a horn may carry: its aperture of `aperture_wl`
+// wavelengths below the TE11 cut-off, its phase deviation `s_cycles` above 1,
+// and its throat of `throat_wl` wavelengths (not-a-number: no throat given)
+// outside the single-mode band.
+Notes horn_notes(double aperture_wl, double s_cycles, double throat_wl);
+
 // A legacy design is outside the range its curves cover when the designed
 // horn's own beamwidth at the requested level and plane differs from the
 // request by more than half a degree, or its aperture radius is not a finite

@@ -181,16 +181,6 @@ void add_geometry_columns(std::vector<std::string>& columns, const std::string& 
   columns.push_back("notes");
 }
 
-// The notes a horn's row may carry: `aw` the aperture and `tw` the throat in
-// wavelengths (NaN without a throat), `s` in cycles.
-Notes horn_notes(double aw, double s, double tw) {
-  Notes n = 0;
-  if (below_te11_cutoff(aw)) n |= note_bit(Note::below_cutoff);
-  if (s > 1.0) n |= note_bit(Note::s_above_one);
-  if (!std::isnan(tw) && !single_mode_guide(tw)) n |= note_bit(Note::throat_band);
-  return n;
-}
-
 // The least and greatest of some values (0 and 0 when there are none).
 std::pair<double, double> extent(const Column& v) {
   if (v.empty()) return {0.0, 0.0};
