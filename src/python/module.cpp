@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <cstdio>
 #include <iterator>
 #include <limits>
@@ -21,6 +22,7 @@
 #include "horn/checks.h"
 #include "horn/chp11.h"
 #include "horn/exact_api.h"
+#include "horn/feed.h"
 #include "horn/figures.h"
 #include "horn/gain_design.h"
 #include "horn/geometry.h"
@@ -417,13 +419,30 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   r.inputs["angles_deg"] = as_array(angles);
   r.inputs["exact"] = exact;
   r.inputs["units"] = units;
-  r.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg", "notes"};
+  r.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
+  // Exact mode adds the 45-degree plane, co- and cross-polar (Ludwig's third
+  // definition).
+  if (exact) {
+    for (const char* col : {"amplitude_45_co_db", "phase_45_co_deg", "amplitude_45_xp_db", "phase_45_xp_deg"})
+      r.columns.push_back(col);
+  }
+  r.columns.push_back("notes");
   if (exact) {
     const exact::PatternEvaluator horn(a * u.mu, rs * u.mu, freq_ghz);
+    const feed::PolarPattern polar(a * u.mu, rs * u.mu, freq_ghz);
     const Notes notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
     fill_rows(r, angles.size(), [&](std::size_t i, double* row) {
       const exact::PatternPoint p = horn.at(angles[i]);
-      const double v[] = {p.angle_deg, p.amplitude_e_db, p.phase_e_deg, p.amplitude_h_db, p.phase_h_deg};
+      const feed::Polarised q = polar.at(angles[i], 45.0);
+      const double v[] = {p.angle_deg,
+                          p.amplitude_e_db,
+                          p.phase_e_deg,
+                          p.amplitude_h_db,
+                          p.phase_h_deg,
+                          20.0 * std::log10(std::abs(q.co)),
+                          std::arg(q.co) / physical::rad_per_deg,
+                          20.0 * std::log10(std::abs(q.xp)),
+                          std::arg(q.xp) / physical::rad_per_deg};
       std::copy(std::begin(v), std::end(v), row);
       return notes;
     });
@@ -517,7 +536,9 @@ Arguments:
   units       "in" (default) or "cm"
 
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
-amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), and notes.
+amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), in exact mode
+also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
+amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), and notes.
 In exact mode the amplitude is the directivity in dBi.)";
 
 }  // namespace
