@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Agreement reached with the FDTD references (doc/full-wave.md). The FDTD
+// Agreement reached with the FDTD references (README, "Full wave"). The FDTD
 // figures were still moving towards the moment-method ones from the 0.75 mm
 // to the 0.5 mm mesh by about as much as these margins (its staircase of the
 // cone and of a wall three cells thick), so the margins are those of the
