@@ -31,11 +31,12 @@ const char* const kDesignUsage =
     "              [--output FILE] [--plot FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--throat B] [--exact] [--units cm|in] [--format table|csv|json] [--output FILE]\n"
-    "                [--plot FILE]";
+    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T]]\n"
+    "                [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--exact] [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
+    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
     "               [--plot FILE [--plot-polar] [--floor DB]]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
@@ -88,6 +89,27 @@ void add_throat(CLI::App* app, std::string& throat) {
                   "Radius of the feeding guide at the throat, in --units: adds the horn's length and a note where the "
                   "frequency is outside the guide's single-mode band")
       ->type_name("B");
+}
+
+// --full-wave and the parts of the body it needs besides the horn's radii;
+// only where the full-wave solver is built in.
+void add_full_wave(CLI::App* app, HornOptions& o) {
+#ifdef QUAVEN_FULL_WAVE
+  app->add_flag("--full-wave", o.full_wave,
+                "Figures from the full-wave (body-of-revolution moment-method) solution of the real horn; needs "
+                "--throat");
+  app->add_option("--guide-length", o.guide_length,
+                  "With --full-wave: length of the feed guide, in --units (default: 1.5 wavelengths at the lowest "
+                  "frequency)")
+      ->type_name("L");
+  app->add_option("--wall", o.wall,
+                  "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
+                  "wavelength at the lowest frequency)")
+      ->type_name("T");
+#else
+  (void)app;
+  (void)o;
+#endif
 }
 
 }  // namespace
@@ -146,6 +168,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need_sweep(response_cmd, "--freq-range", r.range, "Frequency sweep in GHz");
   r.level.add(response_cmd);
   add_throat(response_cmd, r.throat);
+  add_full_wave(response_cmd, r);
   add_common(response_cmd, r.common);
 
   HornOptions p;
@@ -154,6 +177,10 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need_horn(pattern_cmd, p);
   need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
+#ifdef QUAVEN_FULL_WAVE
+  pattern_cmd->add_option("--throat", p.throat, "With --full-wave: radius of the feed guide, in --units")->type_name("B");
+#endif
+  add_full_wave(pattern_cmd, p);
   add_common(pattern_cmd, p.common, true);
   pattern_cmd->add_flag("--plot-polar", p.common.plot.polar, "Draw the power of the --plot on a polar grid");
   std::string floor_db;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 #include "horn/checks.h"
 #include "horn/exact_api.h"
 #include "horn/feed.h"
+#ifdef QUAVEN_FULL_WAVE
+#include "horn/fullwave.h"
+#endif
 #include "horn/geometry.h"
 #include "horn/levels.h"
 #include "horn/validity.h"
@@ -258,8 +263,7 @@ namespace {
 
 // The horn of --aperture and --slant in the chosen units, refused when no
 // cone has it; the values read go to the inputs.
-void horn(const HornOptions& o, double& a, double& r, Inputs& inputs) {
-  const bool ex = o.common.exact;
+void horn(const HornOptions& o, double& a, double& r, Inputs& inputs, bool ex) {
   const float af = positive("--aperture", real_value("--aperture", o.aperture));
   const float rf = real_value("--slant", o.slant, true);
   a = ex ? exact_value("--aperture", o.aperture) : static_cast<double>(af);
@@ -269,16 +273,61 @@ void horn(const HornOptions& o, double& a, double& r, Inputs& inputs) {
   inputs.number("slant_radius", cell(r, ex));
 }
 
+// The full-wave options checked: one model at a time, the throat required
+// with --full-wave, the guide's length and wall only with it.
+void check_full_wave(const HornOptions& o) {
+  if (!o.full_wave) {
+    if (!o.guide_length.empty()) throw UsageError{"--guide-length needs --full-wave"};
+    if (!o.wall.empty()) throw UsageError{"--wall needs --full-wave"};
+    return;
+  }
+  if (o.common.exact) throw UsageError{"--full-wave and --exact are two different models: give one"};
+  if (o.throat.empty()) throw UsageError{"--throat is required with --full-wave"};
+}
+
+#ifdef QUAVEN_FULL_WAVE
+// The full-wave body in metres from the horn (a, r in the chosen units) and
+// the options, with the library's defaults at `lowest_ghz` for the guide's
+// length and the wall; refused before anything is written when it is not a
+// horn or `lowest_ghz` is below the guide's TE11 cut-off.
+fullwave::Geometry full_wave_geometry(const HornOptions& o, double a, double r, double throat, double lowest_ghz,
+                                      Inputs& inputs) {
+  const double mu = o.common.metres_per_unit();
+  fullwave::Geometry g;
+  g.aperture_radius = a * mu;
+  g.slant_radius = r * mu;
+  g.throat_radius = throat * mu;
+  g.guide_length = o.guide_length.empty() ? fullwave::default_guide_length_m(lowest_ghz)
+                                          : exact_value("--guide-length", o.guide_length) * mu;
+  if (!(g.guide_length > 0.0)) throw UsageError{"--guide-length: must be greater than 0"};
+  g.wall = o.wall.empty() ? fullwave::default_wall_m(lowest_ghz) : exact_value("--wall", o.wall) * mu;
+  if (!(g.wall >= 0.0)) throw UsageError{"--wall: must be 0 or more"};
+  try {
+    fullwave::outline(g);
+  } catch (const std::invalid_argument& e) {
+    throw UsageError{std::string("--full-wave: ") + e.what()};
+  }
+  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl))
+    throw UsageError{"--throat " + o.throat + ": the feed guide must carry TE11 at every frequency (above its cut-off)"};
+  inputs.flag("full_wave", true);
+  inputs.number("guide_length", double_cell(g.guide_length / mu));
+  inputs.number("wall", double_cell(g.wall / mu));
+  return g;
+}
+#endif
+
 }  // namespace
 
 void response(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  const bool ex = c.exact;
+  check_full_wave(o);
+  const bool fw = o.full_wave;
+  const bool ex = c.exact || fw;  // the full-wave model reads its inputs in double too
   const float un = c.un();
   ResponseRequest r;
   Inputs inputs;
   double a = 0.0, rs = 0.0;  // chosen unit
-  horn(o, a, rs, inputs);
+  horn(o, a, rs, inputs, ex);
   r.arad = out(a) / un;
   r.srad = out(rs) / un;
   o.level.resolve(r.plev, r.ilev, ex);
@@ -301,7 +350,7 @@ void response(const HornOptions& o, Output& output) {
 
   inputs.number("level_db", ex ? double_cell(exact_value("--level", o.level.level)) : single_cell(r.plev));
   if (!ex) inputs.number("curve_level_db", single_cell(curve_levels[r.ilev - 1]));
-  if (ex) inputs.flag("exact", true);
+  if (c.exact) inputs.flag("exact", true);
   if (ex) {
     inputs.numbers("freq_range_ghz", {double_cell(f_exact.first), double_cell(f_exact.last), double_cell(f_exact.step)});
   } else {
@@ -322,6 +371,13 @@ void response(const HornOptions& o, Output& output) {
                                       "s_cycles",
                                       "aperture_wavelengths"};
   add_geometry_columns(columns, u, !std::isnan(throat));
+#ifdef QUAVEN_FULL_WAVE
+  fullwave::ResponseRequest fq;
+  if (fw) {
+    fq.geometry = full_wave_geometry(o, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
+    columns.push_back("s11_db");
+  }
+#endif
   output.begin("response", inputs, columns, response_header(blv.data()), "% GHz", r.f.count);
 
   exact::ResponseRequest q;
@@ -337,7 +393,34 @@ void response(const HornOptions& o, Output& output) {
     std::vector<Cell> cells;
     std::string line;
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the chosen unit
-    if (ex) {
+    double s11_db = NAN;
+    if (fw) {
+#ifdef QUAVEN_FULL_WAVE
+      // The exact-mode columns from the full-wave pattern, the directivity
+      // (the gain of the lossless horn) as the gain.
+      fq.frequency_ghz = f_exact.at(i);
+      fq.level1_db = q.level1_db;
+      fq.level2_db = q.level2_db;
+      fullwave::HornResponse h;
+      try {
+        h = fullwave::response(fq);
+      } catch (const std::invalid_argument& e) {
+        throw UsageError{std::string("--full-wave: ") + e.what()};
+      }
+      const fullwave::Figures& g = h.figures;
+      wl = exact::wavelength_m(h.frequency_ghz) / c.metres_per_unit();
+      aw = a / wl;
+      s = exact::phase_deviation_cycles(a, rs, wl);
+      s11_db = g.s11_db;
+      for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
+                             g.phase_centres.h, g.directivity_db, s, aw})
+        cells.push_back(double_cell(x));
+      if (output.table()) {
+        line = response_record(out(h.frequency_ghz), out(g.level1.e), out(g.level2.e), un * out(g.phase_centres.e),
+                               out(g.level1.h), out(g.level2.h), un * out(g.phase_centres.h), out(g.directivity_db));
+      }
+#endif
+    } else if (ex) {
       q.frequency_ghz = f_exact.at(i);
       const exact::HornResponse h = exact::response(q);
       aw = h.aperture_radius_wl;
@@ -364,6 +447,7 @@ void response(const HornOptions& o, Output& output) {
       if (output.table()) line = response_record(fr, h, un);
     }
     add_geometry_cells(cells, a, rs, throat, ex);
+    if (fw) cells.push_back(double_cell(s11_db));
     output.row(cells, horn_notes(aw, s, throat / wl), line);
   }
   output.end();
@@ -371,12 +455,15 @@ void response(const HornOptions& o, Output& output) {
 
 void pattern(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  const bool ex = c.exact;
+  check_full_wave(o);
+  if (!o.full_wave && !o.throat.empty()) throw UsageError{"--throat: the pattern needs it only with --full-wave"};
+  const bool fw = o.full_wave;
+  const bool ex = c.exact || fw;
   PatternRequest r;
   Inputs inputs;
   r.freq = positive("--freq", real_value("--freq", o.freq));
   double a = 0.0, rs = 0.0;
-  horn(o, a, rs, inputs);
+  horn(o, a, rs, inputs, ex);
   r.arad = out(a) / c.un();
   r.srad = out(rs) / c.un();
   r.angles = sweep_value("--angles", o.range);
@@ -392,6 +479,7 @@ void pattern(const HornOptions& o, Output& output) {
 
   const double freq = ex ? exact_value("--freq", o.freq) : static_cast<double>(r.freq);
   if (c.format == "cut") {
+    if (fw) throw UsageError{"--format cut: only from --exact"};
     if (!ex) throw UsageError{"--format cut: needs --exact (the cuts are complex fields of the exact pattern)"};
     pattern_cut(a * c.metres_per_unit(), rs * c.metres_per_unit(), freq, std::fabs(angles.step),
                 "a = " + o.aperture + " " + c.units + ", R = " + o.slant + " " + c.units + ", " + o.freq + " GHz",
@@ -405,7 +493,16 @@ void pattern(const HornOptions& o, Output& output) {
     inputs.numbers("angles_deg", {single_cell(r.angles.first), single_cell(r.angles.last), single_cell(r.angles.step)});
   }
   inputs.text("units", c.units);
-  if (ex) inputs.flag("exact", true);
+  if (c.exact) inputs.flag("exact", true);
+#ifdef QUAVEN_FULL_WAVE
+  fullwave::Geometry fg{};
+  if (fw) {
+    const double throat = throat_value(o.throat, true);
+    refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+    inputs.number("throat_radius", double_cell(throat));
+    fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
+  }
+#endif
   std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
   // Exact mode adds the 45-degree plane, co- and cross-polar (Ludwig's
   // third definition).
@@ -416,7 +513,38 @@ void pattern(const HornOptions& o, Output& output) {
   output.begin("pattern", inputs, columns, ex ? pattern45_header() : pattern_header(), "% deg", r.angles.count);
 
   Notes notes = 0;
-  if (ex) {
+  if (fw) {
+#ifdef QUAVEN_FULL_WAVE
+    // Solved once at this frequency, then read at every angle; amplitudes in
+    // dBi (realised gain), phase referred to the centre of the aperture.
+    std::unique_ptr<fullwave::Horn> horn;
+    try {
+      horn = std::make_unique<fullwave::Horn>(fg, freq);
+    } catch (const std::invalid_argument& e) {
+      throw UsageError{std::string("--full-wave: ") + e.what()};
+    }
+    const double wl = exact::wavelength_m(freq) / c.metres_per_unit();
+    notes = horn_notes(horn->aw(), exact::phase_deviation_cycles(a, rs, wl), fg.throat_radius / exact::wavelength_m(freq));
+    const auto db = [](std::complex<double> z) { return 20.0 * std::log10(std::abs(z)); };
+    const auto deg = [](std::complex<double> z) { return std::arg(z) / physical::rad_per_deg; };
+    for (int i = 1; i <= angles.count; ++i) {
+      const double th = std::fabs(std::remainder(angles.at(i), 360.0)) * physical::rad_per_deg;
+      const exact::Field f = horn->field(th);
+      // The 45-degree plane: co-polar (e + h) / 2, Ludwig-3 cross-polar (e - h) / 2.
+      const std::complex<double> co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
+      exact::PatternPoint p;
+      p.angle_deg = angles.at(i);
+      p.amplitude_e_db = db(f.e);
+      p.phase_e_deg = deg(f.e);
+      p.amplitude_h_db = db(f.h);
+      p.phase_h_deg = deg(f.h);
+      output.row({double_cell(p.angle_deg), double_cell(p.amplitude_e_db), double_cell(p.phase_e_deg),
+                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg), double_cell(db(co)), double_cell(deg(co)),
+                  double_cell(db(xp)), double_cell(deg(xp))},
+                 notes, output.table() ? pattern45_record(p, db(co), deg(co), db(xp), deg(xp)) : std::string());
+    }
+#endif
+  } else if (ex) {
     const double mu = c.metres_per_unit();
     const exact::PatternEvaluator horn(a * mu, rs * mu, freq);
     const feed::PolarPattern polar(a * mu, rs * mu, freq);

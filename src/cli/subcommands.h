@@ -29,7 +29,11 @@ struct HornOptions {
   Level level;
   std::string aperture, slant, freq;
   std::vector<std::string> range;
-  std::string throat;  // response only; empty: not given
+  std::string throat;  // empty: not given
+  // The full-wave model and the parts of its body besides the radii, in
+  // --units (empty: the library's defaults).
+  bool full_wave = false;
+  std::string guide_length, wall;
 };
 
 // A horn on a dish: judged (--aperture and --slant) or designed (at the
