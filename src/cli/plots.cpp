@@ -32,6 +32,9 @@ double at(const std::vector<double>& row, std::size_t k) { return row.at(k); }
 
 // What a title says of the models.
 std::string models(const Common& c) { return c.exact ? "exact aperture integral" : "legacy models"; }
+std::string models(const HornOptions& o) {
+  return o.full_wave ? "full-wave solution with a " + o.throat + " " + o.common.units + " feed guide" : models(o.common);
+}
 
 std::string horn_title(const HornOptions& o) {
   return "aperture radius " + o.aperture + " " + o.common.units + " and slant radius " + o.slant + " " +
@@ -276,15 +279,15 @@ class FeedPlot : public RowPlot {
 
 std::unique_ptr<RowPlot> pattern_plot(const HornOptions& o) {
   return std::make_unique<PatternPlot>("Pattern of the horn with " + horn_title(o) + " at " + o.freq + " GHz (" +
-                                           models(o.common) + ")",
-                                       o.common.exact ? std::vector<std::string>{"E plane", "H plane", "45° plane, co-polar",
+                                           models(o) + ")",
+                                       o.common.exact || o.full_wave ? std::vector<std::string>{"E plane", "H plane", "45° plane, co-polar",
                                                                                  "45° plane, cross-polar"}
                                                       : std::vector<std::string>{"E plane", "H plane"},
-                                       o.common.plot, o.common.exact);
+                                       o.common.plot, o.common.exact || o.full_wave);
 }
 
 std::unique_ptr<RowPlot> response_plot(const HornOptions& o) {
-  return std::make_unique<ResponsePlot>("Response of the horn with " + horn_title(o) + " (" + models(o.common) + ")",
+  return std::make_unique<ResponsePlot>("Response of the horn with " + horn_title(o) + " (" + models(o) + ")",
                                         o.level);
 }
 
