@@ -12,6 +12,7 @@
 #include "horn/exact_api.h"
 #include "horn/feed.h"
 #include "horn/geometry.h"
+#include "horn/input_checks.h"
 #include "horn/validity.h"
 
 namespace quaven {
@@ -83,7 +84,7 @@ Notes feed_notes(const feed::FeedRow& r, bool design) {
 void feed(const FeedOptions& o, Output& output) {
   const Common& c = o.common;
   const double freq = exact_value("--freq", o.freq);
-  if (!(freq > 0.0)) throw UsageError{"--freq: must be greater than 0"};
+  refuse(checks::positive("--freq", freq));
 
   // The dish: one f/D or a sweep of them, every one positive.
   const bool fd_sweep = !o.f_over_d_range.empty();
@@ -100,7 +101,7 @@ void feed(const FeedOptions& o, Output& output) {
     fds.count = 1;
     fd_label = "--f-over-d " + o.f_over_d;
   }
-  if (!(fd_lo > 0.0)) throw UsageError{fd_label + ": f/D must be greater than 0"};
+  refuse(checks::f_over_d_positive(fd_label, fd_lo));
 
   // A horn to judge, or the design's phase deviations and taper.
   const bool judging = !o.aperture.empty() || !o.slant.empty();
@@ -129,7 +130,7 @@ void feed(const FeedOptions& o, Output& output) {
   } else {
     if (!o.taper.empty()) {
       taper = exact_value("--taper", o.taper);
-      if (!(taper < 0.0)) throw UsageError{"--taper " + o.taper + ": the edge taper must be below 0 dB"};
+      refuse(checks::edge_taper_negative("--taper " + o.taper, taper));
       inputs.number("taper_db", double_cell(taper));
     }
     s_sweep = !o.s_range.empty();

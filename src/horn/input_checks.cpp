@@ -9,6 +9,14 @@ std::string positive(const std::string& label, double value) {
   return value > 0.0 ? std::string() : label + ": must be greater than 0";
 }
 
+std::string f_over_d_positive(const std::string& label, double lowest) {
+  return lowest > 0.0 ? std::string() : label + ": f/D must be greater than 0";
+}
+
+std::string edge_taper_negative(const std::string& label, double taper_db) {
+  return taper_db < 0.0 ? std::string() : label + ": the edge taper must be below 0 dB";
+}
+
 std::string level_curve(const std::string& level_label, const std::string& level_text, float level,
                         const std::string& derive_label, const std::string& derive_text, int derive, bool exact,
                         int& curve) {

@@ -25,5 +25,13 @@ std::string level_curve(const std::string& level_label, const std::string& level
                         const std::string& derive_label, const std::string& derive_text, int derive, bool exact,
                         int& curve);
 
+// The dish of a feed: "<label>: f/D must be greater than 0" unless every
+// f/D, the least of them `lowest`, is positive.
+std::string f_over_d_positive(const std::string& label, double lowest);
+
+// A feed designed to an edge taper: "<label>: the edge taper must be below
+// 0 dB" unless taper_db < 0 (not-a-number fails).
+std::string edge_taper_negative(const std::string& label, double taper_db);
+
 }  // namespace checks
 }  // namespace quaven

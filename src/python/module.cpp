@@ -16,6 +16,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -463,6 +464,124 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   return r;
 }
 
+// A number, or a label with the value when one number was given: the
+// command line names a single value with its text ("--f-over-d 0").
+bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
+
+Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
+            const py::object& s, std::optional<double> taper_db, const std::string& units) {
+  const Units u = units_of(units);
+  Result r;
+  r.command = "feed";
+  finite("freq_ghz", freq_ghz);
+  refuse(checks::positive("freq_ghz", freq_ghz));
+  r.inputs["freq_ghz"] = freq_ghz;
+  const Column fds = values(f_over_d, "f_over_d");
+  readable("f_over_d", fds, true);
+  if (!fds.empty()) {
+    const double lo = extent(fds).first;
+    refuse(checks::f_over_d_positive(scalar(f_over_d) ? "f_over_d " + text(lo) : std::string("f_over_d"), lo));
+  }
+  r.inputs["f_over_d"] = as_array(fds);
+
+  // A horn to judge, or the design's phase deviations and taper.
+  const bool judging = aperture.has_value() || slant.has_value();
+  double a = 0.0, rs = 0.0, taper = NAN;
+  Column sv;
+  const bool s_given = !s.is_none();
+  if (judging) {
+    if (!aperture || !slant) throw py::type_error("give both aperture and slant to judge a horn");
+    if (taper_db || s_given) {
+      throw py::type_error("taper_db and s design a horn; aperture and slant judge a given one");
+    }
+    std::tie(a, rs) = horn(*aperture, *slant, true, r);
+  } else {
+    if (taper_db) {
+      taper = finite("taper_db", *taper_db);
+      refuse(checks::edge_taper_negative("taper_db " + text(taper), taper));
+      r.inputs["taper_db"] = taper;
+    }
+    if (s_given) {
+      sv = values(s, "s");
+      readable("s", sv, true);
+      const auto [lo, hi] = extent(sv);
+      if (!sv.empty()) refuse(checks::s_within_design_range("s", lo, hi));
+      r.inputs["s"] = as_array(sv);
+    }
+  }
+  r.inputs["units"] = units;
+
+  const std::string un = "_" + units;
+  r.columns = {"f_over_d",
+               "rim_half_angle_deg",
+               "s_cycles",
+               "aperture_radius" + un,
+               "slant_radius" + un,
+               "aperture_wavelengths",
+               "aperture_efficiency",
+               "spillover_efficiency",
+               "illumination_efficiency",
+               "phase_efficiency",
+               "polarisation_efficiency",
+               "aperture_efficiency_at_aperture_plane",
+               "focus_behind_aperture_wl",
+               "edge_taper_e_db",
+               "edge_taper_h_db",
+               "cross_pol_45_db",
+               "gain_db",
+               "flare_half_angle_deg",
+               "cone_length" + un};
+  const bool design = !judging;
+  if (design) r.columns.push_back("best");
+  r.columns.push_back("notes");
+
+  // One row per f/D, or per f/D and S; a design's best row is known only
+  // once every S of its f/D is designed, so the rows of one f/D are made
+  // before any is written.
+  const std::size_t per_fd = s_given ? sv.size() : 1;
+  std::vector<feed::FeedRow> rows;
+  std::vector<char> best;
+  const auto row_of = [&](std::size_t i, double* row) {
+    if (i % per_fd == 0) {
+      const double fd = fds[i / per_fd];
+      rows.clear();
+      best.assign(per_fd, 0);
+      if (judging) {
+        rows.push_back(feed::judge(feed::JudgeRequest{a * u.mu, rs * u.mu, freq_ghz, fd}));
+      } else if (!s_given) {
+        rows.push_back(std::isnan(taper) ? feed::best_design_row(freq_ghz, fd)
+                                         : feed::design({freq_ghz, fd, 0.0, taper}));
+        best[0] = 1;
+      } else {
+        int b = -1;
+        for (std::size_t k = 0; k < per_fd; ++k) {
+          rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
+          const double eta = rows.back().judgement.best.aperture;
+          if (!std::isnan(eta) && (b < 0 || eta > rows[b].judgement.best.aperture)) b = static_cast<int>(k);
+        }
+        if (b >= 0) best[b] = 1;
+      }
+    }
+    const feed::FeedRow& f = rows[i % per_fd];
+    const feed::Judgement& j = f.judgement;
+    const double ar = design ? f.aperture_radius_m / u.mu : a, sr = design ? f.slant_radius_m / u.mu : rs;
+    const double v[] = {f.f_over_d, j.rim_half_angle_deg, f.s_cycles, ar, sr, f.aperture_radius_wl,
+                        j.best.aperture, j.best.spillover, j.best.illumination, j.best.phase, j.best.polarisation,
+                        j.aperture_efficiency_at_aperture_plane, j.focus_behind_aperture_wl, j.edge_taper_e_db,
+                        j.edge_taper_h_db, j.cross_pol_45_db, f.gain_db};
+    std::copy(std::begin(v), std::end(v), row);
+    std::size_t k = geometry(row, std::size(v), ar, sr, NAN, true);
+    if (design) row[k] = best[i % per_fd] ? 1.0 : 0.0;
+    Notes n = 0;
+    if (design && std::isnan(f.aperture_radius_wl)) n |= note_bit(Note::no_feed_design);
+    if (below_te11_cutoff(f.aperture_radius_wl)) n |= note_bit(Note::below_cutoff);
+    if (f.s_cycles > 1.0) n |= note_bit(Note::s_above_one);
+    return n;
+  };
+  fill_rows(r, fds.size() * per_fd, row_of);
+  return r;
+}
+
 const char* const kModuleDoc = R"(Conical TE11 horns as numpy arrays.
 
 design(), response() and pattern() compute what the command line's
@@ -541,6 +660,36 @@ also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
 amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), and notes.
 In exact mode the amplitude is the directivity in dBi.)";
 
+const char* const kFeedDoc = R"(A horn as the feed of a paraboloid: judged, or designed for the dish.
+
+Always the exact (double-precision) aperture-integral physics. Give aperture
+and slant to judge that horn; give neither to design the horn of best
+aperture efficiency (or of a given edge taper) for each f/D.
+
+Arguments:
+  freq_ghz    frequency in GHz (> 0)
+  f_over_d    focal length over diameter of the dish (> 0): a number, a
+              sequence or a numpy array; one row (or one group of rows) each
+  aperture    aperture radius in `units` (> 0) of a horn to judge; needs slant
+  slant       slant radius in `units` of that horn (> aperture);
+              float("inf") for S = 0
+  s           design only: phase deviations S in cycles, 0 to 1, a number,
+              a sequence or a numpy array; one row per f/D and S, the best
+              of each f/D marked best = 1. Default: one row per f/D at the S
+              of highest efficiency (at S = 0 with taper_db)
+  taper_db    design only: the mean E/H edge taper in dB (< 0) the aperture
+              is sized for, instead of the best efficiency
+  units       "in" (default) or "cm": unit of aperture, slant and the
+              returned lengths
+
+Returns a Result with f_over_d, rim_half_angle_deg, s_cycles,
+aperture_radius_<units>, slant_radius_<units>, aperture_wavelengths, the
+aperture, spillover, illumination, phase and polarisation efficiencies
+(fractions, at the best focus), aperture_efficiency_at_aperture_plane,
+focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
+gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
+(1 for the best row of its f/D, else 0), and notes.)";
+
 }  // namespace
 }  // namespace python
 }  // namespace quaven
@@ -553,7 +702,7 @@ PYBIND11_MODULE(quaven, m) {
   py::class_<Result>(m, "Result",
                      "Arrays of one call by CSV column name (a read-only mapping), with the call's "
                      "arguments in .inputs.")
-      .def_readonly("command", &Result::command, "The subcommand: design, response or pattern.")
+      .def_readonly("command", &Result::command, "The subcommand: design, response, pattern or feed.")
       .def_readonly("columns", &Result::columns, "The column names in the command line's order.")
       .def_readonly("inputs", &Result::inputs, "The arguments of the call, as given.")
       .def("__getitem__", [](const Result& r, const py::str& k) -> py::object { return r.arrays[k]; })
@@ -579,4 +728,6 @@ PYBIND11_MODULE(quaven, m) {
         "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "units"_a = "in");
+  m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
+        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "units"_a = "in");
 }

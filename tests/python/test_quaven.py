@@ -50,6 +50,12 @@ CASES = [
      lambda v, ex: quaven.response(1.2, 1.5, v, throat=0.4, exact=ex)),
     (["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10"], "--angles", "0 180 7.5",
      lambda v, ex: quaven.pattern(1.2, 3, 10, v, exact=ex)),
+    # The dish feed is exact physics only: a judged horn over f/D, and designs
+    # over S (the best row marked) at one f/D, in centimetres.
+    (["feed", "--freq", "10", "--aperture", "1.2", "--slant", "3"], "--f-over-d-range", "0.3 0.9 0.15",
+     lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3)),
+    (["feed", "--freq", "12", "--f-over-d", "0.4", "--units", "cm"], "--s-range", "0.1 0.5 0.2",
+     lambda v, ex: quaven.feed(12, 0.4, s=v, units="cm")),
 ]
 
 
@@ -58,8 +64,13 @@ CASES = [
 def test_agrees_with_the_command_line_csv(args, option, range_, call, exact):
     if exact and "--gain" in args:
         pytest.skip("exact mode designs to a beamwidth only")
+    if args[0] == "feed":
+        if not exact:
+            pytest.skip("the feed has exact physics only")
+        columns, rows = csv(*args, option, *range_.split())
+    else:
+        columns, rows = csv(*args, option, *range_.split(), *(["--exact"] if exact else []))
     start, _, step = range_.split()
-    columns, rows = csv(*args, option, *range_.split(), *(["--exact"] if exact else []))
     got = call(sweep(start, step, len(rows), exact), exact)
     assert list(got) == columns and columns[-1] == "notes"
     assert got["notes"] == [row[-1] for row in rows]
@@ -113,6 +124,7 @@ REFUSED = [
      lambda: quaven.response(1.2, 3, [8, 9], throat=1.5), {"--aperture": "aperture", "--throat": "throat"}),
     (["design", "--freq", "10", "--beamwidth", "30", "--s-range", "-0.5", "0.1", "0.1"],
      lambda: quaven.design(10, 30, s=np.arange(-0.5, 0.15, 0.1)), {"--s-range -0.5 0.1 0.1": "s"}),
+    (["feed", "--freq", "10", "--f-over-d", "0"], lambda: quaven.feed(10, 0), {"--f-over-d": "f_over_d"}),
 ]
 
 
