@@ -1,5 +1,5 @@
-// The Python module `quaven`: designs, responses and patterns of conical TE11
-// horns as numpy arrays. A binding over the models library: it checks the
+// The Python module `quaven`: designs, responses, patterns and dish feeds of
+// conical TE11 horns as numpy arrays. A binding over the models library: it checks the
 // arguments with the checks the command line makes, calls the same library
 // routines row by row, and names the arrays as the command line names its CSV
 // columns. No physics here.
@@ -464,8 +464,8 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   return r;
 }
 
-// A number, or a label with the value when one number was given: the
-// command line names a single value with its text ("--f-over-d 0").
+// Whether the argument is one number rather than a sequence: a single value
+// is named with its text in a message, as the command line names "--f-over-d 0".
 bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
@@ -584,9 +584,9 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
 
 const char* const kModuleDoc = R"(Conical TE11 horns as numpy arrays.
 
-design(), response() and pattern() compute what the command line's
+design(), response(), pattern() and feed() compute what the command line's
 subcommands of the same names compute, for any sequence of S values,
-frequencies or angles. Each returns a Result: a mapping from the command
+frequencies, angles or f/D. Each returns a Result: a mapping from the command
 line's CSV column names to 1-D float64 numpy arrays (one value per row;
 a value that is not finite where the command line leaves a cell empty), and
 the rows' validity notes under "notes" (a list of strings, the note names
