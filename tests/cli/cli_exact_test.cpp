@@ -7,22 +7,12 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "cli/rows.h"
 
 namespace quaven {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<const char*> args) {
-  args.insert(args.begin(), "quaven");
-  std::ostringstream out, err;
-  const int status = run_cli(static_cast<int>(args.size()), args.data(), out, err);
-  return CliRun{status, out.str(), err.str()};
-}
 
 // The data rows of CSV output, empty cells as not-a-number; the last
 // column, the notes, goes to `notes`.
@@ -87,9 +77,9 @@ TEST(CliExact, ResponseColumnsAreTheExactFigures) {
 // narrow the beam by about a degree), a real return loss, and no answer
 // without the feed guide's radius.
 TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
-  const std::vector<const char*> horn = {"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10",
+  const std::vector<std::string> horn = {"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10",
                                          "1", "--units", "in", "--format", "csv"};
-  std::vector<const char*> exact = horn, full = horn;
+  std::vector<std::string> exact = horn, full = horn;
   exact.push_back("--exact");
   full.insert(full.end(), {"--full-wave", "--throat", "0.45"});
   const CliRun e = run(exact), f = run(full);

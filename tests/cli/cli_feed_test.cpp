@@ -9,23 +9,13 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "horn/feed.h"
 #include "numeric/constants.h"
 
 namespace quaven {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<const char*> args) {
-  args.insert(args.begin(), "quaven");
-  std::ostringstream out, err;
-  const int status = run_cli(static_cast<int>(args.size()), args.data(), out, err);
-  return CliRun{status, out.str(), err.str()};
-}
 
 // CSV rows as cells (text), the header dropped.
 std::vector<std::vector<std::string>> csv(const std::string& text) {
@@ -92,7 +82,7 @@ TEST(CliFeed, DesignSweepMarksItsBestRow) {
 
 // Refused before anything is written, with exit status 2.
 TEST(CliFeed, RefusesWhatHasNoMeaning) {
-  const std::vector<std::vector<const char*>> bad = {
+  const std::vector<std::vector<std::string>> bad = {
       {"feed", "--freq", "10", "--f-over-d", "0"},
       {"feed", "--freq", "10", "--f-over-d", "-0.4"},
       {"feed", "--freq", "10", "--f-over-d-range", "0.5", "-0.1", "0.2"},

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 #include "cli/rows.h"
 #include "dialogue/dialogue.h"
 #include "dialogue/fields.h"
@@ -27,19 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "quaven");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+CliRun cli(const std::vector<std::string>& args) { return run(args); }
 
 // The table lines of `text` after the header line that ends with
 // `header_end`, up to the next prompt.

@@ -10,23 +10,11 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/cli_run.h"
 
 namespace quaven {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-CliRun run(std::vector<std::string> args) {
-  args.insert(args.begin(), "quaven");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
 
 // CSV text as a header and rows of cells.
 struct Csv {
