@@ -273,6 +273,21 @@ void horn(const HornOptions& o, double& a, double& r, Inputs& inputs, bool ex) {
   inputs.number("slant_radius", cell(r, ex));
 }
 
+// The full-wave table is the response table with the return loss at the
+// end of each line: the header's last text line gains "S11 (dB)".
+std::string with_s11_column(std::string header) {
+  const std::size_t end = header.rfind("\n\n");
+  header.insert(end, "  S11 (dB)");
+  return header;
+}
+#ifdef QUAVEN_FULL_WAVE
+std::string s11_field(double s11_db) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%10.1f", s11_db);
+  return buf;
+}
+#endif
+
 // The full-wave options checked: one model at a time, the throat required
 // with --full-wave, the guide's length and wall only with it.
 void check_full_wave(const HornOptions& o) {
@@ -378,7 +393,9 @@ void response(const HornOptions& o, Output& output) {
     columns.push_back("s11_db");
   }
 #endif
-  output.begin("response", inputs, columns, response_header(blv.data()), "% GHz", r.f.count);
+  std::string header = response_header(blv.data());
+  if (fw) header = with_s11_column(header);
+  output.begin("response", inputs, columns, header, "% GHz", r.f.count);
 
   exact::ResponseRequest q;
   q.aperture_radius_m = a * c.metres_per_unit();
@@ -418,6 +435,7 @@ void response(const HornOptions& o, Output& output) {
       if (output.table()) {
         line = response_record(out(h.frequency_ghz), out(g.level1.e), out(g.level2.e), un * out(g.phase_centres.e),
                                out(g.level1.h), out(g.level2.h), un * out(g.phase_centres.h), out(g.directivity_db));
+        line.insert(line.size() - 1, s11_field(g.s11_db));
       }
 #endif
     } else if (ex) {
