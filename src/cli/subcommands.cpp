@@ -359,7 +359,9 @@ void response(const HornOptions& o, Output& output) {
     refuse(checks::frequencies_positive(label("--freq-range", o.range), lo, hi));
   }
   const double throat = throat_value(o.throat, ex);
-  if (!std::isnan(throat)) {
+  if (fw) {
+    refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
+  } else if (!std::isnan(throat)) {
     refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
   }
 
@@ -516,7 +518,7 @@ void pattern(const HornOptions& o, Output& output) {
   fullwave::Geometry fg{};
   if (fw) {
     const double throat = throat_value(o.throat, true);
-    refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+    refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
     inputs.number("throat_radius", double_cell(throat));
     fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
   }

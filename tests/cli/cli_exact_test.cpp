@@ -109,6 +109,17 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   EXPECT_TRUE(m.out.empty());
   exact.push_back("--full-wave");
   EXPECT_EQ(run(exact).status, 2);
+
+  // The open-ended guide is the throat as wide as the aperture, with no flare.
+  std::vector<std::string> guide = {"response", "--full-wave", "--aperture", "0.45", "--slant", "inf",
+                                    "--throat", "0.45", "--freq-range", "10", "10", "1", "--format", "csv"};
+  const CliRun g = run(guide);
+  ASSERT_EQ(g.status, 0) << g.err;
+  EXPECT_LT(csv_rows(g.out).at(0).back(), -10.0);
+  guide[5] = "5";
+  const CliRun c = run(guide);
+  EXPECT_EQ(c.status, 2);
+  EXPECT_NE(c.err.find("or equal to it with --slant inf"), std::string::npos) << c.err;
 }
 
 TEST(CliExact, PatternIsTheDirectivityAndItsAxisValueTheGain) {
