@@ -3,6 +3,7 @@
 // subcommand's 45-degree plane and .cut form, which share its Ludwig-3 field.
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -108,7 +109,7 @@ void feed(const FeedOptions& o, Output& output) {
   double a = 0.0, rs = 0.0;
   BasicSweep<double> ss;
   bool s_sweep = false;
-  double taper = NAN;
+  double taper = std::numeric_limits<double>::quiet_NaN();
   Inputs inputs;
   inputs.number("freq_ghz", double_cell(freq));
   if (fd_sweep) {
@@ -172,7 +173,7 @@ void feed(const FeedOptions& o, Output& output) {
   const auto write = [&](const feed::FeedRow& r, bool best) {
     const double ar = design ? r.aperture_radius_m / mu : a, sr = design ? r.slant_radius_m / mu : rs;
     const feed::Judgement& j = r.judgement;
-    const ConeGeometry g = cone_geometry(ar, sr, NAN);
+    const ConeGeometry g = cone_geometry(ar, sr, std::numeric_limits<double>::quiet_NaN());
     std::vector<Cell> cells;
     for (const double x : {r.f_over_d, j.rim_half_angle_deg, r.s_cycles, ar, sr, r.aperture_radius_wl,
                            j.best.aperture, j.best.spillover, j.best.illumination, j.best.phase, j.best.polarisation,

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -57,7 +58,7 @@ void check_direction(const std::string& option, const std::vector<std::string>& 
 
 // The throat radius of --throat in the chosen units, or NaN without it.
 double throat_value(const std::string& text, bool exact) {
-  if (text.empty()) return NAN;
+  if (text.empty()) return std::numeric_limits<double>::quiet_NaN();
   const double b = exact ? exact_value("--throat", text) : static_cast<double>(real_value("--throat", text));
   if (!(b > 0.0)) throw UsageError{"--throat: must be greater than 0"};
   return b;
@@ -241,7 +242,9 @@ void design(const DesignOptions& o, Output& output) {
         d.fig = nan_figures();
       }
       const HornFigures& h = d.fig;
-      f = {d.s, d.aw, un * d.arad, un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10};
+      const auto wide = [](auto v) { return static_cast<double>(v); };
+      f = {wide(d.s),   wide(d.aw),   wide(un * d.arad), wide(un * d.srad), wide(h.gain), wide(h.pce),
+           wide(h.pch), wide(h.bwe3), wide(h.bwh3),      wide(h.bwe10),     wide(h.bwh10)};
       if (output.table()) {
         line = r.to_gain ? design_fields(d.s, un * d.arad, un * d.srad, h.gain, un * h.pce, un * h.pch) +
                                beamwidth_fields(h.bwe3, h.bwh3, h.bwe10, h.bwh10) + "\n"
@@ -412,7 +415,7 @@ void response(const HornOptions& o, Output& output) {
     std::vector<Cell> cells;
     std::string line;
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the chosen unit
-    double s11_db = NAN;
+    double s11_db = std::numeric_limits<double>::quiet_NaN();
     if (fw) {
 #ifdef QUAVEN_FULL_WAVE
       // The exact-mode columns from the full-wave pattern, the directivity
@@ -568,7 +571,7 @@ void pattern(const HornOptions& o, Output& output) {
     const double mu = c.metres_per_unit();
     const exact::PatternEvaluator horn(a * mu, rs * mu, freq);
     const feed::PolarPattern polar(a * mu, rs * mu, freq);
-    notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
+    notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), std::numeric_limits<double>::quiet_NaN());
     for (int i = 1; i <= angles.count; ++i) {
       const exact::PatternPoint p = horn.at(angles.at(i));
       const feed::Polarised q = polar.at(angles.at(i), 45.0);
@@ -584,7 +587,7 @@ void pattern(const HornOptions& o, Output& output) {
     const double wl_in = static_cast<double>(legacy::c_in_per_ns) / freq;
     notes = horn_notes(static_cast<double>(r.arad) / wl_in,
                        exact::phase_deviation_cycles(static_cast<double>(r.arad), static_cast<double>(r.srad), wl_in),
-                       NAN);
+                       std::numeric_limits<double>::quiet_NaN());
     for (int i = 1; i <= r.angles.count; ++i) {
       const PatternRow p = pattern_row(r, i);
       output.row({single_cell(p.deg), single_cell(p.ampe), single_cell(p.phe), single_cell(p.amph), single_cell(p.phh)},

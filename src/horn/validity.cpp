@@ -71,8 +71,8 @@ bool beyond_design_curves(double requested_deg, double own_deg, double aperture)
 
 double legacy_design_beamwidth(const HornFigures& h, int ilev, int iplane, float plev) {
   const double curve = ilev == 1 ? 3.0 : 10.0;
-  const double e = ilev == 1 ? h.bwe3 : h.bwe10;
-  const double hp = ilev == 1 ? h.bwh3 : h.bwh10;
+  const double e = static_cast<double>(ilev == 1 ? h.bwe3 : h.bwe10);
+  const double hp = static_cast<double>(ilev == 1 ? h.bwh3 : h.bwh10);
   const double bw = iplane == 1 ? e : iplane == 2 ? hp : 0.5 * (e + hp);
   return bw * std::sqrt(static_cast<double>(plev) / curve);
 }

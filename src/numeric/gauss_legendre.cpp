@@ -52,9 +52,6 @@ GaussRule make_rule(int n) {
   return r;
 }
 
-// The orders the exact mode uses; rules are built on first use.
-constexpr int kOrders[] = {12, 16, 20, 24, 32, 40, 48, 64, 80, 96, 128, 160, 192, 256};
-
 }  // namespace
 
 const GaussRule& gauss_rule(int n) {
