@@ -22,16 +22,68 @@ function run(args) {
 
 function globals() {
   const form = document.getElementById('globals');
-  return { exact: form.model.value === 'exact', units: form.units.value };
+  return { model: form.model.value, units: form.units.value };
 }
 
-// The options every subcommand takes, from the settings at the top.
-function commonArgs(format, { exactAllowed = true, alwaysExact = false } = {}) {
-  const g = globals();
-  const args = ['--units', g.units, '--format', format];
-  if ((g.exact && exactAllowed) || alwaysExact) args.push('--exact');
+// The model a section's command line runs: 'legacy', 'exact' or 'full-wave'.
+// A design is a search over aperture theory (the design subcommand has no
+// full wave), so under full wave it uses the exact model, and a feed is
+// always judged by the exact model.
+function modelOf(section) {
+  const { model } = globals();
+  if (section === 'feed' || (section === 'design' && model === 'full-wave')) return 'exact';
+  return model;
+}
+
+// The options every subcommand takes, from the settings at the top; the
+// full-wave options belong to the horn (see fullWaveArgs).
+function commonArgs(format, model) {
+  const args = ['--units', globals().units, '--format', format];
+  if (model === 'exact') args.push('--exact');
   return args;
 }
+
+// Waits until the browser has painted what was changed: the command line
+// runs on the page's own thread, and a full-wave solve holds it for seconds.
+const painted = () => new Promise((resolve) => {
+  requestAnimationFrame(() => setTimeout(resolve, 0));
+  setTimeout(resolve, 100);  // a page in the background gets no frames
+});
+
+// Runs `work` (which runs the command line) after showing the panel as
+// solving: a status line, the form's button disabled, aria-busy set. The
+// body's data-busy counts the runs under way and data-runs those finished.
+async function solving(panel, text, work) {
+  const body = document.body;
+  const status = panel.querySelector('.status');
+  const button = panel.querySelector('button[type="submit"]');
+  const count = (el, step) => {
+    const n = Number(el.dataset.busy || 0) + step;
+    if (n) el.dataset.busy = String(n);
+    else delete el.dataset.busy;
+    return n;
+  };
+  count(body, 1);
+  count(panel, 1);
+  panel.setAttribute('aria-busy', 'true');
+  status.textContent = text;
+  status.hidden = false;
+  if (button) button.disabled = true;
+  try {
+    await painted();
+    return work();
+  } finally {
+    if (!count(panel, -1)) {
+      panel.removeAttribute('aria-busy');
+      status.hidden = true;
+      if (button) button.disabled = false;
+    }
+    count(body, -1);
+    body.dataset.runs = String(Number(body.dataset.runs || 0) + 1);
+  }
+}
+
+const solvingText = (model) => (model === 'full-wave' ? 'Solving the horn in full wave…' : 'Computing…');
 
 const value = (form, name) => form.elements[name].value.trim();
 
@@ -194,24 +246,45 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   }
 }
 
-// Download links for the CSV and JSON of the same command line.
-function renderDownloads(panel, args, name) {
+// Download links for the CSV and JSON of the same command line. The JSON is
+// the one the section has shown; the CSV is run when first asked for, since
+// a full-wave run solves the horn again.
+function renderDownloads(panel, args, model, name, json) {
   const box = panel.querySelector('.downloads');
-  for (const old of box.querySelectorAll('a')) URL.revokeObjectURL(old.href);
+  for (const old of box.querySelectorAll('a')) if (old.href.startsWith('blob:')) URL.revokeObjectURL(old.href);
   box.replaceChildren();
-  for (const [format, type] of [['csv', 'text/csv'], ['json', 'application/json']]) {
-    const r = run([...args, ...commonArgs(format, { exactAllowed: name !== 'feed' })]);
-    if (r.status !== 0) continue;
+  const types = { csv: 'text/csv', json: 'application/json' };
+  const link = (format, text) => {
     const a = document.createElement('a');
-    a.href = URL.createObjectURL(new Blob([r.out], { type }));
     a.download = `quaven-${name}.${format}`;
     a.className = `download ${format}`;
     a.textContent = `Download ${format.toUpperCase()}`;
+    if (text !== undefined) a.href = URL.createObjectURL(new Blob([text], { type: types[format] }));
     box.append(a);
-  }
+    return a;
+  };
+  const csv = link('csv');
+  csv.href = '#';
+  csv.dataset.pending = 'true';
+  csv.addEventListener('click', async (e) => {
+    if (!csv.dataset.pending) return;
+    e.preventDefault();
+    if (csv.dataset.pending === 'running') return;
+    csv.dataset.pending = 'running';
+    const r = await solving(panel, solvingText(model), () => run([...args, ...commonArgs('csv', model)]));
+    if (r.status !== 0) {
+      csv.dataset.pending = 'true';
+      showMessages(panel, r.err, true);
+      return;
+    }
+    csv.href = URL.createObjectURL(new Blob([r.out], { type: types.csv }));
+    delete csv.dataset.pending;
+    if (csv.isConnected) csv.click();
+  });
+  link('json', json);
   const code = document.createElement('code');
   code.className = 'command';
-  code.textContent = ['quaven', ...args, ...commonArgs('csv', { exactAllowed: name !== 'feed' })]
+  code.textContent = ['quaven', ...args, ...commonArgs('csv', model)]
     .map((w) => (/^[\w.+\-/]+$/.test(w) ? w : `'${w}'`)).join(' ');
   const p = document.createElement('p');
   p.append('Same as: ', code);
@@ -277,8 +350,13 @@ function amplitudeColumns(columns) {
   });
 }
 
-// Rectangular and polar plots of a pattern, from `quaven pattern` JSON.
+// Rectangular and polar plots of a pattern, from `quaven pattern` JSON; a
+// full-wave pattern is in dBi (realised gain), the others relative to the
+// peak.
 function drawPattern(box, doc, title) {
+  const fullWave = doc.inputs.full_wave === true;
+  const dB = fullWave ? 'dBi' : 'dB';
+  const kind = fullWave ? 'Full-wave pattern' : 'Pattern';
   const cols = amplitudeColumns(doc.columns);
   const peak = Math.max(...doc.rows.flatMap((r) => cols.map((c) => r[c.column])).filter((v) => v !== null));
   const top = Math.ceil(peak / 10) * 10;
@@ -290,14 +368,14 @@ function drawPattern(box, doc, title) {
   setChart(chartIn(box, 'rect', title), {
     animation: false,
     legend: { top: 0 },
-    tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} dB`) },
+    tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} ${dB}`) },
     grid: { left: 56, right: 16, top: 36, bottom: 44 },
     xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180, interval: 45,
       axisLine: { onZero: false } },
-    yAxis: { type: 'value', name: 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10,
+    yAxis: { type: 'value', name: fullWave ? 'Realised gain (dBi)' : 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10,
       axisLine: { onZero: false } },
     series: rectSeries,
-  }, `Pattern, rectangular: ${title}`);
+  }, `${kind}, rectangular: ${title}`);
   // On the polar plot the radius is the level, clipped at the floor of the
   // scale so that nulls stay at the centre.
   const polarSeries = cols.map((c, k) => ({
@@ -312,38 +390,44 @@ function drawPattern(box, doc, title) {
       axisLabel: { formatter: (v) => (v === -180 ? '' : `${v}°`) } },
     radiusAxis: { type: 'value', min: floor, max: top, interval: 10, axisLabel: { show: false }, axisTick: { show: false },
       axisLine: { show: false } },
-    tooltip: { trigger: 'item', formatter: (p) => `${p.seriesName}: ${p.value[1]}°, ${p.value[0].toFixed(2)} dB` },
+    tooltip: { trigger: 'item', formatter: (p) => `${p.seriesName}: ${p.value[1]}°, ${p.value[0].toFixed(2)} ${dB}` },
     series: polarSeries,
-  }, `Pattern, polar (rings every 10 dB, ${floor} to ${top} dB): ${title}`);
+  }, `${kind}, polar (rings every 10 dB, ${floor} to ${top} ${dB}): ${title}`);
 }
 
-// The pattern of one horn at one frequency, run through `quaven pattern`.
-function showPattern(panel, freq, aperture, slant, alwaysExact = false) {
+// The pattern of one horn at one frequency, run through `quaven pattern`
+// by `model`; `body` holds the full-wave options.
+function showPattern(panel, { freq, aperture, slant, model, body = [] }) {
   const box = panel.querySelector('.plots');
   const args = ['pattern', '--freq', String(freq), '--aperture', String(aperture), '--slant', String(slant),
-    '--angles', '-180', '180', '1', ...commonArgs('json', { alwaysExact })];
-  const r = run(args);
-  if (r.status !== 0) {
-    clearPlots(box);
-    const p = document.createElement('p');
-    p.className = 'error';
-    p.textContent = messageLines(r.err).join(' ').replace(/^quaven: /, '');
-    box.append(p);
-    return;
-  }
-  const doc = JSON.parse(r.out);
-  const u = globals().units;
-  drawPattern(box, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}`);
+    '--angles', '-180', '180', '1', ...(model === 'full-wave' ? body : []), ...commonArgs('json', model)];
+  return solving(panel, solvingText(model), () => {
+    const r = run(args);
+    if (r.status !== 0) {
+      clearPlots(box);
+      const p = document.createElement('p');
+      p.className = 'error';
+      p.textContent = messageLines(r.err).join(' ').replace(/^quaven: /, '');
+      box.append(p);
+      return;
+    }
+    const doc = JSON.parse(r.out);
+    const u = globals().units;
+    const guide = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
+    drawPattern(box, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${guide}`);
+  });
 }
 
 const fmt = (v) => (typeof v === 'number' ? (Number.isFinite(v) ? String(+v.toPrecision(6)) : 'inf') : String(v));
+// A number given back to the command line: every digit the JSON holds.
+const fmtExact = (v) => String(v);
 
 // ------------------------------------------------------------ the sections
 
 // Runs a section's command line; shows the refusal or the notes; returns the
 // parsed JSON or null.
-function runSection(panel, form, args, name) {
-  const r = run([...args, ...commonArgs('json', { exactAllowed: name !== 'feed' })]);
+function runSection(panel, form, args, name, model) {
+  const r = run([...args, ...commonArgs('json', model)]);
   markInvalid(form, r.status === 0 ? '' : r.err);
   showMessages(panel, r.err, r.status !== 0);
   if (r.status !== 0) {
@@ -352,7 +436,7 @@ function runSection(panel, form, args, name) {
     for (const box of panel.querySelectorAll('.plots, .sweep-plots')) clearPlots(box);
     return null;
   }
-  renderDownloads(panel, args, name);
+  renderDownloads(panel, args, model, name, r.out);
   return JSON.parse(r.out);
 }
 
@@ -382,7 +466,12 @@ function withThroat(form, args) {
 function design() {
   const panel = document.getElementById('panel-design');
   const form = document.getElementById('design-form');
-  const doc = runSection(panel, form, designArgs(form), 'design');
+  const model = modelOf('design');
+  return solving(panel, solvingText(model), () => designShown(panel, form, model));
+}
+
+function designShown(panel, form, model) {
+  const doc = runSection(panel, form, designArgs(form), 'design', model);
   if (!doc) return;
   const u = globals().units;
   const freq = doc.inputs.freq_ghz;
@@ -392,7 +481,7 @@ function design() {
       clearPlots(panel.querySelector('.plots'));
       return;
     }
-    showPattern(panel, freq, a, slantArg(row[`slant_radius_${u}`]));
+    showPattern(panel, { freq, aperture: a, slant: slantArg(row[`slant_radius_${u}`]), model });
   };
   const first = Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: first });
@@ -400,16 +489,29 @@ function design() {
   else clearPlots(panel.querySelector('.plots'));
 }
 
-function responseArgs(form) {
+// The full-wave options: the feed guide's radius (the command line requires
+// it and says so when it is empty), its length and the wall, where filled.
+function fullWaveArgs(form) {
+  const args = ['--full-wave'];
+  for (const [name, option] of [['throat', '--throat'], ['guide', '--guide-length'], ['wall', '--wall']]) {
+    if (value(form, name)) args.push(option, value(form, name));
+  }
+  return args;
+}
+
+function responseArgs(form, model) {
   const args = ['response', '--aperture', value(form, 'aperture'), '--slant', value(form, 'slant'),
     '--freq-range', value(form, 'f0'), value(form, 'f1'), value(form, 'f2'), '--level', value(form, 'level')];
   if (form.derive.value) args.push('--derive-from', form.derive.value);
-  return withThroat(form, args);
+  return model === 'full-wave' ? [...args, ...fullWaveArgs(form)] : withThroat(form, args);
 }
 
-// Beamwidths, gain and phase centres over the sweep.
+// Beamwidths, gain and phase centres over the sweep, and the return loss of
+// a full-wave run (whose gain is the directivity: the body is lossless).
 function drawSweep(panel, doc) {
   const box = panel.querySelector('.sweep-plots');
+  const fullWave = doc.inputs.full_wave === true;
+  const by = fullWave ? ' (full wave)' : '';
   const x = doc.columns[0];
   const line = (c, k, axis = 0) => ({
     name: heading(c).replace(/ \(.*\)$/, '').replace(/^Beamwidth /, ''), type: 'line', color: palette[k], yAxisIndex: axis, symbolSize: 5,
@@ -427,24 +529,51 @@ function drawSweep(panel, doc) {
     ...base,
     yAxis: { type: 'value', name: 'Beamwidth (deg)', nameLocation: 'middle', nameGap: 38, scale: true },
     series: bw.map((c, k) => line(c, k)),
-  }, 'Beamwidths against frequency');
+  }, `Beamwidths against frequency${by}`);
   const pc = doc.columns.filter((c) => /^phase_centre_/.test(c));
   setChart(chartIn(box, 'gain', 'Gain and phase centres'), {
     ...base,
-    yAxis: [{ type: 'value', name: 'Gain (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
+    yAxis: [{ type: 'value', name: fullWave ? 'Gain (dBi)' : 'Gain (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
       { type: 'value', name: 'Phase centre (λ)', nameLocation: 'middle', nameGap: 38, scale: true }],
     series: [line('gain_db', 0), ...pc.map((c, k) => line(c, k + 1, 1))],
-  }, 'Gain and phase centres against frequency');
+  }, `${fullWave ? 'Gain (of the lossless horn: its directivity)' : 'Gain'} and phase centres against frequency${by}`);
+  const old = box.querySelector('[data-chart="s11"]');
+  if (!doc.columns.includes('s11_db')) {
+    if (old) {
+      charts.get(old.querySelector('.chart-area'))?.dispose();
+      charts.delete(old.querySelector('.chart-area'));
+      old.remove();
+    }
+    return;
+  }
+  setChart(chartIn(box, 's11', 'Return loss'), {
+    ...base,
+    legend: { show: false },
+    yAxis: { type: 'value', name: 'S11 (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
+    series: [line('s11_db', 1)],
+  }, `Return loss S11 at the feed guide's TE11 port against frequency${by}`);
 }
 
 function response() {
   const panel = document.getElementById('panel-response');
   const form = document.getElementById('response-form');
-  const doc = runSection(panel, form, responseArgs(form), 'response');
+  const model = modelOf('response');
+  return solving(panel, solvingText(model), () => responseShown(panel, form, model));
+}
+
+function responseShown(panel, form, model) {
+  const doc = runSection(panel, form, responseArgs(form, model), 'response', model);
   if (!doc) return;
   const a = value(form, 'aperture');
   const r = value(form, 'slant');
-  const pick = (row) => showPattern(panel, row.frequency_ghz, a, r);
+  // The patterns of a full-wave response are those of the same body: the
+  // guide's length and the wall as the response resolved them (their
+  // defaults follow the lowest frequency of the sweep, not the pattern's).
+  const body = model === 'full-wave'
+    ? ['--full-wave', '--throat', value(form, 'throat'), '--guide-length', fmtExact(doc.inputs.guide_length),
+      '--wall', fmtExact(doc.inputs.wall)]
+    : [];
+  const pick = (row) => showPattern(panel, { freq: row.frequency_ghz, aperture: a, slant: r, model, body });
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick });
   drawSweep(panel, doc);
   if (doc.rows.length) pick(doc.rows[0]);
@@ -466,12 +595,17 @@ function feedArgs(form) {
 function feed() {
   const panel = document.getElementById('panel-feed');
   const form = document.getElementById('feed-form');
-  const doc = runSection(panel, form, feedArgs(form), 'feed');
+  return solving(panel, solvingText('exact'), () => feedShown(panel, form));
+}
+
+function feedShown(panel, form) {
+  const doc = runSection(panel, form, feedArgs(form), 'feed', 'exact');
   if (!doc) return;
   const u = globals().units;
   const freq = doc.inputs.freq_ghz;
   // A feed is always judged by the exact model, so its patterns are too.
-  const pick = (row) => showPattern(panel, freq, row[`aperture_radius_${u}`], slantArg(row[`slant_radius_${u}`]), true);
+  const pick = (row) => showPattern(panel, { freq, aperture: row[`aperture_radius_${u}`], slant: slantArg(row[`slant_radius_${u}`]),
+    model: 'exact' });
   const best = Math.max(0, doc.rows.findIndex((r) => r.best === true || r.best === 1));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: best });
   if (doc.rows.length) pick(doc.rows[best]);
@@ -529,12 +663,22 @@ function setup() {
     const throat = document.querySelector(`#${form} .throat`);
     throat.hidden = !/--throat\b/.test(run([command, '--help']).out);
   }
+  // The full-wave model, where this build's command line has it.
+  const globalsForm = document.getElementById('globals');
+  globalsForm.querySelector('.full-wave-choice').hidden = !/--full-wave\b/.test(run(['response', '--help']).out);
+  const syncModel = () => {
+    const fullWave = globals().model === 'full-wave';
+    for (const el of document.querySelectorAll('.when-full-wave')) el.hidden = !fullWave;
+    for (const el of document.querySelectorAll('.when-aperture')) el.hidden = fullWave;
+  };
+  syncModel();
   const hasFeed = feedAvailable();
   const feedForm = document.getElementById('feed-form');
   feedForm.querySelector('.placeholder').hidden = hasFeed;
   feedForm.querySelector('.feed-fields').hidden = !hasFeed;
   // A change of model or units recomputes every section shown so far.
-  document.getElementById('globals').addEventListener('change', () => {
+  globalsForm.addEventListener('change', () => {
+    syncModel();
     design();
     response();
     if (hasFeed) feed();
@@ -542,10 +686,7 @@ function setup() {
   window.addEventListener('resize', () => { for (const chart of charts.values()) chart.resize(); });
   setupTabs();
   document.getElementById('version').textContent = run(['--version']).out.trim();
-  design();
-  response();
-  if (hasFeed) feed();
-  document.body.dataset.ready = 'true';
+  Promise.all([design(), response(), hasFeed && feed()]).then(() => { document.body.dataset.ready = 'true'; });
 }
 
 createQuaven().then((module) => {

@@ -90,6 +90,7 @@ try {
       req.abort();
     }
   });
+  await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'deny' });
   await page.setViewport({ width: 1280, height: 800 });
   await page.goto(pathToFileURL(resolve(pagePath)).href);
   await page.waitForSelector('body[data-ready]', { timeout: 30000 });
@@ -97,9 +98,19 @@ try {
   const setField = async (form, name, text) => {
     await page.$eval(`#${form} [name="${name}"]`, (el, t) => { el.value = t; }, text);
   };
-  const submit = (form) => page.$eval(`#${form}`, (f) => f.requestSubmit());
+  // The page runs the command line after showing that it is busy; `done`
+  // performs an action and waits until every run it started has finished.
+  const done = async (action) => {
+    const before = await page.evaluate(() => Number(document.body.dataset.runs || 0));
+    await action();
+    await page.waitForFunction((n) => !document.body.dataset.busy && Number(document.body.dataset.runs || 0) > n,
+      { timeout: 60000 }, before);
+  };
+  const submit = (form) => done(() => page.$eval(`#${form}`, (f) => f.requestSubmit()));
   const tab = (name) => page.click(`#tab-${name}`);
-  const model = (m) => page.click(`#globals input[value="${m}"]`);
+  const model = (m) => done(() => page.click(`#globals input[value="${m}"]`));
+  const units = (u) => done(() => page.select('#units', u));
+  const pickRow = (panel, i) => done(() => page.click(`#panel-${panel} tbody tr:nth-child(${i + 1}) input[type="radio"]`));
   // Rows of a section's table as {column: value}, from the cells' data.
   const tableRows = (panel) => page.$$eval(`#panel-${panel} tbody tr`, (trs) => trs.map((tr) => {
     const row = Object.fromEntries([...tr.querySelectorAll('td[data-column]')].map((td) => [
@@ -110,8 +121,13 @@ try {
   }));
   const shownCell = (panel, row, column) => page.$eval(
     `#panel-${panel} tbody tr:nth-child(${row + 1}) td[data-column="${column}"]`, (td) => td.textContent);
-  const downloads = (panel) => page.$$eval(`#panel-${panel} a.download`, (as) => Promise.all(as.map(async (a) => [
-    a.download.replace(/.*\./, ''), await (await fetch(a.href)).text()])).then(Object.fromEntries));
+  // The files offered for download; a link whose file the page makes when
+  // first asked for (the CSV) is clicked first, with downloads refused.
+  const downloads = async (panel) => {
+    for (const a of await page.$$(`#panel-${panel} a.download[data-pending]`)) await done(() => a.click());
+    return page.$$eval(`#panel-${panel} a.download`, (as) => Promise.all(as.map(async (a) => [
+      a.download.replace(/.*\./, ''), await (await fetch(a.href)).text()])).then(Object.fromEntries));
+  };
   const messages = (panel) => page.$$eval(`#panel-${panel} .messages p`, (ps) => ps.map((p) => p.textContent));
   // Charts of a section that have finished drawing, with the number of
   // series that have data and whether the canvas holds anything drawn.
@@ -141,13 +157,13 @@ try {
       }
     });
   };
-  const chartsDrawn = async (panel, keys) => {
+  const chartsDrawn = async (panel, keys, minSeries = 2) => {
     await page.waitForFunction((p, n) => document.querySelectorAll(`#panel-${p} .chart-area[data-drawn]`).length >= n,
       { timeout: 10000 }, panel, keys.length).catch(() => {});
     const cs = await charts(panel);
     for (const key of keys) {
       const c = cs.find((x) => x.key === key);
-      check(c && c.drawn >= 2 && c.series >= 2 && c.inked > 200, `${panel}: ${key} plot drawn`, JSON.stringify(c));
+      check(c && c.drawn >= minSeries && c.series >= minSeries && c.inked > 200, `${panel}: ${key} plot drawn`, JSON.stringify(c));
     }
   };
 
@@ -167,27 +183,23 @@ try {
   const files = await downloads('design');
   sameFile('design: CSV', files.csv, native([...designArgs, '--format', 'csv']).out);
   sameFile('design: JSON', files.json, native([...designArgs, '--format', 'json']).out);
-  await page.click(`#panel-design tbody tr:nth-child(${s02 + 1}) input[type="radio"]`);
+  await pickRow('design', s02);
   const caption = await page.$eval('#panel-design [data-chart="rect"] figcaption', (f) => f.textContent);
   check(/aperture 1\.1686\d* in, slant 2\.8927\d* in/.test(caption), 'design: picked row drawn', caption);
   await chartsDrawn('design', ['rect', 'polar']);
 
   // ---- the same design in exact mode
   await model('exact');
-  await settle();
   sameRows('design --exact', await tableRows('design'), native([...designArgs, '--exact', '--format', 'json']).out);
   sameFile('design --exact: CSV', (await downloads('design')).csv, native([...designArgs, '--exact', '--format', 'csv']).out);
   await chartsDrawn('design', ['rect', 'polar']);
   await model('legacy');
-  await settle();
 
   // ---- centimetres
-  await page.select('#units', 'cm');
-  await settle();
+  await units('cm');
   sameRows('design --units cm', await tableRows('design'),
     native([...designArgs.map((a) => (a === 'in' ? 'cm' : a)), '--format', 'json']).out);
-  await page.select('#units', 'in');
-  await settle();
+  await units('in');
 
   // ---- a bad input: the command line's message, the page still works
   await setField('design-form', 'freq', 'ten');
@@ -242,6 +254,50 @@ try {
   sameFile('response: JSON', rfiles.json, native([...responseArgs, '--format', 'json']).out);
   await chartsDrawn('response', ['beamwidths', 'gain', 'rect', 'polar']);
 
+  // ---- full wave: the README's reference horn (feed guide 0.45 in, 1.5 mm
+  // wall) at 10 GHz, where the program has the solver
+  if (/--full-wave\b/.test(native(['response', '--help']).out)) {
+    const fwArgs = ['response', '--aperture', '1.2', '--slant', '3', '--freq-range', '10', '10', '1', '--level', '3',
+      '--full-wave', '--throat', '0.45', '--wall', '0.0590551', '--units', 'in'];
+    await setField('response-form', 'f0', '10');
+    await setField('response-form', 'f1', '10');
+    await setField('response-form', 'f2', '1');
+    await setField('response-form', 'wall', '0.0590551');
+    // Without the feed guide's radius the command line refuses, and the
+    // page says so at the field.
+    await setField('response-form', 'throat', '');
+    await model('full-wave');
+    const noThroat = native(fwArgs.filter((a, i) => a !== '--throat' && fwArgs[i - 1] !== '--throat'));
+    check(noThroat.status === 2 && (await messages('response'))[0] === noThroat.err.split('\n')[0].replace(/^quaven: /, '')
+      && await page.$eval('#response-form [name="throat"]', (el) => el.getAttribute('aria-invalid') === 'true'),
+    'full wave without a throat: the command line message at the field', JSON.stringify(await messages('response')));
+    await setField('response-form', 'throat', '0.45');
+    const t0 = Date.now();
+    await submit('response-form');
+    const seconds = (Date.now() - t0) / 1000;
+    sameRows('response --full-wave', await tableRows('response'), native([...fwArgs, '--format', 'json']).out);
+    sameFile('response --full-wave: CSV', (await downloads('response')).csv, native([...fwArgs, '--format', 'csv']).out);
+    check(await page.$eval('#panel-response th[data-column="s11_db"]', (th) => th.textContent) === 'S11 (dB)',
+      'full wave: the S11 column shown');
+    await chartsDrawn('response', ['beamwidths', 'gain', 'rect', 'polar']);
+    await chartsDrawn('response', ['s11'], 1);
+    const captions = await page.$$eval('#panel-response figcaption', (fs) => fs.map((f) => f.textContent));
+    check(captions.length === 5 && captions.every((c) => /full.wave/i.test(c)), 'full wave: every plot says so',
+      JSON.stringify(captions));
+    console.log(`full-wave response of one frequency and its pattern in the page: ${seconds.toFixed(2)} s`);
+    if (shotDir) {
+      await settle();
+      await page.screenshot({ path: join(shotDir, 'response-full-wave-1280.png'), fullPage: true });
+    }
+    await model('legacy');
+    for (const [n, v] of [['f0', '8'], ['f1', '12'], ['f2', '0.5'], ['wall', ''], ['throat', '']]) {
+      await setField('response-form', n, v);
+    }
+    await submit('response-form');
+  } else {
+    console.log('note: the program has no full-wave model');
+  }
+
   // ---- the dish feed, when the program has it
   await tab('feed');
   const hasFeed = /^\s+feed\s/m.test(native(['--help']).out);
@@ -263,7 +319,7 @@ try {
   // README's horn picked in the design
   if (shotDir) {
     await tab('design');
-    await page.click(`#panel-design tbody tr:nth-child(${s02 + 1}) input[type="radio"]`);
+    await pickRow('design', s02);
     for (const [w, h] of [[1280, 800], [390, 844]]) {
       await page.setViewport({ width: w, height: h });
       for (const name of ['design', 'response', 'feed']) {
