@@ -160,7 +160,10 @@ const noteName = (key) => key.replace(/_/g, ' ');
 function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   const box = panel.querySelector('.table-box');
   box.replaceChildren();
-  const columns = doc.columns.filter((c) => c !== 'notes');
+  // The return loss of a full-wave run (the command line's last column)
+  // stands beside the gain, where it is seen without scrolling.
+  const columns = doc.columns.filter((c) => c !== 'notes' && c !== 's11_db');
+  if (doc.columns.includes('s11_db')) columns.splice(columns.indexOf('gain_db') + 1, 0, 's11_db');
   const hasNotes = doc.columns.includes('notes') || doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
   const table = document.createElement('table');
   const cap = document.createElement('caption');
