@@ -44,6 +44,8 @@ HORNS = {
     1: dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.2 * INCH, R=3.0 * INCH, w=1.5),
     2: dict(f=10e9, b=0.45 * INCH, L=45.0, a=1.6 * INCH, R=5.0 * INCH, w=1.5),
     3: dict(f=11e9, b=0.45 * INCH, L=40.0, a=0.9 * INCH, R=2.0 * INCH, w=1.0),
+    # The open-ended guide: no cone (aperture = throat, slant radius infinite).
+    4: dict(f=10e9, b=0.45 * INCH, L=45.0, a=0.45 * INCH, R=math.inf, w=1.0),
 }
 CHI11 = 1.8411837813406593
 
@@ -52,7 +54,7 @@ def geometry(h):
     b, L, a, R, w = h["b"], h["L"], h["a"], h["R"], h["w"]
     s0 = a / R
     c0 = math.sqrt(1.0 - s0 * s0)
-    zap = L + (a - b) * c0 / s0
+    zap = L + (a - b) * c0 / s0 if s0 > 0 else L
     return b, L, a, R, w, s0, c0, zap
 
 
@@ -81,7 +83,8 @@ def build(name, h, res, sim_path):
         za, zb = max(z5, zline - 0.5 * res), min(zap, zline + 0.5 * res)
         rin = b + max(0.0, zline - L) * t0
         rout = max(b + w, ro - (zap - zline) * t0)
-        metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
+        if zb > za:  # a shell of no height has no axis: CSXCAD would close the guide with it
+            metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
         zline += res
 
     # Source: soft E_x on the quarter disc of the guide's cross-section.

@@ -14,12 +14,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Agreement reached with the FDTD references (README, "Full wave"). The FDTD
-// figures were still moving towards the moment-method ones from the 0.75 mm
-// to the 0.5 mm mesh by about as much as these margins (its staircase of the
-// cone and of a wall three cells thick), so the margins are those of the
-// reference, not of the solver: widest the H-plane 10 dB width (1.45 deg,
-// horn 3), the E-plane shoulder of horn 2 (1.15 dB) and its E-plane phase
+// Agreement reached with the FDTD references (README, "Full wave"). The
+// widest gap is the H-plane 10 dB width, 0.85 to 1.45 deg wider here than in
+// the FDTD runs (horns 1 and 3 at a 0.35 mm mesh, horn 2 at 0.5 mm); refining
+// the FDTD mesh from 0.5 to 0.35 mm moved it by less than 0.3 deg, and the
+// moment method moves by 0.01 deg from lambda/20 to lambda/40, so the gap is
+// a difference between the two models of the body that is not yet explained.
+// Next come the E-plane shoulder of horn 2 (1.15 dB) and its E-plane phase
 // centre (0.17 wavelengths, where the phase turns fast over the fit).
 constexpr double kBeamwidthDeg = 1.6;
 constexpr double kDirectivityDb = 0.15;
@@ -61,7 +62,7 @@ double phase_centre(const Cut& c, double bw10) {
 
 TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
   const auto horns = quaven::test::read_rows("openems_horns.txt");
-  ASSERT_GE(horns.size(), 3u);
+  ASSERT_GE(horns.size(), 4u);  // three horns and the open-ended guide
   for (const auto& hr : horns) {
     const int n = static_cast<int>(hr[0]);
     const double ghz = hr[1];
@@ -80,17 +81,25 @@ TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
     SCOPED_TRACE("horn " + std::to_string(n));
     EXPECT_NEAR(f.level1.e, width(e, 3.0), kBeamwidthDeg);
     EXPECT_NEAR(f.level1.h, width(h, 3.0), kBeamwidthDeg);
-    EXPECT_NEAR(f.level2.e, width(e, 10.0), kBeamwidthDeg);
-    EXPECT_NEAR(f.level2.h, width(h, 10.0), kBeamwidthDeg);
+    // Far off the axis, where the open guide's 10 dB points lie, a pattern
+    // falling 0.25 dB per degree turns a tenth of a dB into half a degree:
+    // there the level below is compared instead of the width.
+    if (width(e, 10.0) < 120.0) {
+      EXPECT_NEAR(f.level2.e, width(e, 10.0), kBeamwidthDeg);
+    }
+    if (width(h, 10.0) < 120.0) {
+      EXPECT_NEAR(f.level2.h, width(h, 10.0), kBeamwidthDeg);
+    }
     EXPECT_NEAR(f.directivity_db, hr[9], kDirectivityDb);
     EXPECT_NEAR(f.phase_centres.e, phase_centre(e, width(e, 10.0)), kPhaseCentreWl);
     EXPECT_NEAR(f.phase_centres.h, phase_centre(h, width(h, 10.0)), kPhaseCentreWl);
-    // Pattern over each plane's main beam down to -20 dB.
+    // Pattern over each plane's main beam down to -20 dB, in front of the
+    // aperture plane.
     double e0, h0;
     horn.power_db(0.0, e0, h0);
     for (int p = 0; p < 2; ++p) {
       const Cut& c = p == 0 ? e : h;
-      for (std::size_t i = 0; i < c.th.size() && c.db[i] > -20.0; i += 4) {
+      for (std::size_t i = 0; i < c.th.size() && c.db[i] > -20.0 && c.th[i] <= 90.0; i += 4) {
         double pe, ph;
         horn.power_db(c.th[i] * kPi / 180.0, pe, ph);
         EXPECT_NEAR(p == 0 ? pe - e0 : ph - h0, c.db[i], kPatternDb) << (p == 0 ? "E " : "H ") << c.th[i];
