@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "horn/fullwave.h"
 #endif
 #include "horn/geometry.h"
+#include "horn/input_checks.h"
 #include "horn/levels.h"
 #include "horn/validity.h"
 #include "numeric/constants.h"
@@ -273,16 +275,13 @@ void horn(const HornOptions& o, double& a, double& r, Inputs& inputs, bool ex) {
   inputs.number("slant_radius", cell(r, ex));
 }
 
-// The full-wave options checked: one model at a time, the throat required
-// with --full-wave, the guide's length and wall only with it.
+// The full-wave options by their names on the command line.
+const checks::FullWaveLabels full_wave_labels{"--full-wave", "--exact", "--throat", "--guide-length", "--wall"};
+
+// The full-wave options checked together (see checks::full_wave_options).
 void check_full_wave(const HornOptions& o) {
-  if (!o.full_wave) {
-    if (!o.guide_length.empty()) throw UsageError{"--guide-length needs --full-wave"};
-    if (!o.wall.empty()) throw UsageError{"--wall needs --full-wave"};
-    return;
-  }
-  if (o.common.exact) throw UsageError{"--full-wave and --exact are two different models: give one"};
-  if (o.throat.empty()) throw UsageError{"--throat is required with --full-wave"};
+  refuse(checks::full_wave_options(full_wave_labels, o.full_wave, o.common.exact, !o.throat.empty(),
+                                   !o.guide_length.empty(), !o.wall.empty()));
 }
 
 #ifdef QUAVEN_FULL_WAVE
@@ -293,22 +292,12 @@ void check_full_wave(const HornOptions& o) {
 fullwave::Geometry full_wave_geometry(const HornOptions& o, double a, double r, double throat, double lowest_ghz,
                                       Inputs& inputs) {
   const double mu = o.common.metres_per_unit();
+  const auto length = [&](const char* option, const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<double>(exact_value(option, text) * mu);
+  };
   fullwave::Geometry g;
-  g.aperture_radius = a * mu;
-  g.slant_radius = r * mu;
-  g.throat_radius = throat * mu;
-  g.guide_length = o.guide_length.empty() ? fullwave::default_guide_length_m(lowest_ghz)
-                                          : exact_value("--guide-length", o.guide_length) * mu;
-  if (!(g.guide_length > 0.0)) throw UsageError{"--guide-length: must be greater than 0"};
-  g.wall = o.wall.empty() ? fullwave::default_wall_m(lowest_ghz) : exact_value("--wall", o.wall) * mu;
-  if (!(g.wall >= 0.0)) throw UsageError{"--wall: must be 0 or more"};
-  try {
-    fullwave::outline(g);
-  } catch (const std::invalid_argument& e) {
-    throw UsageError{std::string("--full-wave: ") + e.what()};
-  }
-  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl))
-    throw UsageError{"--throat " + o.throat + ": the feed guide must carry TE11 at every frequency (above its cut-off)"};
+  refuse(fullwave::body(full_wave_labels, "--throat " + o.throat, a * mu, r * mu, throat * mu,
+                        length("--guide-length", o.guide_length), length("--wall", o.wall), lowest_ghz, g));
   inputs.flag("full_wave", true);
   inputs.number("guide_length", double_cell(g.guide_length / mu));
   inputs.number("wall", double_cell(g.wall / mu));
@@ -409,8 +398,8 @@ void response(const HornOptions& o, Output& output) {
       }
       const fullwave::Figures& g = h.figures;
       wl = exact::wavelength_m(h.frequency_ghz) / c.metres_per_unit();
-      aw = a / wl;
-      s = exact::phase_deviation_cycles(a, rs, wl);
+      aw = h.aperture_radius_wl;
+      s = h.s_cycles;
       s11_db = g.s11_db;
       for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
                              g.phase_centres.h, g.directivity_db, s, aw})
@@ -456,7 +445,7 @@ void response(const HornOptions& o, Output& output) {
 void pattern(const HornOptions& o, Output& output) {
   const Common& c = o.common;
   check_full_wave(o);
-  if (!o.full_wave && !o.throat.empty()) throw UsageError{"--throat: the pattern needs it only with --full-wave"};
+  refuse(checks::pattern_throat(full_wave_labels, o.full_wave, !o.throat.empty()));
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;
   PatternRequest r;
@@ -525,23 +514,16 @@ void pattern(const HornOptions& o, Output& output) {
     }
     const double wl = exact::wavelength_m(freq) / c.metres_per_unit();
     notes = horn_notes(horn->aw(), exact::phase_deviation_cycles(a, rs, wl), fg.throat_radius / exact::wavelength_m(freq));
-    const auto db = [](std::complex<double> z) { return 20.0 * std::log10(std::abs(z)); };
-    const auto deg = [](std::complex<double> z) { return std::arg(z) / physical::rad_per_deg; };
     for (int i = 1; i <= angles.count; ++i) {
-      const double th = std::fabs(std::remainder(angles.at(i), 360.0)) * physical::rad_per_deg;
-      const exact::Field f = horn->field(th);
-      // The 45-degree plane: co-polar (e + h) / 2, Ludwig-3 cross-polar (e - h) / 2.
-      const std::complex<double> co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
-      exact::PatternPoint p;
-      p.angle_deg = angles.at(i);
-      p.amplitude_e_db = db(f.e);
-      p.phase_e_deg = deg(f.e);
-      p.amplitude_h_db = db(f.h);
-      p.phase_h_deg = deg(f.h);
-      output.row({double_cell(p.angle_deg), double_cell(p.amplitude_e_db), double_cell(p.phase_e_deg),
-                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg), double_cell(db(co)), double_cell(deg(co)),
-                  double_cell(db(xp)), double_cell(deg(xp))},
-                 notes, output.table() ? pattern45_record(p, db(co), deg(co), db(xp), deg(xp)) : std::string());
+      const fullwave::PatternPoint p = fullwave::pattern_point(*horn, angles.at(i));
+      const exact::PatternPoint& q = p.planes;
+      output.row({double_cell(q.angle_deg), double_cell(q.amplitude_e_db), double_cell(q.phase_e_deg),
+                  double_cell(q.amplitude_h_db), double_cell(q.phase_h_deg), double_cell(p.amplitude_45_co_db),
+                  double_cell(p.phase_45_co_deg), double_cell(p.amplitude_45_xp_db), double_cell(p.phase_45_xp_deg)},
+                 notes,
+                 output.table() ? pattern45_record(q, p.amplitude_45_co_db, p.phase_45_co_deg, p.amplitude_45_xp_db,
+                                                   p.phase_45_xp_deg)
+                                : std::string());
     }
 #endif
   } else if (ex) {

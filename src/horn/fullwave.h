@@ -16,10 +16,14 @@
 #pragma once
 
 #include <complex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "horn/bor.h"
 #include "horn/exact.h"
+#include "horn/exact_api.h"
+#include "horn/input_checks.h"
 
 namespace quaven {
 namespace fullwave {
@@ -124,6 +128,8 @@ struct ResponseRequest {
 };
 struct HornResponse {
   double frequency_ghz = 0.0;
+  double aperture_radius_wl = 0.0;  // a / lambda
+  double s_cycles = 0.0;            // the cone's maximum aperture phase deviation
   Figures figures{};
   double power_balance = 0.0;
   int unknowns = 0;
@@ -131,6 +137,31 @@ struct HornResponse {
 // Throws std::invalid_argument (with a one-line reason) for a geometry that
 // is not a horn or a frequency below the guide's cut-off.
 HornResponse response(const ResponseRequest& request);
+
+// The pattern at one angle off the axis (degrees, any sign; the horn is a
+// body of revolution) as a front end shows it: the E and H planes as exact
+// mode's PatternPoint, in dBi of realised gain with the phase referred to the
+// centre of the aperture, and the 45-degree plane's co-polar (e + h) / 2 and
+// Ludwig-3 cross-polar (e - h) / 2 field.
+struct PatternPoint {
+  exact::PatternPoint planes;
+  double amplitude_45_co_db = 0.0;
+  double phase_45_co_deg = 0.0;
+  double amplitude_45_xp_db = 0.0;
+  double phase_45_xp_deg = 0.0;
+};
+PatternPoint pattern_point(const Horn& horn, double angle_deg);
+
+// A front end's horn as a full-wave body, lengths in metres: the guide's
+// length and the wall, when not given, take their defaults at `lowest_ghz`,
+// the lowest frequency asked for. Returns an empty string, or one line naming
+// the first argument at fault by its label (`throat_label` with the value as
+// given, "--throat 0.2") and the rule it breaks: a guide length that is not
+// positive, a negative wall, a body that is not a horn (named by the full
+// wave's label), a guide that does not carry TE11 at `lowest_ghz`.
+std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
+                 double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
+                 double lowest_ghz, Geometry& g);
 
 }  // namespace fullwave
 }  // namespace quaven
