@@ -275,6 +275,21 @@ void horn(const HornOptions& o, double& a, double& r, Inputs& inputs, bool ex) {
   inputs.number("slant_radius", cell(r, ex));
 }
 
+// The full-wave table is the response table with the return loss at the
+// end of each line: the header's last text line gains "S11 (dB)".
+std::string with_s11_column(std::string header) {
+  const std::size_t end = header.rfind("\n\n");
+  header.insert(end, "  S11 (dB)");
+  return header;
+}
+#ifdef QUAVEN_FULL_WAVE
+std::string s11_field(double s11_db) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%10.1f", s11_db);
+  return buf;
+}
+#endif
+
 // The full-wave options by their names on the command line.
 const checks::FullWaveLabels full_wave_labels{"--full-wave", "--exact", "--throat", "--guide-length", "--wall"};
 
@@ -333,7 +348,9 @@ void response(const HornOptions& o, Output& output) {
     refuse(checks::frequencies_positive(label("--freq-range", o.range), lo, hi));
   }
   const double throat = throat_value(o.throat, ex);
-  if (!std::isnan(throat)) {
+  if (fw) {
+    refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
+  } else if (!std::isnan(throat)) {
     refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
   }
 
@@ -367,7 +384,9 @@ void response(const HornOptions& o, Output& output) {
     columns.push_back("s11_db");
   }
 #endif
-  output.begin("response", inputs, columns, response_header(blv.data()), "% GHz", r.f.count);
+  std::string header = response_header(blv.data());
+  if (fw) header = with_s11_column(header);
+  output.begin("response", inputs, columns, header, "% GHz", r.f.count);
 
   exact::ResponseRequest q;
   q.aperture_radius_m = a * c.metres_per_unit();
@@ -407,6 +426,7 @@ void response(const HornOptions& o, Output& output) {
       if (output.table()) {
         line = response_record(out(h.frequency_ghz), out(g.level1.e), out(g.level2.e), un * out(g.phase_centres.e),
                                out(g.level1.h), out(g.level2.h), un * out(g.phase_centres.h), out(g.directivity_db));
+        line.insert(line.size() - 1, s11_field(g.s11_db));
       }
 #endif
     } else if (ex) {
@@ -487,7 +507,7 @@ void pattern(const HornOptions& o, Output& output) {
   fullwave::Geometry fg{};
   if (fw) {
     const double throat = throat_value(o.throat, true);
-    refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+    refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
     inputs.number("throat_radius", double_cell(throat));
     fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
   }

@@ -23,6 +23,13 @@ std::string throat_inside_aperture(const std::string& throat_label, Real throat,
          aperture_label + ")";
 }
 
+std::string full_wave_throat(const std::string& throat_label, double throat, const std::string& aperture_label,
+                             double aperture, const std::string& slant_label, double slant) {
+  if (throat > 0.0 && (throat < aperture || (throat == aperture && std::isinf(slant) && slant > 0.0))) return {};
+  return throat_label + ": the throat radius must be greater than 0 and less than the aperture radius (" +
+         aperture_label + "), or equal to it with " + slant_label + " inf for the open-ended guide";
+}
+
 template <class Real>
 std::string step_towards_stop(const std::string& label, Real start, Real stop, Real step) {
   if (!((stop - start) * step < Real(0))) return {};

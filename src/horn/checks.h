@@ -24,6 +24,12 @@ template <class Real>
 std::string throat_inside_aperture(const std::string& throat_label, Real throat, const std::string& aperture_label,
                                    Real aperture);
 
+// The throat of a horn the full-wave model solves: as above, or equal to the
+// aperture radius with an infinite slant radius, which is the open-ended
+// feed guide.
+std::string full_wave_throat(const std::string& throat_label, double throat, const std::string& aperture_label,
+                             double aperture, const std::string& slant_label, double slant);
+
 // A sweep START STOP STEP whose step leads from START towards STOP; a sweep
 // with START equal to STOP is one value whatever the step's sign.
 template <class Real>

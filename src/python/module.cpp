@@ -394,7 +394,10 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
     refuse(checks::frequencies_positive("freqs_ghz", *lo, *hi));
   }
   const double throat = figure(throat_of(throat_radius, r), exact);
-  if (!std::isnan(throat)) {
+  if (full_wave) {
+    refuse(checks::full_wave_throat("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a, "slant",
+                                    rs));
+  } else if (!std::isnan(throat)) {
     refuse(checks::throat_inside_aperture("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a));
   }
   r.inputs["level_db"] = level_db;
@@ -504,7 +507,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   if (full_wave) {
     // Solved once at this frequency, then read at every angle.
     const double throat = throat_of(throat_radius, r);
-    refuse(checks::throat_inside_aperture("throat " + text(throat), throat, "aperture " + text(aperture), a));
+    refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(aperture), a, "slant", rs));
     const fullwave::Geometry g = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, u, r);
     std::optional<fullwave::Horn> horn;
     {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,6 +92,15 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   EXPECT_NEAR(fr[0][4], er[0][4], 3.0);  // H 3 dB
   EXPECT_LT(fr[0].back(), -10.0);        // s11_db, after the geometry
   EXPECT_NE(f.out.find(",s11_db,notes"), std::string::npos);
+  // The table shows the return loss as its last column.
+  std::vector<std::string> table(full.begin(), full.end());
+  table[table.size() - 4] = "table";  // --format table
+  const CliRun t = run(table);
+  ASSERT_EQ(t.status, 0) << t.err;
+  char s11[32];
+  std::snprintf(s11, sizeof s11, "%10.1f\n", fr[0].back());
+  EXPECT_NE(t.out.find("Gain  S11 (dB)\n"), std::string::npos) << t.out;
+  EXPECT_NE(t.out.find(s11), std::string::npos) << t.out;
 
   full.resize(full.size() - 2);  // no --throat
   const CliRun m = run(full);
@@ -99,6 +109,17 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   EXPECT_TRUE(m.out.empty());
   exact.push_back("--full-wave");
   EXPECT_EQ(run(exact).status, 2);
+
+  // The open-ended guide is the throat as wide as the aperture, with no flare.
+  std::vector<std::string> guide = {"response", "--full-wave", "--aperture", "0.45", "--slant", "inf",
+                                    "--throat", "0.45", "--freq-range", "10", "10", "1", "--format", "csv"};
+  const CliRun g = run(guide);
+  ASSERT_EQ(g.status, 0) << g.err;
+  EXPECT_LT(csv_rows(g.out).at(0).back(), -10.0);
+  guide[5] = "5";
+  const CliRun c = run(guide);
+  EXPECT_EQ(c.status, 2);
+  EXPECT_NE(c.err.find("or equal to it with --slant inf"), std::string::npos) << c.err;
 }
 
 TEST(CliExact, PatternIsTheDirectivityAndItsAxisValueTheGain) {
