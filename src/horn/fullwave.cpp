@@ -34,6 +34,10 @@ std::vector<bor::Point> outline(const Geometry& g) {
   double sin0 = 0.0, cos0 = 1.0, zap = l;
   if (a > b) {
     if (!(g.slant_radius > a)) throw std::invalid_argument("horn geometry: slant radius must exceed the aperture radius");
+    // An infinite slant radius is a cylinder, which never widens from the
+    // guide to the aperture.
+    if (!std::isfinite(g.slant_radius))
+      throw std::invalid_argument("horn geometry: an aperture wider than the guide needs a finite slant radius");
     sin0 = a / g.slant_radius;
     cos0 = std::sqrt(1.0 - sin0 * sin0);
     zap = l + (a - b) * cos0 / sin0;

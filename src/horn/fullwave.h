@@ -26,9 +26,9 @@ namespace fullwave {
 
 // The horn in metres. The cone runs from the end of the guide (radius
 // `throat_radius`) to the aperture (radius `aperture_radius`, inner surface)
-// with the half-flare angle asin(aperture_radius / slant_radius); a slant
-// radius of infinity (or an aperture equal to the throat) is the open-ended
-// guide. The wall has thickness `wall` (0 for an infinitely thin wall) and
+// with the half-flare angle asin(aperture_radius / slant_radius); an
+// aperture equal to the throat is the open-ended guide (any slant radius),
+// a wider one needs a finite slant radius. The wall has thickness `wall` (0 for an infinitely thin wall) and
 // the back plate the same; the rim is cut flat in the aperture plane.
 struct Geometry {
   double throat_radius;
