@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cut.h"
+#include "cli/full_wave.h"
 #include "dialogue/records.h"
 #include "horn/checks.h"
 #include "horn/exact_api.h"
@@ -53,14 +54,6 @@ void check_direction(const std::string& option, const std::vector<std::string>& 
   const T end = s.at(s.count);
   lowest = std::min(s.first, end);
   highest = std::max(s.first, end);
-}
-
-// The throat radius of --throat in the chosen units, or NaN without it.
-double throat_value(const std::string& text, bool exact) {
-  if (text.empty()) return NAN;
-  const double b = exact ? exact_value("--throat", text) : static_cast<double>(real_value("--throat", text));
-  if (!(b > 0.0)) throw UsageError{"--throat: must be greater than 0"};
-  return b;
 }
 
 // A cell of a legacy (single) or exact (double) figure.
@@ -273,54 +266,11 @@ void horn(const HornOptions& o, double& a, double& r, Inputs& inputs, bool ex) {
   inputs.number("slant_radius", cell(r, ex));
 }
 
-// The full-wave options checked: one model at a time, the throat required
-// with --full-wave, the guide's length and wall only with it.
-void check_full_wave(const HornOptions& o) {
-  if (!o.full_wave) {
-    if (!o.guide_length.empty()) throw UsageError{"--guide-length needs --full-wave"};
-    if (!o.wall.empty()) throw UsageError{"--wall needs --full-wave"};
-    return;
-  }
-  if (o.common.exact) throw UsageError{"--full-wave and --exact are two different models: give one"};
-  if (o.throat.empty()) throw UsageError{"--throat is required with --full-wave"};
-}
-
-#ifdef QUAVEN_FULL_WAVE
-// The full-wave body in metres from the horn (a, r in the chosen units) and
-// the options, with the library's defaults at `lowest_ghz` for the guide's
-// length and the wall; refused before anything is written when it is not a
-// horn or `lowest_ghz` is below the guide's TE11 cut-off.
-fullwave::Geometry full_wave_geometry(const HornOptions& o, double a, double r, double throat, double lowest_ghz,
-                                      Inputs& inputs) {
-  const double mu = o.common.metres_per_unit();
-  fullwave::Geometry g;
-  g.aperture_radius = a * mu;
-  g.slant_radius = r * mu;
-  g.throat_radius = throat * mu;
-  g.guide_length = o.guide_length.empty() ? fullwave::default_guide_length_m(lowest_ghz)
-                                          : exact_value("--guide-length", o.guide_length) * mu;
-  if (!(g.guide_length > 0.0)) throw UsageError{"--guide-length: must be greater than 0"};
-  g.wall = o.wall.empty() ? fullwave::default_wall_m(lowest_ghz) : exact_value("--wall", o.wall) * mu;
-  if (!(g.wall >= 0.0)) throw UsageError{"--wall: must be 0 or more"};
-  try {
-    fullwave::outline(g);
-  } catch (const std::invalid_argument& e) {
-    throw UsageError{std::string("--full-wave: ") + e.what()};
-  }
-  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl))
-    throw UsageError{"--throat " + o.throat + ": the feed guide must carry TE11 at every frequency (above its cut-off)"};
-  inputs.flag("full_wave", true);
-  inputs.number("guide_length", double_cell(g.guide_length / mu));
-  inputs.number("wall", double_cell(g.wall / mu));
-  return g;
-}
-#endif
-
 }  // namespace
 
 void response(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
+  check_full_wave(o, c);
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;  // the full-wave model reads its inputs in double too
   const float un = c.un();
@@ -374,7 +324,7 @@ void response(const HornOptions& o, Output& output) {
 #ifdef QUAVEN_FULL_WAVE
   fullwave::ResponseRequest fq;
   if (fw) {
-    fq.geometry = full_wave_geometry(o, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
+    fq.geometry = full_wave_geometry(o, c, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
     columns.push_back("s11_db");
   }
 #endif
@@ -455,7 +405,7 @@ void response(const HornOptions& o, Output& output) {
 
 void pattern(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
+  check_full_wave(o, c);
   if (!o.full_wave && !o.throat.empty()) throw UsageError{"--throat: the pattern needs it only with --full-wave"};
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;
@@ -500,7 +450,7 @@ void pattern(const HornOptions& o, Output& output) {
     const double throat = throat_value(o.throat, true);
     refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
     inputs.number("throat_radius", double_cell(throat));
-    fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
+    fg = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
   }
 #endif
   std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
