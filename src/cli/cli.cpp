@@ -40,8 +40,8 @@ const char* const kPatternUsage =
     "               [--plot FILE [--plot-polar] [--floor DB]]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
-    "            [--aperture A --slant R [--full-wave --throat B [--guide-length L] [--wall T]]\n"
-    "             | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
@@ -199,7 +199,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   FeedOptions f;
   CLI::App* feed_cmd = app.add_subcommand(
       "feed", "A horn as the feed of a paraboloid: efficiency and its factors, best focus, edge tapers, cross-polar; "
-              "judged, or designed for the dish (exact aperture integral; --full-wave judges the real horn)");
+              "judged, or designed for the dish (exact aperture integral, or --full-wave: the real horn)");
   need(feed_cmd, "--freq", f.freq, "Frequency in GHz", "GHZ");
   CLI::Option* fd_opt = feed_cmd->add_option("--f-over-d", f.f_over_d, "The dish's focal length over its diameter")
                             ->type_name("X");

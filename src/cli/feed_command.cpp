@@ -89,9 +89,11 @@ std::string feed_line(const feed::FeedRow& r, double a, double rs, bool design, 
   return line;
 }
 
-Notes feed_notes(const feed::FeedRow& r, bool design) {
+Notes feed_notes(const feed::FeedRow& r, bool design, bool full_wave) {
   Notes n = 0;
-  if (design && std::isnan(r.aperture_radius_wl)) n |= note_bit(Note::no_feed_design);
+  if (design && std::isnan(r.aperture_radius_wl)) {
+    n |= note_bit(full_wave ? Note::no_full_wave_feed_design : Note::no_feed_design);
+  }
   if (below_te11_cutoff(r.aperture_radius_wl)) n |= note_bit(Note::below_cutoff);
   if (r.s_cycles > 1.0) n |= note_bit(Note::s_above_one);
   return n;
@@ -104,9 +106,6 @@ void feed(const FeedOptions& o, Output& output) {
   check_full_wave(o, c);
   if (!o.full_wave && !o.throat.empty()) throw UsageError{"--throat: feed needs it only with --full-wave"};
   const bool fw = o.full_wave;
-  if (fw && o.aperture.empty() && o.slant.empty()) {
-    throw UsageError{"--full-wave judges a given horn: give --aperture and --slant (it does not design one)"};
-  }
   const double freq = exact_value("--freq", o.freq);
   refuse(checks::positive("--freq", freq));
 
@@ -164,18 +163,32 @@ void feed(const FeedOptions& o, Output& output) {
       refuse(checks::s_within_design_range(label("--s-range", o.s_range), lo, hi));
       inputs.numbers("s_range", {double_cell(ss.first), double_cell(ss.last), double_cell(ss.step)});
     }
+    if (fw && !s_sweep) {
+      throw UsageError{"--full-wave designs at each S of --s-range: give it (S above 0: a horn wider than its guide "
+                       "needs a flare)"};
+    }
   }
   inputs.text("units", c.units);
 #ifdef QUAVEN_FULL_WAVE
-  // The full-wave horn, solved once before anything is written: every f/D
-  // reads the same pattern.
+  // A judged horn is solved once before anything is written: every f/D
+  // reads the same pattern. A design solves its horns as it goes; the
+  // guide, common to them all, is tried first as an open-ended guide, so
+  // that a guide the model refuses is refused before anything is written.
   fullwave::Geometry geometry{};
   std::unique_ptr<fullwave::Horn> horn;
   if (fw) {
     const double throat = throat_value(o.throat, true);
-    refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+    if (judging) {
+      refuse(checks::throat_inside_aperture("--throat " + o.throat, throat, "--aperture " + o.aperture, a));
+    }
     inputs.number("throat_radius", double_cell(throat));
-    geometry = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
+    if (judging) {
+      geometry = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
+    } else {
+      geometry = full_wave_body(o, c, throat, freq, inputs);
+      geometry.aperture_radius = geometry.throat_radius;
+      geometry.slant_radius = INFINITY;
+    }
     try {
       horn = std::make_unique<fullwave::Horn>(geometry, freq);
     } catch (const std::invalid_argument& e) {
@@ -223,7 +236,7 @@ void feed(const FeedOptions& o, Output& output) {
       cells.push_back(double_cell(x));
     if (design) cells.push_back(double_cell(best ? 1.0 : 0.0));
     if (fw) cells.push_back(double_cell(s11_db));
-    output.row(cells, feed_notes(r, design),
+    output.row(cells, feed_notes(r, design, fw),
                output.table() ? feed_line(r, ar, sr, design, best, s11_db) : std::string());
   };
 
@@ -231,8 +244,28 @@ void feed(const FeedOptions& o, Output& output) {
     const double fd = fds.at(k);
     if (fw) {
 #ifdef QUAVEN_FULL_WAVE
-      const fullwave::FeedRow r = fullwave::judge_feed(*horn, geometry, freq, fd);
-      write(r.feed, false, r.s11_db);
+      if (judging) {
+        const fullwave::FeedRow r = fullwave::judge_feed(*horn, geometry, freq, fd);
+        write(r.feed, false, r.s11_db);
+      } else {
+        // Each S designed once (a dozen solves), the best marked when all are known.
+        std::vector<fullwave::FeedRow> rows;
+        int best = -1;
+        for (int i = 1; i <= ss.count; ++i) {
+          fullwave::FeedDesignRequest q;
+          q.throat_radius_m = geometry.throat_radius;
+          q.guide_length_m = geometry.guide_length;
+          q.wall_m = geometry.wall;
+          q.frequency_ghz = freq;
+          q.f_over_d = fd;
+          q.s_cycles = ss.at(i);
+          q.taper_db = taper;
+          rows.push_back(fullwave::design_feed(q));
+          const double eta = rows.back().feed.judgement.best.aperture;
+          if (!std::isnan(eta) && (best < 0 || eta > rows[best].feed.judgement.best.aperture)) best = i - 1;
+        }
+        for (int i = 0; i < ss.count; ++i) write(rows[i].feed, i == best, rows[i].s11_db);
+      }
 #endif
     } else if (judging) {
       write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false);

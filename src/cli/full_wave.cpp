@@ -27,28 +27,34 @@ void check_full_wave(const FullWaveOptions& o, const Common& c) {
 }
 
 #ifdef QUAVEN_FULL_WAVE
-fullwave::Geometry full_wave_geometry(const FullWaveOptions& o, const Common& c, double a, double r, double throat,
-                                      double lowest_ghz, Inputs& inputs) {
+fullwave::Geometry full_wave_body(const FullWaveOptions& o, const Common& c, double throat, double lowest_ghz,
+                                  Inputs& inputs) {
   const double mu = c.metres_per_unit();
-  fullwave::Geometry g;
-  g.aperture_radius = a * mu;
-  g.slant_radius = r * mu;
+  fullwave::Geometry g{};
   g.throat_radius = throat * mu;
   g.guide_length = o.guide_length.empty() ? fullwave::default_guide_length_m(lowest_ghz)
                                           : exact_value("--guide-length", o.guide_length) * mu;
   if (!(g.guide_length > 0.0)) throw UsageError{"--guide-length: must be greater than 0"};
   g.wall = o.wall.empty() ? fullwave::default_wall_m(lowest_ghz) : exact_value("--wall", o.wall) * mu;
   if (!(g.wall >= 0.0)) throw UsageError{"--wall: must be 0 or more"};
-  try {
-    fullwave::outline(g);
-  } catch (const std::invalid_argument& e) {
-    throw UsageError{std::string("--full-wave: ") + e.what()};
-  }
   if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl))
     throw UsageError{"--throat " + o.throat + ": the feed guide must carry TE11 at every frequency (above its cut-off)"};
   inputs.flag("full_wave", true);
   inputs.number("guide_length", double_cell(g.guide_length / mu));
   inputs.number("wall", double_cell(g.wall / mu));
+  return g;
+}
+
+fullwave::Geometry full_wave_geometry(const FullWaveOptions& o, const Common& c, double a, double r, double throat,
+                                      double lowest_ghz, Inputs& inputs) {
+  fullwave::Geometry g = full_wave_body(o, c, throat, lowest_ghz, inputs);
+  g.aperture_radius = a * c.metres_per_unit();
+  g.slant_radius = r * c.metres_per_unit();
+  try {
+    fullwave::outline(g);
+  } catch (const std::invalid_argument& e) {
+    throw UsageError{std::string("--full-wave: ") + e.what()};
+  }
   return g;
 }
 #endif

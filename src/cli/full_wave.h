@@ -23,6 +23,13 @@ double throat_value(const std::string& text, bool exact);
 void check_full_wave(const FullWaveOptions& o, const Common& c);
 
 #ifdef QUAVEN_FULL_WAVE
+// The parts of the full-wave body besides the horn's radii, in metres: the
+// guide (throat in the chosen units, checked to carry TE11 at `lowest_ghz`),
+// its length and the wall, with the library's defaults at `lowest_ghz`. The
+// values used go to the inputs.
+fullwave::Geometry full_wave_body(const FullWaveOptions& o, const Common& c, double throat, double lowest_ghz,
+                                  Inputs& inputs);
+
 // The full-wave body in metres from the horn (a, r and throat in the chosen
 // units) and the options, with the library's defaults at `lowest_ghz` for
 // the guide's length and the wall; refused before anything is written when

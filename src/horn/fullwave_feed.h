@@ -5,6 +5,8 @@
 // and the directivity beside them.
 #pragma once
 
+#include <limits>
+
 #include "horn/feed.h"
 #include "horn/fullwave.h"
 
@@ -46,6 +48,30 @@ FeedRow judge_feed(const Horn& horn, const Geometry& g, double frequency_ghz, do
 // Solve and judge. Throws std::invalid_argument (one-line reason) for a
 // geometry that is not a horn or a frequency outside the guide's TE11 band.
 FeedRow judge_feed(const FeedRequest& request);
+
+// A horn designed for a dish on a given feed guide and wall, at phase
+// deviation s_cycles > 0 (a horn wider than its guide needs a flare): the
+// aperture-theory design (feed::design: best efficiency or, with a finite
+// taper_db, that mean edge taper) polished by full-wave judgements of the
+// aperture radius within a factor of 1.25 of it, the slant radius following
+// as a^2 / (2 lambda S); Brent's minimiser on the efficiency, or his root
+// finder on the mean edge taper. The radius stays above the guide's and
+// below the slant radius. Not-a-number row (geometry included) where there
+// is no aperture-theory design, S is not positive, or the taper is not met
+// in that range. Each judgement solves the horn afresh (a dozen or so per
+// design). Throws std::invalid_argument as judge_feed does for a guide that
+// does not carry TE11 alone.
+struct FeedDesignRequest {
+  double throat_radius_m = 0.0;
+  double guide_length_m = 0.0;
+  double wall_m = 0.0;
+  double frequency_ghz = 0.0;
+  double f_over_d = 0.0;
+  double s_cycles = 0.0;
+  double taper_db = std::numeric_limits<double>::quiet_NaN();  // not-a-number: best efficiency
+  double per_wavelength = 20.0;
+};
+FeedRow design_feed(const FeedDesignRequest& request);
 
 }  // namespace fullwave
 }  // namespace quaven

@@ -93,7 +93,7 @@ TEST(CliFeed, RefusesWhatHasNoMeaning) {
       {"feed", "--freq", "10"},
       {"feed", "--freq", "10", "--f-over-d", "0.4", "--s-range", "0", "1.5", "0.5"},
       {"pattern", "--aperture", "1", "--slant", "3", "--freq", "10", "--angles", "0", "90", "1", "--format", "cut"},
-      // The full wave needs the guide, judges only, and its options need it.
+      // The full wave needs the guide (and a design its --s-range); its options need it.
       {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--full-wave"},
       {"feed", "--freq", "10", "--f-over-d", "0.4", "--full-wave", "--throat", "0.45"},
       {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--throat", "0.45"},

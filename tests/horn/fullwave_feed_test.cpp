@@ -3,6 +3,7 @@
 // cuts of the same three bodies.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,6 +61,36 @@ TEST(FullWaveFeed, AgreesWithKildalFiguresOfTheOpenEmsCuts) {
     EXPECT_NEAR(j.edge_taper_h_db, r[10], r[10] > -20.0 ? kTaperDb : kDeepTaperDb);
     EXPECT_NEAR(j.cross_pol_45_db, r[11], kTaperDb);
   }
+}
+
+// A design on the reference horn's guide at S = 0.2 for f/D = 0.8: the
+// aperture of best efficiency is a maximum of the full-wave judgement (its
+// neighbours 2 per cent either way are no better, to the 1e-4 the mesh
+// moves it by), the taper design meets its mean edge taper, the slant radius
+// follows from S, and S = 0 (no flare, so no horn wider than the guide) has
+// no design.
+TEST(FullWaveFeed, DesignsAreOptimaOfTheFullWaveJudgement) {
+  using namespace quaven::fullwave;
+  FeedDesignRequest q;
+  q.throat_radius_m = 0.45 * 0.0254;
+  q.guide_length_m = 0.045;
+  q.wall_m = 1.5e-3;
+  q.frequency_ghz = 10.0;
+  q.f_over_d = 0.8;
+  q.s_cycles = 0.2;
+  const FeedRow best = design_feed(q);
+  const double a = best.feed.aperture_radius_m, wl = best.feed.wavelength_m;
+  EXPECT_NEAR(best.feed.slant_radius_m, a * a / (2.0 * wl * q.s_cycles), 1e-12);
+  for (const double f : {0.98, 1.02}) {
+    const Geometry g{q.throat_radius_m, q.guide_length_m, f * a, f * f * a * a / (2.0 * wl * q.s_cycles), q.wall_m};
+    const double eta = judge_feed(Horn(g, 10.0), g, 10.0, q.f_over_d).feed.judgement.best.aperture;
+    EXPECT_LE(eta, best.feed.judgement.best.aperture + 1e-4) << f;
+  }
+  q.taper_db = -12.0;
+  const quaven::feed::Judgement t = design_feed(q).feed.judgement;
+  EXPECT_NEAR(0.5 * (t.edge_taper_e_db + t.edge_taper_h_db), -12.0, 0.01);
+  q.s_cycles = 0.0;
+  EXPECT_TRUE(std::isnan(design_feed(q).feed.aperture_radius_m));
 }
 
 }  // namespace
