@@ -71,8 +71,9 @@ std::string feed_header(const std::string& unit, bool design, bool full_wave) {
   return "\n" + lines[0] + lines[1] + "\n";
 }
 
-// `s11_db`: the full wave's return loss, shown after the gain; NaN: none.
-std::string feed_line(const feed::FeedRow& r, double a, double rs, bool design, bool best, double s11_db) {
+// With `full_wave`, the return loss `s11_db` after the gain.
+std::string feed_line(const feed::FeedRow& r, double a, double rs, bool design, bool best, bool full_wave,
+                      double s11_db) {
   const feed::Judgement& j = r.judgement;
   char buf[512];
   std::snprintf(buf, sizeof buf,
@@ -82,7 +83,7 @@ std::string feed_line(const feed::FeedRow& r, double a, double rs, bool design, 
                 100.0 * j.best.polarisation, 100.0 * j.aperture_efficiency_at_aperture_plane,
                 j.focus_behind_aperture_wl, j.edge_taper_e_db, j.edge_taper_h_db, j.cross_pol_45_db, r.gain_db);
   std::string line = buf;
-  if (!std::isnan(s11_db)) {
+  if (full_wave) {
     std::snprintf(buf, sizeof buf, " %6.1f", s11_db);
     line.insert(line.size() - 1, buf);
   }
@@ -237,7 +238,7 @@ void feed(const FeedOptions& o, Output& output) {
     if (design) cells.push_back(double_cell(best ? 1.0 : 0.0));
     if (fw) cells.push_back(double_cell(s11_db));
     output.row(cells, feed_notes(r, design, fw),
-               output.table() ? feed_line(r, ar, sr, design, best, s11_db) : std::string());
+               output.table() ? feed_line(r, ar, sr, design, best, fw, s11_db) : std::string());
   };
 
   for (int k = 1; k <= fds.count; ++k) {
@@ -248,7 +249,8 @@ void feed(const FeedOptions& o, Output& output) {
         const fullwave::FeedRow r = fullwave::judge_feed(*horn, geometry, freq, fd);
         write(r.feed, false, r.s11_db);
       } else {
-        // Each S designed once (a dozen solves), the best marked when all are known.
+        // Each S designed once (some seven to a dozen solutions), the best
+        // marked when all are known.
         std::vector<fullwave::FeedRow> rows;
         int best = -1;
         for (int i = 1; i <= ss.count; ++i) {

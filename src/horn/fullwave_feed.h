@@ -58,8 +58,8 @@ FeedRow judge_feed(const FeedRequest& request);
 // finder on the mean edge taper. The radius stays above the guide's and
 // below the slant radius. Not-a-number row (geometry included) where there
 // is no aperture-theory design, S is not positive, or the taper is not met
-// in that range. Each judgement solves the horn afresh (a dozen or so per
-// design). Throws std::invalid_argument as judge_feed does for a guide that
+// in that range. Each judgement solves the horn afresh (seven to a dozen
+// per design). Throws std::invalid_argument as judge_feed does for a guide that
 // does not carry TE11 alone.
 struct FeedDesignRequest {
   double throat_radius_m = 0.0;
