@@ -6,12 +6,12 @@
 #include <complex>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli/cut.h"
+#include "cli/full_wave.h"
 #include "dialogue/records.h"
 #include "horn/checks.h"
 #include "horn/exact_api.h"
@@ -20,7 +20,6 @@
 #include "horn/fullwave.h"
 #endif
 #include "horn/geometry.h"
-#include "horn/input_checks.h"
 #include "horn/levels.h"
 #include "horn/validity.h"
 #include "numeric/constants.h"
@@ -55,14 +54,6 @@ void check_direction(const std::string& option, const std::vector<std::string>& 
   const T end = s.at(s.count);
   lowest = std::min(s.first, end);
   highest = std::max(s.first, end);
-}
-
-// The throat radius of --throat in the chosen units, or NaN without it.
-double throat_value(const std::string& text, bool exact) {
-  if (text.empty()) return NAN;
-  const double b = exact ? exact_value("--throat", text) : static_cast<double>(real_value("--throat", text));
-  if (!(b > 0.0)) throw UsageError{"--throat: must be greater than 0"};
-  return b;
 }
 
 // A cell of a legacy (single) or exact (double) figure.
@@ -290,41 +281,11 @@ std::string s11_field(double s11_db) {
 }
 #endif
 
-// The full-wave options by their names on the command line.
-const checks::FullWaveLabels full_wave_labels{"--full-wave", "--exact", "--throat", "--guide-length", "--wall"};
-
-// The full-wave options checked together (see checks::full_wave_options).
-void check_full_wave(const HornOptions& o) {
-  refuse(checks::full_wave_options(full_wave_labels, o.full_wave, o.common.exact, !o.throat.empty(),
-                                   !o.guide_length.empty(), !o.wall.empty()));
-}
-
-#ifdef QUAVEN_FULL_WAVE
-// The full-wave body in metres from the horn (a, r in the chosen units) and
-// the options, with the library's defaults at `lowest_ghz` for the guide's
-// length and the wall; refused before anything is written when it is not a
-// horn or `lowest_ghz` is below the guide's TE11 cut-off.
-fullwave::Geometry full_wave_geometry(const HornOptions& o, double a, double r, double throat, double lowest_ghz,
-                                      Inputs& inputs) {
-  const double mu = o.common.metres_per_unit();
-  const auto length = [&](const char* option, const std::string& text) {
-    return text.empty() ? std::nullopt : std::optional<double>(exact_value(option, text) * mu);
-  };
-  fullwave::Geometry g;
-  refuse(fullwave::body(full_wave_labels, "--throat " + o.throat, a * mu, r * mu, throat * mu,
-                        length("--guide-length", o.guide_length), length("--wall", o.wall), lowest_ghz, g));
-  inputs.flag("full_wave", true);
-  inputs.number("guide_length", double_cell(g.guide_length / mu));
-  inputs.number("wall", double_cell(g.wall / mu));
-  return g;
-}
-#endif
-
 }  // namespace
 
 void response(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
+  check_full_wave(o, c);
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;  // the full-wave model reads its inputs in double too
   const float un = c.un();
@@ -380,7 +341,7 @@ void response(const HornOptions& o, Output& output) {
 #ifdef QUAVEN_FULL_WAVE
   fullwave::ResponseRequest fq;
   if (fw) {
-    fq.geometry = full_wave_geometry(o, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
+    fq.geometry = full_wave_geometry(o, c, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
     columns.push_back("s11_db");
   }
 #endif
@@ -464,8 +425,8 @@ void response(const HornOptions& o, Output& output) {
 
 void pattern(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
-  refuse(checks::pattern_throat(full_wave_labels, o.full_wave, !o.throat.empty()));
+  check_full_wave(o, c);
+  check_throat_needs_full_wave(o, "the pattern");
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;
   PatternRequest r;
@@ -509,7 +470,7 @@ void pattern(const HornOptions& o, Output& output) {
     const double throat = throat_value(o.throat, true);
     refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
     inputs.number("throat_radius", double_cell(throat));
-    fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
+    fg = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
   }
 #endif
   std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};

@@ -34,6 +34,10 @@ std::vector<bor::Point> outline(const Geometry& g) {
   double sin0 = 0.0, cos0 = 1.0, zap = l;
   if (a > b) {
     if (!(g.slant_radius > a)) throw std::invalid_argument("horn geometry: slant radius must exceed the aperture radius");
+    // An infinite slant radius is a cylinder, which never widens from the
+    // guide to the aperture.
+    if (!std::isfinite(g.slant_radius))
+      throw std::invalid_argument("horn geometry: an aperture wider than the guide needs a finite slant radius");
     sin0 = a / g.slant_radius;
     cos0 = std::sqrt(1.0 - sin0 * sin0);
     zap = l + (a - b) * cos0 / sin0;
@@ -222,23 +226,31 @@ PatternPoint pattern_point(const Horn& horn, double angle_deg) {
   return p;
 }
 
-std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
-                 double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
-                 double lowest_ghz, Geometry& g) {
-  g.aperture_radius = aperture_m;
-  g.slant_radius = slant_m;
+std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& throat_label, double throat_m,
+                       std::optional<double> guide_length_m, std::optional<double> wall_m, double lowest_ghz,
+                       Geometry& g) {
   g.throat_radius = throat_m;
   g.guide_length = guide_length_m ? *guide_length_m : default_guide_length_m(lowest_ghz);
   g.wall = wall_m ? *wall_m : default_wall_m(lowest_ghz);
   std::string problem = checks::positive(labels.guide_length, g.guide_length);
   if (problem.empty()) problem = checks::non_negative(labels.wall, g.wall);
+  if (problem.empty()) problem = checks::guide_carries_te11(throat_label, throat_m / exact::wavelength_m(lowest_ghz));
+  return problem;
+}
+
+std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
+                 double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
+                 double lowest_ghz, Geometry& g) {
+  std::string problem = feed_guide(labels, throat_label, throat_m, guide_length_m, wall_m, lowest_ghz, g);
   if (!problem.empty()) return problem;
+  g.aperture_radius = aperture_m;
+  g.slant_radius = slant_m;
   try {
     outline(g);
   } catch (const std::invalid_argument& e) {
     return labels.full_wave + ": " + e.what();
   }
-  return checks::guide_carries_te11(throat_label, g.throat_radius / exact::wavelength_m(lowest_ghz));
+  return std::string();
 }
 
 }  // namespace fullwave

@@ -30,9 +30,9 @@ namespace fullwave {
 
 // The horn in metres. The cone runs from the end of the guide (radius
 // `throat_radius`) to the aperture (radius `aperture_radius`, inner surface)
-// with the half-flare angle asin(aperture_radius / slant_radius); a slant
-// radius of infinity (or an aperture equal to the throat) is the open-ended
-// guide. The wall has thickness `wall` (0 for an infinitely thin wall) and
+// with the half-flare angle asin(aperture_radius / slant_radius); an
+// aperture equal to the throat is the open-ended guide (any slant radius),
+// a wider one needs a finite slant radius. The wall has thickness `wall` (0 for an infinitely thin wall) and
 // the back plate the same; the rim is cut flat in the aperture plane.
 struct Geometry {
   double throat_radius;
@@ -152,13 +152,19 @@ struct PatternPoint {
 };
 PatternPoint pattern_point(const Horn& horn, double angle_deg);
 
-// A front end's horn as a full-wave body, lengths in metres: the guide's
-// length and the wall, when not given, take their defaults at `lowest_ghz`,
-// the lowest frequency asked for. Returns an empty string, or one line naming
-// the first argument at fault by its label (`throat_label` with the value as
-// given, "--throat 0.2") and the rule it breaks: a guide length that is not
-// positive, a negative wall, a body that is not a horn (named by the full
-// wave's label), a guide that does not carry TE11 at `lowest_ghz`.
+// A front end's feed guide and wall, lengths in metres: the guide's length
+// and the wall, when not given, take their defaults at `lowest_ghz`, the
+// lowest frequency asked for; sets them and the throat radius in `g`. Returns
+// an empty string, or one line naming the first argument at fault by its
+// label (`throat_label` with the value as given, "--throat 0.2") and the rule
+// it breaks: a guide length that is not positive, a negative wall, a guide
+// that does not carry TE11 at `lowest_ghz`.
+std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& throat_label, double throat_m,
+                       std::optional<double> guide_length_m, std::optional<double> wall_m, double lowest_ghz,
+                       Geometry& g);
+
+// The same guide and the horn's radii: the whole body, refused as well when
+// it is not a horn (named by the full wave's label).
 std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
                  double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
                  double lowest_ghz, Geometry& g);

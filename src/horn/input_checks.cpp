@@ -48,8 +48,15 @@ std::string full_wave_options(const FullWaveLabels& l, bool full_wave, bool exac
   return std::string();
 }
 
-std::string pattern_throat(const FullWaveLabels& l, bool full_wave, bool throat) {
-  return full_wave || !throat ? std::string() : l.throat + ": the pattern needs it only with " + l.full_wave;
+std::string throat_needs_full_wave(const FullWaveLabels& l, const std::string& what, bool full_wave, bool throat) {
+  return full_wave || !throat ? std::string() : l.throat + ": " + what + " needs it only with " + l.full_wave;
+}
+
+std::string full_wave_design_needs_s(const FullWaveLabels& l, const std::string& s_label, bool full_wave,
+                                     bool s_given) {
+  if (!full_wave || s_given) return std::string();
+  return l.full_wave + " designs at each S of " + s_label +
+         ": give it (S above 0: a horn wider than its guide needs a flare)";
 }
 
 std::string non_negative(const std::string& label, double value) {

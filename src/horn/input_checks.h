@@ -45,9 +45,15 @@ struct FullWaveLabels {
 std::string full_wave_options(const FullWaveLabels& labels, bool full_wave, bool exact, bool throat,
                               bool guide_length, bool wall);
 
-// A pattern takes the feed guide's radius only for the full wave, whose body
-// includes the guide.
-std::string pattern_throat(const FullWaveLabels& labels, bool full_wave, bool throat);
+// A subcommand (`what`: "the pattern", "feed") that takes the feed guide's
+// radius only for the full wave, whose body includes the guide.
+std::string throat_needs_full_wave(const FullWaveLabels& labels, const std::string& what, bool full_wave,
+                                   bool throat);
+
+// A full-wave feed design is made at each phase deviation S it is given
+// (`s_label` names them): a horn wider than its guide needs a flare.
+std::string full_wave_design_needs_s(const FullWaveLabels& labels, const std::string& s_label, bool full_wave,
+                                     bool s_given);
 
 // "<label>: must be 0 or more" unless value >= 0 (not-a-number fails).
 std::string non_negative(const std::string& label, double value);

@@ -481,7 +481,8 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
                std::optional<double> wall, const std::string& units) {
   const Units u = units_of(units);
   full_wave_arguments(full_wave, exact_only, throat_radius, guide_length, wall);
-  const std::string problem = checks::pattern_throat(kFullWave, full_wave, throat_radius.has_value());
+  const std::string problem =
+      checks::throat_needs_full_wave(kFullWave, "the pattern", full_wave, throat_radius.has_value());
   if (!problem.empty()) throw py::type_error(problem);
   const bool exact = exact_only || full_wave;
   Result r;
