@@ -27,6 +27,7 @@
 #include "horn/feed.h"
 #include "horn/figures.h"
 #include "horn/fullwave.h"
+#include "horn/fullwave_feed.h"
 #include "horn/gain_design.h"
 #include "horn/geometry.h"
 #include "horn/input_checks.h"
@@ -567,8 +568,12 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
 bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
-            const py::object& s, std::optional<double> taper_db, const std::string& units) {
+            const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
+            std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
   const Units u = units_of(units);
+  full_wave_arguments(full_wave, false, throat_radius, guide_length, wall);
+  const std::string problem = checks::throat_needs_full_wave(kFullWave, "feed", full_wave, throat_radius.has_value());
+  if (!problem.empty()) throw py::type_error(problem);
   Result r;
   r.command = "feed";
   finite("freq_ghz", freq_ghz);
@@ -606,8 +611,36 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
       if (!sv.empty()) refuse(checks::s_within_design_range("s", lo, hi));
       r.inputs["s"] = as_array(sv);
     }
+    const std::string needs_s = checks::full_wave_design_needs_s(kFullWave, "s", full_wave, s_given);
+    if (!needs_s.empty()) throw py::type_error(needs_s);
   }
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
+
+  // The full wave: a judged horn solved once, every f/D reading its pattern;
+  // a design's guide, common to all its horns, tried first as an open-ended
+  // guide so that a guide the model refuses is refused before any row.
+  fullwave::Geometry body{};
+  std::optional<fullwave::Horn> solved_horn;
+  if (full_wave) {
+    const double throat = throat_of(throat_radius, r);
+    if (judging) {
+      refuse(checks::throat_inside_aperture("throat " + text(throat), throat, "aperture " + text(*aperture), a));
+      body = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, u, r);
+    } else {
+      const auto metres = [&](const char* name, const std::optional<double>& x) {
+        return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
+      };
+      refuse(fullwave::feed_guide(kFullWave, "throat " + text(throat), throat * u.mu,
+                                  metres("guide_length", guide_length), metres("wall", wall), freq_ghz, body));
+      r.inputs["guide_length"] = body.guide_length / u.mu;
+      r.inputs["wall"] = body.wall / u.mu;
+      body.aperture_radius = body.throat_radius;
+      body.slant_radius = INFINITY;
+    }
+    py::gil_scoped_release free;
+    solved([&] { solved_horn.emplace(body, freq_ghz); });
+  }
 
   const std::string un = "_" + units;
   r.columns = {"f_over_d",
@@ -631,6 +664,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
                "cone_length" + un};
   const bool design = !judging;
   if (design) r.columns.push_back("best");
+  if (full_wave) r.columns.push_back("s11_db");
   r.columns.push_back("notes");
 
   // One row per f/D, or per f/D and S; a design's best row is known only
@@ -638,23 +672,47 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   // before any is written.
   const std::size_t per_fd = s_given ? sv.size() : 1;
   std::vector<feed::FeedRow> rows;
+  std::vector<double> s11;  // the full wave's return loss of each row
   std::vector<char> best;
   const auto row_of = [&](std::size_t i, double* row) {
     if (i % per_fd == 0) {
       const double fd = fds[i / per_fd];
       rows.clear();
       best.assign(per_fd, 0);
-      if (judging) {
+      s11.clear();
+      if (full_wave) {
+        for (std::size_t k = 0; k < per_fd; ++k) {
+          fullwave::FeedRow w;
+          if (judging) {
+            w = fullwave::judge_feed(*solved_horn, body, freq_ghz, fd);
+          } else {
+            fullwave::FeedDesignRequest q;
+            q.throat_radius_m = body.throat_radius;
+            q.guide_length_m = body.guide_length;
+            q.wall_m = body.wall;
+            q.frequency_ghz = freq_ghz;
+            q.f_over_d = fd;
+            q.s_cycles = sv[k];
+            q.taper_db = taper;
+            w = solved([&] { return fullwave::design_feed(q); });
+          }
+          rows.push_back(w.feed);
+          s11.push_back(w.s11_db);
+        }
+      } else if (judging) {
         rows.push_back(feed::judge(feed::JudgeRequest{a * u.mu, rs * u.mu, freq_ghz, fd}));
       } else if (!s_given) {
         rows.push_back(std::isnan(taper) ? feed::best_design_row(freq_ghz, fd)
                                          : feed::design({freq_ghz, fd, 0.0, taper}));
         best[0] = 1;
       } else {
+        for (std::size_t k = 0; k < per_fd; ++k) rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
+      }
+      // Of designs over S, the one of highest efficiency is the best.
+      if (design && s_given) {
         int b = -1;
         for (std::size_t k = 0; k < per_fd; ++k) {
-          rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
-          const double eta = rows.back().judgement.best.aperture;
+          const double eta = rows[k].judgement.best.aperture;
           if (!std::isnan(eta) && (b < 0 || eta > rows[b].judgement.best.aperture)) b = static_cast<int>(k);
         }
         if (b >= 0) best[b] = 1;
@@ -669,9 +727,12 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
                         j.edge_taper_h_db, j.cross_pol_45_db, f.gain_db};
     std::copy(std::begin(v), std::end(v), row);
     std::size_t k = geometry(row, std::size(v), ar, sr, NAN, true);
-    if (design) row[k] = best[i % per_fd] ? 1.0 : 0.0;
+    if (design) row[k++] = best[i % per_fd] ? 1.0 : 0.0;
+    if (full_wave) row[k] = s11[i % per_fd];
     Notes n = 0;
-    if (design && std::isnan(f.aperture_radius_wl)) n |= note_bit(Note::no_feed_design);
+    if (design && std::isnan(f.aperture_radius_wl)) {
+      n |= note_bit(full_wave ? Note::no_full_wave_feed_design : Note::no_feed_design);
+    }
     if (below_te11_cutoff(f.aperture_radius_wl)) n |= note_bit(Note::below_cutoff);
     if (f.s_cycles > 1.0) n |= note_bit(Note::s_above_one);
     return n;
@@ -692,9 +753,9 @@ joined by ';' as in the CSV), with the call's arguments in .inputs. Lengths are 
 GHz, angles and beamwidths in degrees, levels and gain in dB, phase centres
 in wavelengths behind the aperture. exact=True uses the double-precision
 aperture-integral physics instead of the legacy single-precision models;
-full_wave=True (response and pattern, with the feed guide's throat radius)
-solves the real metal horn, guide, cone, wall and rim, by a body-of-revolution
-moment method, and adds its return loss s11_db.
+full_wave=True (response, pattern and feed, with the feed guide's throat
+radius) solves the real metal horn, guide, cone, wall and rim, by a
+body-of-revolution moment method, and adds its return loss s11_db.
 Bad arguments raise ValueError or TypeError with the command line's message.)";
 
 const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
@@ -787,9 +848,10 @@ back lobe.)";
 
 const char* const kFeedDoc = R"(A horn as the feed of a paraboloid: judged, or designed for the dish.
 
-Always the exact (double-precision) aperture-integral physics. Give aperture
-and slant to judge that horn; give neither to design the horn of best
-aperture efficiency (or of a given edge taper) for each f/D.
+The exact (double-precision) aperture-integral physics, or with full_wave the
+full-wave solution of the real horn. Give aperture and slant to judge that
+horn; give neither to design the horn of best aperture efficiency (or of a
+given edge taper) for each f/D.
 
 Arguments:
   freq_ghz    frequency in GHz (> 0)
@@ -804,6 +866,16 @@ Arguments:
               of highest efficiency (at S = 0 with taper_db)
   taper_db    design only: the mean E/H edge taper in dB (< 0) the aperture
               is sized for, instead of the best efficiency
+  full_wave   True: judge the horn from its full-wave pattern (solved once
+              for every f/D; gain_db is its directivity), or design on the
+              feed guide at each S of s (required, S > 0): aperture theory's
+              aperture polished by full-wave judgements within 25 per cent,
+              about a second per row
+  throat      full wave only, required: radius of the feed guide in `units`
+  guide_length  full wave only: length of the feed guide in `units`
+              (default 1.5 wavelengths)
+  wall        full wave only: wall thickness in `units`, 0 for a thin wall
+              (default a twentieth of a wavelength)
   units       "in" (default) or "cm": unit of aperture, slant and the
               returned lengths
 
@@ -813,7 +885,8 @@ aperture, spillover, illumination, phase and polarisation efficiencies
 (fractions, at the best focus), aperture_efficiency_at_aperture_plane,
 focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
 gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
-(1 for the best row of its f/D, else 0), and notes.)";
+(1 for the best row of its f/D, else 0), with full_wave the return loss
+s11_db (dB), and notes.)";
 
 }  // namespace
 }  // namespace python
@@ -855,5 +928,6 @@ PYBIND11_MODULE(quaven, m) {
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
         "wall"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
-        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "units"_a = "in");
+        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "full_wave"_a = false,
+        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
 }

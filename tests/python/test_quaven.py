@@ -65,6 +65,11 @@ CASES = [
      lambda v, ex: quaven.response(1.2, 3, v, full_wave=True, throat=0.45, wall=0.0590551)),
     (["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", *FULL_WAVE], "--angles", "-180 180 30",
      lambda v, ex: quaven.pattern(1.2, 3, 10, v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # ... judged on dishes, and feeds designed on its guide over S.
+    (["feed", "--freq", "10", "--aperture", "1.2", "--slant", "3", *FULL_WAVE], "--f-over-d-range", "0.4 1 0.3",
+     lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3, full_wave=True, throat=0.45, wall=0.0590551)),
+    (["feed", "--freq", "10", "--f-over-d", "0.4", *FULL_WAVE], "--s-range", "0.1 0.2 0.1",
+     lambda v, ex: quaven.feed(10, 0.4, s=v, full_wave=True, throat=0.45, wall=0.0590551)),
 ]
 
 
@@ -180,4 +185,4 @@ def test_help_explains_the_arguments():
     for name in ("freq_ghz", "beamwidth_deg", "gain_db", "level_db", "derive_from", "plane", "exact", "units"):
         assert name in quaven.design.__doc__
     for name in ("full_wave", "throat", "guide_length", "wall", "s11_db"):
-        assert name in quaven.response.__doc__
+        assert name in quaven.response.__doc__ and name in quaven.feed.__doc__
