@@ -219,17 +219,29 @@ void full_wave_arguments(bool full_wave, bool exact, const std::optional<double>
   if (!problem.empty()) throw py::type_error(problem);
 }
 
+// A length in the unit, when given, in metres.
+std::optional<double> metres(const char* name, const std::optional<double>& x, const Units& u) {
+  return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
+}
+
 // The full-wave body of the horn (a, rs and the throat in the unit), its
-// guide's length and wall defaulting at `lowest_ghz`; recorded in the inputs
-// in the unit.
-fullwave::Geometry full_wave_body(double a, double rs, double throat, const std::optional<double>& guide_length,
-                                  const std::optional<double>& wall, double lowest_ghz, const Units& u, Result& r) {
-  const auto metres = [&](const char* name, const std::optional<double>& x) {
-    return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
-  };
+// guide's length and wall defaulting at `lowest_ghz`; without `a` the feed
+// guide alone (a feed design's), as an open-ended guide. The guide's length
+// and wall go to the inputs in the unit.
+fullwave::Geometry full_wave_body(std::optional<double> a, double rs, double throat,
+                                  const std::optional<double>& guide_length, const std::optional<double>& wall,
+                                  double lowest_ghz, const Units& u, Result& r) {
   fullwave::Geometry g{};
-  refuse(fullwave::body(kFullWave, "throat " + text(throat), a * u.mu, rs * u.mu, throat * u.mu,
-                        metres("guide_length", guide_length), metres("wall", wall), lowest_ghz, g));
+  const std::string throat_label = "throat " + text(throat);
+  if (a) {
+    refuse(fullwave::body(kFullWave, throat_label, *a * u.mu, rs * u.mu, throat * u.mu,
+                          metres("guide_length", guide_length, u), metres("wall", wall, u), lowest_ghz, g));
+  } else {
+    refuse(fullwave::feed_guide(kFullWave, throat_label, throat * u.mu, metres("guide_length", guide_length, u),
+                                metres("wall", wall, u), lowest_ghz, g));
+    g.aperture_radius = g.throat_radius;
+    g.slant_radius = INFINITY;
+  }
   r.inputs["guide_length"] = g.guide_length / u.mu;
   r.inputs["wall"] = g.wall / u.mu;
   return g;
@@ -626,18 +638,9 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
     const double throat = throat_of(throat_radius, r);
     if (judging) {
       refuse(checks::throat_inside_aperture("throat " + text(throat), throat, "aperture " + text(*aperture), a));
-      body = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, u, r);
-    } else {
-      const auto metres = [&](const char* name, const std::optional<double>& x) {
-        return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
-      };
-      refuse(fullwave::feed_guide(kFullWave, "throat " + text(throat), throat * u.mu,
-                                  metres("guide_length", guide_length), metres("wall", wall), freq_ghz, body));
-      r.inputs["guide_length"] = body.guide_length / u.mu;
-      r.inputs["wall"] = body.wall / u.mu;
-      body.aperture_radius = body.throat_radius;
-      body.slant_radius = INFINITY;
     }
+    body = full_wave_body(judging ? std::optional<double>(a) : std::nullopt, rs, throat, guide_length, wall,
+                          freq_ghz, u, r);
     py::gil_scoped_release free;
     solved([&] { solved_horn.emplace(body, freq_ghz); });
   }
