@@ -1,10 +1,13 @@
 // Time of one full-wave solution (mesh, fill, LU, port fit, directivity)
 // against the size of the problem: the 0.45 in / 1.2 in / 3 in horn with a
-// 1.5 mm wall at 8, 10, 12 and 15 GHz, and the mesh density at 10 GHz.
+// 1.5 mm wall at 8, 10, 12 and 15 GHz, and the mesh density at 10 GHz; and
+// the same horn judged on a dish (after the solution, and with it), and a
+// feed design on its guide.
 // Run: ./fullwave_bench --benchmark_min_time=2
 #include <benchmark/benchmark.h>
 
 #include "horn/fullwave.h"
+#include "horn/fullwave_feed.h"
 
 namespace {
 
@@ -34,6 +37,37 @@ void BM_FullWaveMesh(benchmark::State& state) {
   state.counters["unknowns"] = n;
 }
 BENCHMARK(BM_FullWaveMesh)->Arg(15)->Arg(20)->Arg(30)->Arg(40)->Unit(benchmark::kMillisecond);
+
+// The judgement alone (f/D 0.4 and 1.0), the horn solved once.
+void BM_FullWaveFeedJudge(benchmark::State& state) {
+  const quaven::fullwave::Horn h(kHorn, 10.0);
+  const double fd = 0.1 * static_cast<double>(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(quaven::fullwave::judge_feed(h, kHorn, 10.0, fd));
+}
+BENCHMARK(BM_FullWaveFeedJudge)->Arg(4)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// Solution and judgement, as `feed --full-wave` with one f/D.
+void BM_FullWaveFeedSolveAndJudge(benchmark::State& state) {
+  quaven::fullwave::FeedRequest q;
+  q.geometry = kHorn;
+  q.frequency_ghz = 10.0;
+  q.f_over_d = 0.4;
+  for (auto _ : state) benchmark::DoNotOptimize(quaven::fullwave::judge_feed(q));
+}
+BENCHMARK(BM_FullWaveFeedSolveAndJudge)->Unit(benchmark::kMillisecond);
+
+// One design row on the horn's guide: S = 0.2, f/D 0.8, best efficiency.
+void BM_FullWaveFeedDesign(benchmark::State& state) {
+  quaven::fullwave::FeedDesignRequest q;
+  q.throat_radius_m = kHorn.throat_radius;
+  q.guide_length_m = kHorn.guide_length;
+  q.wall_m = kHorn.wall;
+  q.frequency_ghz = 10.0;
+  q.f_over_d = 0.8;
+  q.s_cycles = 0.2;
+  for (auto _ : state) benchmark::DoNotOptimize(quaven::fullwave::design_feed(q));
+}
+BENCHMARK(BM_FullWaveFeedDesign)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

@@ -41,6 +41,7 @@ const char* const kPatternUsage =
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
@@ -93,7 +94,7 @@ void add_throat(CLI::App* app, std::string& throat) {
 
 // --full-wave and the parts of the body it needs besides the horn's radii;
 // only where the full-wave solver is built in.
-void add_full_wave(CLI::App* app, HornOptions& o) {
+void add_full_wave(CLI::App* app, FullWaveOptions& o) {
 #ifdef QUAVEN_FULL_WAVE
   app->add_flag("--full-wave", o.full_wave,
                 "Figures from the full-wave (body-of-revolution moment-method) solution of the real horn; needs "
@@ -106,6 +107,16 @@ void add_full_wave(CLI::App* app, HornOptions& o) {
                   "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
                   "wavelength at the lowest frequency)")
       ->type_name("T");
+#else
+  (void)app;
+  (void)o;
+#endif
+}
+
+// --throat where only the full-wave model needs it (pattern, feed).
+void add_guide_throat(CLI::App* app, FullWaveOptions& o) {
+#ifdef QUAVEN_FULL_WAVE
+  app->add_option("--throat", o.throat, "With --full-wave: radius of the feed guide, in --units")->type_name("B");
 #else
   (void)app;
   (void)o;
@@ -177,9 +188,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   need_horn(pattern_cmd, p);
   need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
-#ifdef QUAVEN_FULL_WAVE
-  pattern_cmd->add_option("--throat", p.throat, "With --full-wave: radius of the feed guide, in --units")->type_name("B");
-#endif
+  add_guide_throat(pattern_cmd, p);
   add_full_wave(pattern_cmd, p);
   add_common(pattern_cmd, p.common, true);
   pattern_cmd->add_flag("--plot-polar", p.common.plot.polar, "Draw the power of the --plot on a polar grid");
@@ -190,7 +199,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   FeedOptions f;
   CLI::App* feed_cmd = app.add_subcommand(
       "feed", "A horn as the feed of a paraboloid: efficiency and its factors, best focus, edge tapers, cross-polar; "
-              "judged, or designed for the dish (always exact)");
+              "judged, or designed for the dish (exact aperture integral, or --full-wave: the real horn)");
   need(feed_cmd, "--freq", f.freq, "Frequency in GHz", "GHZ");
   CLI::Option* fd_opt = feed_cmd->add_option("--f-over-d", f.f_over_d, "The dish's focal length over its diameter")
                             ->type_name("X");
@@ -212,6 +221,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("DB")
       ->excludes(ap_opt)
       ->excludes(sl_opt);
+  add_guide_throat(feed_cmd, f);
+  add_full_wave(feed_cmd, f);
   add_common(feed_cmd, f.common);
 
   // The subcommand named on the line, for its usage line.

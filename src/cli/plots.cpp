@@ -32,9 +32,10 @@ double at(const std::vector<double>& row, std::size_t k) { return row.at(k); }
 
 // What a title says of the models.
 std::string models(const Common& c) { return c.exact ? "exact aperture integral" : "legacy models"; }
-std::string models(const HornOptions& o) {
-  return o.full_wave ? "full-wave solution with a " + o.throat + " " + o.common.units + " feed guide" : models(o.common);
+std::string full_wave_model(const FullWaveOptions& o, const Common& c) {
+  return "full-wave solution with a " + o.throat + " " + c.units + " feed guide";
 }
+std::string models(const HornOptions& o) { return o.full_wave ? full_wave_model(o, o.common) : models(o.common); }
 
 std::string horn_title(const HornOptions& o) {
   return "aperture radius " + o.aperture + " " + o.common.units + " and slant radius " + o.slant + " " +
@@ -310,8 +311,8 @@ std::unique_ptr<RowPlot> feed_plot(const FeedOptions& o) {
                                                                    " aperture and " + o.slant + " " + o.common.units +
                                                                    " slant radius";
   const bool against_s = o.f_over_d_range.empty() && !o.s_range.empty();
-  return std::make_unique<FeedPlot>("Dish feed: " + horn + ", " + dish + ", at " + o.freq +
-                                        " GHz (exact aperture integral)",
+  return std::make_unique<FeedPlot>("Dish feed: " + horn + ", " + dish + ", at " + o.freq + " GHz (" +
+                                        (o.full_wave ? full_wave_model(o, o.common) : "exact aperture integral") + ")",
                                     against_s);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cut.h"
+#include "cli/full_wave.h"
 #include "dialogue/records.h"
 #include "horn/checks.h"
 #include "horn/exact_api.h"
@@ -54,14 +55,6 @@ void check_direction(const std::string& option, const std::vector<std::string>& 
   const T end = s.at(s.count);
   lowest = std::min(s.first, end);
   highest = std::max(s.first, end);
-}
-
-// The throat radius of --throat in the chosen units, or NaN without it.
-double throat_value(const std::string& text, bool exact) {
-  if (text.empty()) return std::numeric_limits<double>::quiet_NaN();
-  const double b = exact ? exact_value("--throat", text) : static_cast<double>(real_value("--throat", text));
-  if (!(b > 0.0)) throw UsageError{"--throat: must be greater than 0"};
-  return b;
 }
 
 // A cell of a legacy (single) or exact (double) figure.
@@ -291,54 +284,11 @@ std::string s11_field(double s11_db) {
 }
 #endif
 
-// The full-wave options checked: one model at a time, the throat required
-// with --full-wave, the guide's length and wall only with it.
-void check_full_wave(const HornOptions& o) {
-  if (!o.full_wave) {
-    if (!o.guide_length.empty()) throw UsageError{"--guide-length needs --full-wave"};
-    if (!o.wall.empty()) throw UsageError{"--wall needs --full-wave"};
-    return;
-  }
-  if (o.common.exact) throw UsageError{"--full-wave and --exact are two different models: give one"};
-  if (o.throat.empty()) throw UsageError{"--throat is required with --full-wave"};
-}
-
-#ifdef QUAVEN_FULL_WAVE
-// The full-wave body in metres from the horn (a, r in the chosen units) and
-// the options, with the library's defaults at `lowest_ghz` for the guide's
-// length and the wall; refused before anything is written when it is not a
-// horn or `lowest_ghz` is below the guide's TE11 cut-off.
-fullwave::Geometry full_wave_geometry(const HornOptions& o, double a, double r, double throat, double lowest_ghz,
-                                      Inputs& inputs) {
-  const double mu = o.common.metres_per_unit();
-  fullwave::Geometry g;
-  g.aperture_radius = a * mu;
-  g.slant_radius = r * mu;
-  g.throat_radius = throat * mu;
-  g.guide_length = o.guide_length.empty() ? fullwave::default_guide_length_m(lowest_ghz)
-                                          : exact_value("--guide-length", o.guide_length) * mu;
-  if (!(g.guide_length > 0.0)) throw UsageError{"--guide-length: must be greater than 0"};
-  g.wall = o.wall.empty() ? fullwave::default_wall_m(lowest_ghz) : exact_value("--wall", o.wall) * mu;
-  if (!(g.wall >= 0.0)) throw UsageError{"--wall: must be 0 or more"};
-  try {
-    fullwave::outline(g);
-  } catch (const std::invalid_argument& e) {
-    throw UsageError{std::string("--full-wave: ") + e.what()};
-  }
-  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl))
-    throw UsageError{"--throat " + o.throat + ": the feed guide must carry TE11 at every frequency (above its cut-off)"};
-  inputs.flag("full_wave", true);
-  inputs.number("guide_length", double_cell(g.guide_length / mu));
-  inputs.number("wall", double_cell(g.wall / mu));
-  return g;
-}
-#endif
-
 }  // namespace
 
 void response(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
+  check_full_wave(o, c);
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;  // the full-wave model reads its inputs in double too
   const float un = c.un();
@@ -394,7 +344,7 @@ void response(const HornOptions& o, Output& output) {
 #ifdef QUAVEN_FULL_WAVE
   fullwave::ResponseRequest fq;
   if (fw) {
-    fq.geometry = full_wave_geometry(o, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
+    fq.geometry = full_wave_geometry(o, c, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
     columns.push_back("s11_db");
   }
 #endif
@@ -431,8 +381,8 @@ void response(const HornOptions& o, Output& output) {
       }
       const fullwave::Figures& g = h.figures;
       wl = exact::wavelength_m(h.frequency_ghz) / c.metres_per_unit();
-      aw = a / wl;
-      s = exact::phase_deviation_cycles(a, rs, wl);
+      aw = h.aperture_radius_wl;
+      s = h.s_cycles;
       s11_db = g.s11_db;
       for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
                              g.phase_centres.h, g.directivity_db, s, aw})
@@ -478,8 +428,8 @@ void response(const HornOptions& o, Output& output) {
 
 void pattern(const HornOptions& o, Output& output) {
   const Common& c = o.common;
-  check_full_wave(o);
-  if (!o.full_wave && !o.throat.empty()) throw UsageError{"--throat: the pattern needs it only with --full-wave"};
+  check_full_wave(o, c);
+  check_throat_needs_full_wave(o, "the pattern");
   const bool fw = o.full_wave;
   const bool ex = c.exact || fw;
   PatternRequest r;
@@ -523,7 +473,7 @@ void pattern(const HornOptions& o, Output& output) {
     const double throat = throat_value(o.throat, true);
     refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
     inputs.number("throat_radius", double_cell(throat));
-    fg = full_wave_geometry(o, a, rs, throat, freq, inputs);
+    fg = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
   }
 #endif
   std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
@@ -548,23 +498,16 @@ void pattern(const HornOptions& o, Output& output) {
     }
     const double wl = exact::wavelength_m(freq) / c.metres_per_unit();
     notes = horn_notes(horn->aw(), exact::phase_deviation_cycles(a, rs, wl), fg.throat_radius / exact::wavelength_m(freq));
-    const auto db = [](std::complex<double> z) { return 20.0 * std::log10(std::abs(z)); };
-    const auto deg = [](std::complex<double> z) { return std::arg(z) / physical::rad_per_deg; };
     for (int i = 1; i <= angles.count; ++i) {
-      const double th = std::fabs(std::remainder(angles.at(i), 360.0)) * physical::rad_per_deg;
-      const exact::Field f = horn->field(th);
-      // The 45-degree plane: co-polar (e + h) / 2, Ludwig-3 cross-polar (e - h) / 2.
-      const std::complex<double> co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
-      exact::PatternPoint p;
-      p.angle_deg = angles.at(i);
-      p.amplitude_e_db = db(f.e);
-      p.phase_e_deg = deg(f.e);
-      p.amplitude_h_db = db(f.h);
-      p.phase_h_deg = deg(f.h);
-      output.row({double_cell(p.angle_deg), double_cell(p.amplitude_e_db), double_cell(p.phase_e_deg),
-                  double_cell(p.amplitude_h_db), double_cell(p.phase_h_deg), double_cell(db(co)), double_cell(deg(co)),
-                  double_cell(db(xp)), double_cell(deg(xp))},
-                 notes, output.table() ? pattern45_record(p, db(co), deg(co), db(xp), deg(xp)) : std::string());
+      const fullwave::PatternPoint p = fullwave::pattern_point(*horn, angles.at(i));
+      const exact::PatternPoint& q = p.planes;
+      output.row({double_cell(q.angle_deg), double_cell(q.amplitude_e_db), double_cell(q.phase_e_deg),
+                  double_cell(q.amplitude_h_db), double_cell(q.phase_h_deg), double_cell(p.amplitude_45_co_db),
+                  double_cell(p.phase_45_co_deg), double_cell(p.amplitude_45_xp_db), double_cell(p.phase_45_xp_deg)},
+                 notes,
+                 output.table() ? pattern45_record(q, p.amplitude_45_co_db, p.phase_45_co_deg, p.amplitude_45_xp_db,
+                                                   p.phase_45_xp_deg)
+                                : std::string());
     }
 #endif
   } else if (ex) {

@@ -22,23 +22,29 @@ struct DesignOptions {
   std::string throat;  // empty: not given
 };
 
+// The full-wave model and the parts of its body besides the horn's radii, in
+// --units (empty: not given; the guide's length and wall then take the
+// library's defaults). `throat` is also response's feed guide without it.
+struct FullWaveOptions {
+  bool full_wave = false;
+  std::string throat;
+  std::string guide_length, wall;
+};
+
 // The options of a given horn: response (with `range` the frequencies) and
 // pattern (with `range` the angles).
-struct HornOptions {
+struct HornOptions : FullWaveOptions {
   Common common;
   Level level;
   std::string aperture, slant, freq;
   std::vector<std::string> range;
-  std::string throat;  // empty: not given
-  // The full-wave model and the parts of its body besides the radii, in
-  // --units (empty: the library's defaults).
-  bool full_wave = false;
-  std::string guide_length, wall;
 };
 
 // A horn on a dish: judged (--aperture and --slant) or designed (at the
 // best S, or over --s-range, to the best efficiency or to --taper).
-struct FeedOptions {
+// With --full-wave it judges the full-wave horn of --aperture, --slant and
+// the feed guide.
+struct FeedOptions : FullWaveOptions {
   Common common;
   std::string freq, f_over_d, aperture, slant, taper;
   std::vector<std::string> f_over_d_range, s_range;

@@ -34,6 +34,10 @@ std::vector<bor::Point> outline(const Geometry& g) {
   double sin0 = 0.0, cos0 = 1.0, zap = l;
   if (a > b) {
     if (!(g.slant_radius > a)) throw std::invalid_argument("horn geometry: slant radius must exceed the aperture radius");
+    // An infinite slant radius is a cylinder, which never widens from the
+    // guide to the aperture.
+    if (!std::isfinite(g.slant_radius))
+      throw std::invalid_argument("horn geometry: an aperture wider than the guide needs a finite slant radius");
     sin0 = a / g.slant_radius;
     cos0 = std::sqrt(1.0 - sin0 * sin0);
     zap = l + (a - b) * cos0 / sin0;
@@ -195,10 +199,58 @@ HornResponse response(const ResponseRequest& request) {
   const Horn horn(request.geometry, request.frequency_ghz, o);
   HornResponse r;
   r.frequency_ghz = request.frequency_ghz;
+  const double wl = exact::wavelength_m(request.frequency_ghz);
+  r.aperture_radius_wl = request.geometry.aperture_radius / wl;
+  r.s_cycles = exact::phase_deviation_cycles(request.geometry.aperture_radius, request.geometry.slant_radius, wl);
   r.figures = figures(horn, request.level1_db, request.level2_db);
   r.power_balance = horn.power_balance();
   r.unknowns = horn.unknowns();
   return r;
+}
+
+PatternPoint pattern_point(const Horn& horn, double angle_deg) {
+  const auto db = [](cd z) { return 20.0 * std::log10(std::abs(z)); };
+  const auto deg = [](cd z) { return std::arg(z) / physical::rad_per_deg; };
+  const exact::Field f = horn.field(std::fabs(std::remainder(angle_deg, 360.0)) * physical::rad_per_deg);
+  const cd co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
+  PatternPoint p;
+  p.planes.angle_deg = angle_deg;
+  p.planes.amplitude_e_db = db(f.e);
+  p.planes.phase_e_deg = deg(f.e);
+  p.planes.amplitude_h_db = db(f.h);
+  p.planes.phase_h_deg = deg(f.h);
+  p.amplitude_45_co_db = db(co);
+  p.phase_45_co_deg = deg(co);
+  p.amplitude_45_xp_db = db(xp);
+  p.phase_45_xp_deg = deg(xp);
+  return p;
+}
+
+std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& throat_label, double throat_m,
+                       std::optional<double> guide_length_m, std::optional<double> wall_m, double lowest_ghz,
+                       Geometry& g) {
+  g.throat_radius = throat_m;
+  g.guide_length = guide_length_m ? *guide_length_m : default_guide_length_m(lowest_ghz);
+  g.wall = wall_m ? *wall_m : default_wall_m(lowest_ghz);
+  std::string problem = checks::positive(labels.guide_length, g.guide_length);
+  if (problem.empty()) problem = checks::non_negative(labels.wall, g.wall);
+  if (problem.empty()) problem = checks::guide_carries_te11(throat_label, throat_m / exact::wavelength_m(lowest_ghz));
+  return problem;
+}
+
+std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
+                 double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
+                 double lowest_ghz, Geometry& g) {
+  std::string problem = feed_guide(labels, throat_label, throat_m, guide_length_m, wall_m, lowest_ghz, g);
+  if (!problem.empty()) return problem;
+  g.aperture_radius = aperture_m;
+  g.slant_radius = slant_m;
+  try {
+    outline(g);
+  } catch (const std::invalid_argument& e) {
+    return labels.full_wave + ": " + e.what();
+  }
+  return std::string();
 }
 
 }  // namespace fullwave

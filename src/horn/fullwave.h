@@ -16,19 +16,23 @@
 #pragma once
 
 #include <complex>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "horn/bor.h"
 #include "horn/exact.h"
+#include "horn/exact_api.h"
+#include "horn/input_checks.h"
 
 namespace quaven {
 namespace fullwave {
 
 // The horn in metres. The cone runs from the end of the guide (radius
 // `throat_radius`) to the aperture (radius `aperture_radius`, inner surface)
-// with the half-flare angle asin(aperture_radius / slant_radius); a slant
-// radius of infinity (or an aperture equal to the throat) is the open-ended
-// guide. The wall has thickness `wall` (0 for an infinitely thin wall) and
+// with the half-flare angle asin(aperture_radius / slant_radius); an
+// aperture equal to the throat is the open-ended guide (any slant radius),
+// a wider one needs a finite slant radius. The wall has thickness `wall` (0 for an infinitely thin wall) and
 // the back plate the same; the rim is cut flat in the aperture plane.
 struct Geometry {
   double throat_radius;
@@ -124,6 +128,8 @@ struct ResponseRequest {
 };
 struct HornResponse {
   double frequency_ghz = 0.0;
+  double aperture_radius_wl = 0.0;  // a / lambda
+  double s_cycles = 0.0;            // the cone's maximum aperture phase deviation
   Figures figures{};
   double power_balance = 0.0;
   int unknowns = 0;
@@ -131,6 +137,37 @@ struct HornResponse {
 // Throws std::invalid_argument (with a one-line reason) for a geometry that
 // is not a horn or a frequency below the guide's cut-off.
 HornResponse response(const ResponseRequest& request);
+
+// The pattern at one angle off the axis (degrees, any sign; the horn is a
+// body of revolution) as a front end shows it: the E and H planes as exact
+// mode's PatternPoint, in dBi of realised gain with the phase referred to the
+// centre of the aperture, and the 45-degree plane's co-polar (e + h) / 2 and
+// Ludwig-3 cross-polar (e - h) / 2 field.
+struct PatternPoint {
+  exact::PatternPoint planes;
+  double amplitude_45_co_db = 0.0;
+  double phase_45_co_deg = 0.0;
+  double amplitude_45_xp_db = 0.0;
+  double phase_45_xp_deg = 0.0;
+};
+PatternPoint pattern_point(const Horn& horn, double angle_deg);
+
+// A front end's feed guide and wall, lengths in metres: the guide's length
+// and the wall, when not given, take their defaults at `lowest_ghz`, the
+// lowest frequency asked for; sets them and the throat radius in `g`. Returns
+// an empty string, or one line naming the first argument at fault by its
+// label (`throat_label` with the value as given, "--throat 0.2") and the rule
+// it breaks: a guide length that is not positive, a negative wall, a guide
+// that does not carry TE11 at `lowest_ghz`.
+std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& throat_label, double throat_m,
+                       std::optional<double> guide_length_m, std::optional<double> wall_m, double lowest_ghz,
+                       Geometry& g);
+
+// The same guide and the horn's radii: the whole body, refused as well when
+// it is not a horn (named by the full wave's label).
+std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,
+                 double slant_m, double throat_m, std::optional<double> guide_length_m, std::optional<double> wall_m,
+                 double lowest_ghz, Geometry& g);
 
 }  // namespace fullwave
 }  // namespace quaven

@@ -1,7 +1,7 @@
 // The checks on a front end's single inputs that every front end makes the
 // same way (the command line, the Python module): a length, frequency or
 // beamwidth that must be positive, and the pattern level with the curve it is
-// derived from. Each returns an empty string when the input is acceptable and
+// derived from, and the options of the full-wave model. Each returns an empty string when the input is acceptable and
 // otherwise one line naming the input, by the label the front end gives it
 // ("--freq" or "freq_ghz"), and the rule it breaks.
 #pragma once
@@ -32,6 +32,36 @@ std::string f_over_d_positive(const std::string& label, double lowest);
 // A feed designed to an edge taper: "<label>: the edge taper must be below
 // 0 dB" unless taper_db < 0 (not-a-number fails).
 std::string edge_taper_negative(const std::string& label, double taper_db);
+
+// The full-wave model's arguments as a front end names them ("--full-wave",
+// "--throat", ... or "full_wave", "throat", ...).
+struct FullWaveLabels {
+  std::string full_wave, exact, throat, guide_length, wall;
+};
+
+// Which full-wave arguments were given, checked together: one model at a
+// time, the feed guide's radius required with the full wave, the guide's
+// length and the wall only with it.
+std::string full_wave_options(const FullWaveLabels& labels, bool full_wave, bool exact, bool throat,
+                              bool guide_length, bool wall);
+
+// A subcommand (`what`: "the pattern", "feed") that takes the feed guide's
+// radius only for the full wave, whose body includes the guide.
+std::string throat_needs_full_wave(const FullWaveLabels& labels, const std::string& what, bool full_wave,
+                                   bool throat);
+
+// A full-wave feed design is made at each phase deviation S it is given
+// (`s_label` names them): a horn wider than its guide needs a flare.
+std::string full_wave_design_needs_s(const FullWaveLabels& labels, const std::string& s_label, bool full_wave,
+                                     bool s_given);
+
+// "<label>: must be 0 or more" unless value >= 0 (not-a-number fails).
+std::string non_negative(const std::string& label, double value);
+
+// The feed guide of a full-wave horn carries TE11 at every frequency asked
+// for: its radius, `throat_radius_wl` wavelengths at the lowest of them, is
+// above TE11's cut-off.
+std::string guide_carries_te11(const std::string& label, double throat_radius_wl);
 
 }  // namespace checks
 }  // namespace quaven

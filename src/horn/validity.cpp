@@ -13,6 +13,7 @@ const char* note_key(Note n) {
     case Note::s_above_one: return "s_above_1";
     case Note::throat_band: return "throat_not_single_mode";
     case Note::no_feed_design: return "no_feed_design";
+    case Note::no_full_wave_feed_design: return "no_full_wave_feed_design";
   }
   return "";
 }
@@ -35,6 +36,9 @@ const char* note_text(Note n) {
       return "the frequency is outside the throat guide's single-mode band (TE11 cut-off to TM01 cut-off)";
     case Note::no_feed_design:
       return "no aperture radius at this S has the requested edge taper (shown as not-a-number)";
+    case Note::no_full_wave_feed_design:
+      return "no full-wave design at this S: none is wider than the feed guide without a flare (S = 0), or none "
+             "within 25 per cent of aperture theory's aperture meets the request (shown as not-a-number)";
   }
   return "";
 }

@@ -19,8 +19,9 @@ enum class Note : unsigned {
   s_above_one,     // phase deviation above 1 cycle, beyond what the models cover
   throat_band,     // the frequency is outside the throat guide's single-mode band
   no_feed_design,  // no aperture of a feed design meets its edge taper
+  no_full_wave_feed_design,  // no full-wave feed design at this S
 };
-inline constexpr int note_kinds = 7;
+inline constexpr int note_kinds = 8;
 
 // A set of notes, one bit per kind.
 using Notes = unsigned;

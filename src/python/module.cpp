@@ -15,6 +15,7 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -25,6 +26,8 @@
 #include "horn/exact_api.h"
 #include "horn/feed.h"
 #include "horn/figures.h"
+#include "horn/fullwave.h"
+#include "horn/fullwave_feed.h"
 #include "horn/gain_design.h"
 #include "horn/geometry.h"
 #include "horn/input_checks.h"
@@ -204,6 +207,57 @@ py::array_t<double> as_array(const Column& v) {
   return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
 }
 
+// The full-wave model's arguments by their names here.
+const checks::FullWaveLabels kFullWave{"full_wave", "exact", "throat", "guide_length", "wall"};
+
+// Which full-wave arguments are given, checked together: a wrong combination
+// is a TypeError.
+void full_wave_arguments(bool full_wave, bool exact, const std::optional<double>& throat,
+                         const std::optional<double>& guide_length, const std::optional<double>& wall) {
+  const std::string problem = checks::full_wave_options(kFullWave, full_wave, exact, throat.has_value(),
+                                                        guide_length.has_value(), wall.has_value());
+  if (!problem.empty()) throw py::type_error(problem);
+}
+
+// A length in the unit, when given, in metres.
+std::optional<double> metres(const char* name, const std::optional<double>& x, const Units& u) {
+  return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
+}
+
+// The full-wave body of the horn (a, rs and the throat in the unit), its
+// guide's length and wall defaulting at `lowest_ghz`; without `a` the feed
+// guide alone (a feed design's), as an open-ended guide. The guide's length
+// and wall go to the inputs in the unit.
+fullwave::Geometry full_wave_body(std::optional<double> a, double rs, double throat,
+                                  const std::optional<double>& guide_length, const std::optional<double>& wall,
+                                  double lowest_ghz, const Units& u, Result& r) {
+  fullwave::Geometry g{};
+  const std::string throat_label = "throat " + text(throat);
+  if (a) {
+    refuse(fullwave::body(kFullWave, throat_label, *a * u.mu, rs * u.mu, throat * u.mu,
+                          metres("guide_length", guide_length, u), metres("wall", wall, u), lowest_ghz, g));
+  } else {
+    refuse(fullwave::feed_guide(kFullWave, throat_label, throat * u.mu, metres("guide_length", guide_length, u),
+                                metres("wall", wall, u), lowest_ghz, g));
+    g.aperture_radius = g.throat_radius;
+    g.slant_radius = INFINITY;
+  }
+  r.inputs["guide_length"] = g.guide_length / u.mu;
+  r.inputs["wall"] = g.wall / u.mu;
+  return g;
+}
+
+// A full-wave solution, its refusal (a geometry the solver does not take) a
+// ValueError.
+template <class Solve>
+auto solved(Solve solve) {
+  try {
+    return solve();
+  } catch (const std::invalid_argument& e) {
+    throw py::value_error(std::string(kFullWave.full_wave) + ": " + e.what());
+  }
+}
+
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, const std::string& units) {
@@ -332,9 +386,12 @@ std::pair<double, double> horn(double aperture, double slant, bool exact, Result
 }
 
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
-                std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
+                std::optional<double> derive_from, std::optional<double> throat_radius, bool exact_only,
+                bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
                 const std::string& units) {
   const Units u = units_of(units);
+  full_wave_arguments(full_wave, exact_only, throat_radius, guide_length, wall);
+  const bool exact = exact_only || full_wave;  // the full wave reads its inputs in double too
   Result r;
   r.command = "response";
   const auto [a, rs] = horn(aperture, slant, exact, r);
@@ -350,12 +407,16 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
     refuse(checks::frequencies_positive("freqs_ghz", *lo, *hi));
   }
   const double throat = figure(throat_of(throat_radius, r), exact);
-  if (!std::isnan(throat)) {
+  if (full_wave) {
+    refuse(checks::full_wave_throat("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a, "slant",
+                                    rs));
+  } else if (!std::isnan(throat)) {
     refuse(checks::throat_inside_aperture("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a));
   }
   r.inputs["level_db"] = level_db;
   r.inputs["freqs_ghz"] = as_array(f);
-  r.inputs["exact"] = exact;
+  r.inputs["exact"] = exact_only;
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   const std::array<float, 4> blv = column_levels(plev, ilev);
   const std::string un = "_" + units;
@@ -370,13 +431,35 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
                "s_cycles",
                "aperture_wavelengths"};
   add_geometry_columns(r.columns, un, throat);
-  if (exact) {
+  // The user's own level in double in place of its column's.
+  const double level1 = ilev == 1 ? level_db : static_cast<double>(blv[0]);
+  const double level2 = ilev == 2 ? level_db : static_cast<double>(blv[1]);
+  if (full_wave) {
+    // Exact mode's columns from the full-wave pattern, the directivity (the
+    // gain of the lossless horn) as the gain, and the return loss last.
+    r.columns.insert(r.columns.end() - 1, "s11_db");
+    fullwave::ResponseRequest q;
+    if (!f.empty()) q.geometry = full_wave_body(a, rs, throat, guide_length, wall, extent(f).first, u, r);
+    q.level1_db = level1;
+    q.level2_db = level2;
+    fill_rows(r, f.size(), [&](std::size_t i, double* row) {
+      fullwave::ResponseRequest qi = q;
+      qi.frequency_ghz = f[i];
+      const fullwave::HornResponse h = solved([&] { return fullwave::response(qi); });
+      const fullwave::Figures& g = h.figures;
+      const double v[] = {h.frequency_ghz,    g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h,
+                          g.level2.h,         g.phase_centres.h, g.directivity_db, h.s_cycles,
+                          h.aperture_radius_wl};
+      std::copy(std::begin(v), std::end(v), row);
+      row[geometry(row, std::size(v), a, rs, throat, true)] = g.s11_db;
+      return horn_notes(h.aperture_radius_wl, h.s_cycles, throat / (exact::wavelength_m(f[i]) / u.mu));
+    });
+  } else if (exact) {
     exact::ResponseRequest q;
     q.aperture_radius_m = a * u.mu;
     q.slant_radius_m = rs * u.mu;
-    // The user's own level in double in place of its column's.
-    q.level1_db = ilev == 1 ? level_db : static_cast<double>(blv[0]);
-    q.level2_db = ilev == 2 ? level_db : static_cast<double>(blv[1]);
+    q.level1_db = level1;
+    q.level2_db = level2;
     fill_rows(r, f.size(), [&](std::size_t i, double* row) {
       exact::ResponseRequest qi = q;
       qi.frequency_ghz = f[i];
@@ -406,9 +489,15 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   return r;
 }
 
-Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
-               const std::string& units) {
+Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact_only,
+               bool full_wave, std::optional<double> throat_radius, std::optional<double> guide_length,
+               std::optional<double> wall, const std::string& units) {
   const Units u = units_of(units);
+  full_wave_arguments(full_wave, exact_only, throat_radius, guide_length, wall);
+  const std::string problem =
+      checks::throat_needs_full_wave(kFullWave, "the pattern", full_wave, throat_radius.has_value());
+  if (!problem.empty()) throw py::type_error(problem);
+  const bool exact = exact_only || full_wave;
   Result r;
   r.command = "pattern";
   const float freq = single("freq_ghz", freq_ghz);
@@ -418,7 +507,8 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   const std::vector<float> af = readable("angles_deg", angles, exact);
   r.inputs["freq_ghz"] = freq_ghz;
   r.inputs["angles_deg"] = as_array(angles);
-  r.inputs["exact"] = exact;
+  r.inputs["exact"] = exact_only;
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   r.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
   // Exact mode adds the 45-degree plane, co- and cross-polar (Ludwig's third
@@ -428,7 +518,28 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
       r.columns.push_back(col);
   }
   r.columns.push_back("notes");
-  if (exact) {
+  if (full_wave) {
+    // Solved once at this frequency, then read at every angle.
+    const double throat = throat_of(throat_radius, r);
+    refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(aperture), a, "slant", rs));
+    const fullwave::Geometry g = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, u, r);
+    std::optional<fullwave::Horn> horn;
+    {
+      py::gil_scoped_release free;
+      solved([&] { horn.emplace(g, freq_ghz); });
+    }
+    const Notes notes = horn_notes(horn->aw(), exact::phase_deviation_cycles(a, rs, exact::wavelength_m(freq_ghz) / u.mu),
+                                   g.throat_radius / exact::wavelength_m(freq_ghz));
+    fill_rows(r, angles.size(), [&](std::size_t i, double* row) {
+      const fullwave::PatternPoint p = fullwave::pattern_point(*horn, angles[i]);
+      const exact::PatternPoint& q = p.planes;
+      const double v[] = {q.angle_deg,         q.amplitude_e_db,     q.phase_e_deg,
+                          q.amplitude_h_db,    q.phase_h_deg,        p.amplitude_45_co_db,
+                          p.phase_45_co_deg,   p.amplitude_45_xp_db, p.phase_45_xp_deg};
+      std::copy(std::begin(v), std::end(v), row);
+      return notes;
+    });
+  } else if (exact) {
     const exact::PatternEvaluator horn(a * u.mu, rs * u.mu, freq_ghz);
     const feed::PolarPattern polar(a * u.mu, rs * u.mu, freq_ghz);
     const Notes notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
@@ -469,8 +580,12 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
 bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
-            const py::object& s, std::optional<double> taper_db, const std::string& units) {
+            const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
+            std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
   const Units u = units_of(units);
+  full_wave_arguments(full_wave, false, throat_radius, guide_length, wall);
+  const std::string problem = checks::throat_needs_full_wave(kFullWave, "feed", full_wave, throat_radius.has_value());
+  if (!problem.empty()) throw py::type_error(problem);
   Result r;
   r.command = "feed";
   finite("freq_ghz", freq_ghz);
@@ -508,8 +623,27 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
       if (!sv.empty()) refuse(checks::s_within_design_range("s", lo, hi));
       r.inputs["s"] = as_array(sv);
     }
+    const std::string needs_s = checks::full_wave_design_needs_s(kFullWave, "s", full_wave, s_given);
+    if (!needs_s.empty()) throw py::type_error(needs_s);
   }
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
+
+  // The full wave: a judged horn solved once, every f/D reading its pattern;
+  // a design's guide, common to all its horns, tried first as an open-ended
+  // guide so that a guide the model refuses is refused before any row.
+  fullwave::Geometry body{};
+  std::optional<fullwave::Horn> solved_horn;
+  if (full_wave) {
+    const double throat = throat_of(throat_radius, r);
+    if (judging) {
+      refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(*aperture), a, "slant", rs));
+    }
+    body = full_wave_body(judging ? std::optional<double>(a) : std::nullopt, rs, throat, guide_length, wall,
+                          freq_ghz, u, r);
+    py::gil_scoped_release free;
+    solved([&] { solved_horn.emplace(body, freq_ghz); });
+  }
 
   const std::string un = "_" + units;
   r.columns = {"f_over_d",
@@ -533,6 +667,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
                "cone_length" + un};
   const bool design = !judging;
   if (design) r.columns.push_back("best");
+  if (full_wave) r.columns.push_back("s11_db");
   r.columns.push_back("notes");
 
   // One row per f/D, or per f/D and S; a design's best row is known only
@@ -540,23 +675,47 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   // before any is written.
   const std::size_t per_fd = s_given ? sv.size() : 1;
   std::vector<feed::FeedRow> rows;
+  std::vector<double> s11;  // the full wave's return loss of each row
   std::vector<char> best;
   const auto row_of = [&](std::size_t i, double* row) {
     if (i % per_fd == 0) {
       const double fd = fds[i / per_fd];
       rows.clear();
       best.assign(per_fd, 0);
-      if (judging) {
+      s11.clear();
+      if (full_wave) {
+        for (std::size_t k = 0; k < per_fd; ++k) {
+          fullwave::FeedRow w;
+          if (judging) {
+            w = fullwave::judge_feed(*solved_horn, body, freq_ghz, fd);
+          } else {
+            fullwave::FeedDesignRequest q;
+            q.throat_radius_m = body.throat_radius;
+            q.guide_length_m = body.guide_length;
+            q.wall_m = body.wall;
+            q.frequency_ghz = freq_ghz;
+            q.f_over_d = fd;
+            q.s_cycles = sv[k];
+            q.taper_db = taper;
+            w = solved([&] { return fullwave::design_feed(q); });
+          }
+          rows.push_back(w.feed);
+          s11.push_back(w.s11_db);
+        }
+      } else if (judging) {
         rows.push_back(feed::judge(feed::JudgeRequest{a * u.mu, rs * u.mu, freq_ghz, fd}));
       } else if (!s_given) {
         rows.push_back(std::isnan(taper) ? feed::best_design_row(freq_ghz, fd)
                                          : feed::design({freq_ghz, fd, 0.0, taper}));
         best[0] = 1;
       } else {
+        for (std::size_t k = 0; k < per_fd; ++k) rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
+      }
+      // Of designs over S, the one of highest efficiency is the best.
+      if (design && s_given) {
         int b = -1;
         for (std::size_t k = 0; k < per_fd; ++k) {
-          rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
-          const double eta = rows.back().judgement.best.aperture;
+          const double eta = rows[k].judgement.best.aperture;
           if (!std::isnan(eta) && (b < 0 || eta > rows[b].judgement.best.aperture)) b = static_cast<int>(k);
         }
         if (b >= 0) best[b] = 1;
@@ -571,9 +730,12 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
                         j.edge_taper_h_db, j.cross_pol_45_db, f.gain_db};
     std::copy(std::begin(v), std::end(v), row);
     std::size_t k = geometry(row, std::size(v), ar, sr, NAN, true);
-    if (design) row[k] = best[i % per_fd] ? 1.0 : 0.0;
+    if (design) row[k++] = best[i % per_fd] ? 1.0 : 0.0;
+    if (full_wave) row[k] = s11[i % per_fd];
     Notes n = 0;
-    if (design && std::isnan(f.aperture_radius_wl)) n |= note_bit(Note::no_feed_design);
+    if (design && std::isnan(f.aperture_radius_wl)) {
+      n |= note_bit(full_wave ? Note::no_full_wave_feed_design : Note::no_feed_design);
+    }
     if (below_te11_cutoff(f.aperture_radius_wl)) n |= note_bit(Note::below_cutoff);
     if (f.s_cycles > 1.0) n |= note_bit(Note::s_above_one);
     return n;
@@ -593,7 +755,10 @@ the rows' validity notes under "notes" (a list of strings, the note names
 joined by ';' as in the CSV), with the call's arguments in .inputs. Lengths are in `units` ("in" or "cm"), frequencies in
 GHz, angles and beamwidths in degrees, levels and gain in dB, phase centres
 in wavelengths behind the aperture. exact=True uses the double-precision
-aperture-integral physics instead of the legacy single-precision models.
+aperture-integral physics instead of the legacy single-precision models;
+full_wave=True (response, pattern and feed, with the feed guide's throat
+radius) solves the real metal horn, guide, cone, wall and rim, by a
+body-of-revolution moment method, and adds its return loss s11_db.
 Bad arguments raise ValueError or TypeError with the command line's message.)";
 
 const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
@@ -633,15 +798,29 @@ Arguments:
   derive_from 3 or 10: the curve another level is derived from (legacy
               models; exact mode finds beamwidths at the level itself)
   throat      radius of the feeding guide in `units` (0 < throat < aperture):
-              adds horn_length and a note outside its single-mode band
+              adds horn_length and a note outside its single-mode band;
+              required with full_wave
   exact       True: the exact aperture-integral physics
+  full_wave   True: the full-wave solution of the real horn (body of
+              revolution, perfectly conducting, fed by TE11 in a guide of
+              radius throat, which must carry TE11 at every frequency);
+              gain_db is its directivity and s11_db its return loss
+  guide_length  full wave only: length of the feed guide in `units`
+              (default 1.5 wavelengths at the lowest frequency)
+  wall        full wave only: wall thickness in `units`, 0 for a thin wall
+              (default a twentieth of a wavelength at the lowest frequency)
   units       "in" (default) or "cm"
+
+Example, the full wave of a horn 2.4 in across with a 1.5 mm wall:
+  quaven.response(1.2, 3, [9, 10, 11], full_wave=True, throat=0.45,
+                  wall=0.0590551)["s11_db"]
 
 Returns a Result with frequency_ghz, beamwidth_e_<level>_deg (two levels),
 phase_centre_e_wl, beamwidth_h_<level>_deg (two), phase_centre_h_wl,
 gain_db, s_cycles, aperture_wavelengths, flare_half_angle_deg,
-cone_length_<units> (and horn_length_<units> with a throat) and notes, the
-levels named as in the command line's CSV ("3db", "10db").)";
+cone_length_<units> (and horn_length_<units> with a throat), with full_wave
+s11_db (dB), and notes, the levels named as in the command line's CSV
+("3db", "10db").)";
 
 const char* const kPatternDoc = R"(E- and H-plane amplitude and phase of one horn at one frequency.
 
@@ -652,19 +831,30 @@ Arguments:
   angles_deg  angles off the axis in degrees: a number, a sequence or a
               numpy array
   exact       True: the exact aperture-integral physics
+  full_wave   True: the full-wave solution of the real horn, solved once at
+              freq_ghz; needs throat
+  throat      full wave only: radius of the feed guide in `units`
+  guide_length  full wave only: length of the feed guide in `units`
+              (default 1.5 wavelengths)
+  wall        full wave only: wall thickness in `units`, 0 for a thin wall
+              (default a twentieth of a wavelength)
   units       "in" (default) or "cm"
 
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
-amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), in exact mode
-also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
+amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), in exact and
+full-wave mode also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
 amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), and notes.
-In exact mode the amplitude is the directivity in dBi.)";
+In exact mode the amplitude is the directivity in dBi; in full-wave mode the
+realised gain in dBi (the directivity less the mismatch loss), the phase
+referred to the centre of the aperture, over the whole sphere including the
+back lobe.)";
 
 const char* const kFeedDoc = R"(A horn as the feed of a paraboloid: judged, or designed for the dish.
 
-Always the exact (double-precision) aperture-integral physics. Give aperture
-and slant to judge that horn; give neither to design the horn of best
-aperture efficiency (or of a given edge taper) for each f/D.
+The exact (double-precision) aperture-integral physics, or with full_wave the
+full-wave solution of the real horn. Give aperture and slant to judge that
+horn; give neither to design the horn of best aperture efficiency (or of a
+given edge taper) for each f/D.
 
 Arguments:
   freq_ghz    frequency in GHz (> 0)
@@ -679,6 +869,16 @@ Arguments:
               of highest efficiency (at S = 0 with taper_db)
   taper_db    design only: the mean E/H edge taper in dB (< 0) the aperture
               is sized for, instead of the best efficiency
+  full_wave   True: judge the horn from its full-wave pattern (solved once
+              for every f/D; gain_db is its directivity), or design on the
+              feed guide at each S of s (required, S > 0): aperture theory's
+              aperture polished by full-wave judgements within 25 per cent,
+              about a second per row
+  throat      full wave only, required: radius of the feed guide in `units`
+  guide_length  full wave only: length of the feed guide in `units`
+              (default 1.5 wavelengths)
+  wall        full wave only: wall thickness in `units`, 0 for a thin wall
+              (default a twentieth of a wavelength)
   units       "in" (default) or "cm": unit of aperture, slant and the
               returned lengths
 
@@ -688,7 +888,8 @@ aperture, spillover, illumination, phase and polarisation efficiencies
 (fractions, at the best focus), aperture_efficiency_at_aperture_plane,
 focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
 gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
-(1 for the best row of its f/D, else 0), and notes.)";
+(1 for the best row of its f/D, else 0), with full_wave the return loss
+s11_db (dB), and notes.)";
 
 }  // namespace
 }  // namespace python
@@ -725,9 +926,11 @@ PYBIND11_MODULE(quaven, m) {
         "throat"_a = py::none(), "exact"_a = false, "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
-        "units"_a = "in");
+        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
-        "exact"_a = false, "units"_a = "in");
+        "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
+        "wall"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
-        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "units"_a = "in");
+        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "full_wave"_a = false,
+        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
 }

@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "cli/cli_run.h"
 #include "horn/feed.h"
+#include "horn/fullwave_feed.h"
 #include "numeric/constants.h"
 
 namespace quaven {
@@ -92,6 +93,13 @@ TEST(CliFeed, RefusesWhatHasNoMeaning) {
       {"feed", "--freq", "10"},
       {"feed", "--freq", "10", "--f-over-d", "0.4", "--s-range", "0", "1.5", "0.5"},
       {"pattern", "--aperture", "1", "--slant", "3", "--freq", "10", "--angles", "0", "90", "1", "--format", "cut"},
+      // The full wave needs the guide (and a design its --s-range); its options need it.
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--full-wave"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--full-wave", "--throat", "0.45"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--throat", "0.45"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--wall", "0"},
+      {"feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "inf", "--full-wave", "--throat",
+       "0.45"},
   };
   for (const auto& args : bad) {
     const CliRun r = run(args);
@@ -104,6 +112,43 @@ TEST(CliFeed, RefusesWhatHasNoMeaning) {
                         "--format", "csv"});
   EXPECT_EQ(c.status, 0);
   EXPECT_NE(c.out.find("below_cutoff"), std::string::npos);
+}
+
+// With --full-wave the rows are the library's judgement of the solved horn
+// (the body's defaults at the frequency), S11 last; the table gains an S11
+// column after the gain and nothing else.
+TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
+  const std::vector<std::string> args = {"feed",       "--freq", "10",      "--f-over-d-range", "0.4", "1", "0.6",
+                                         "--aperture", "1.2",    "--slant", "3"};
+  std::vector<std::string> fw = args;
+  for (const char* x : {"--full-wave", "--throat", "0.45"}) fw.push_back(x);
+  std::vector<std::string> fw_csv = fw;
+  fw_csv.insert(fw_csv.end(), {"--format", "csv"});
+  const CliRun r = run(fw_csv);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(",s11_db,notes\n"), std::string::npos);
+  const auto rows = csv(r.out);
+  ASSERT_EQ(rows.size(), 2u);
+  const double in = 0.0254;
+  const fullwave::Geometry g{0.45 * in, fullwave::default_guide_length_m(10.0), 1.2 * in, 3.0 * in,
+                             fullwave::default_wall_m(10.0)};
+  const fullwave::Horn horn(g, 10.0);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const fullwave::FeedRow f = fullwave::judge_feed(horn, g, 10.0, 0.4 + 0.6 * static_cast<double>(i));
+    const feed::Judgement& j = f.feed.judgement;
+    EXPECT_NEAR(num(rows[i][6]), j.best.aperture, 1e-12);
+    EXPECT_NEAR(num(rows[i][12]), j.focus_behind_aperture_wl, 1e-9);
+    EXPECT_NEAR(num(rows[i][14]), j.edge_taper_h_db, 1e-9);
+    EXPECT_NEAR(num(rows[i][16]), f.directivity_db, 1e-9);
+    EXPECT_NEAR(num(rows[i][19]), f.s11_db, 1e-9);
+  }
+  const CliRun t = run(fw), d = run(args);
+  ASSERT_EQ(t.status, 0) << t.err;
+  std::istringstream ft(t.out), dt(d.out);
+  std::string fl, dl;
+  for (int k = 0; k < 3 && std::getline(ft, fl) && std::getline(dt, dl); ++k) {
+    EXPECT_EQ(fl, k == 0 ? dl : dl + (k == 1 ? "    S11" : "   (dB)"));
+  }
 }
 
 // The 45-degree plane of the exact pattern is (E + H)/2 and (E - H)/2 of

@@ -30,6 +30,9 @@ def sweep(start, step, n, exact):
     return (t(start) + t(np.arange(n)) * t(step)).astype(np.float64)
 
 
+# The full-wave horn's feed guide (radius 0.45 in) and 1.5 mm wall.
+FULL_WAVE = ["--full-wave", "--throat", "0.45", "--wall", "0.0590551"]
+
 # (command-line arguments, sweep option, binding call given the sweep values)
 CASES = [
     (["design", "--freq", "10", "--beamwidth", "30"], "--s-range", "0 0.9 0.1",
@@ -56,6 +59,17 @@ CASES = [
      lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3)),
     (["feed", "--freq", "12", "--f-over-d", "0.4", "--units", "cm"], "--s-range", "0.1 0.5 0.2",
      lambda v, ex: quaven.feed(12, 0.4, s=v, units="cm")),
+    # The full wave of a horn 2.4 in across with a 1.5 mm wall: its response
+    # (with the return loss) and a pattern over the whole sphere.
+    (["response", "--aperture", "1.2", "--slant", "3", *FULL_WAVE], "--freq-range", "9 11 1",
+     lambda v, ex: quaven.response(1.2, 3, v, full_wave=True, throat=0.45, wall=0.0590551)),
+    (["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", *FULL_WAVE], "--angles", "-180 180 30",
+     lambda v, ex: quaven.pattern(1.2, 3, 10, v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # ... judged on dishes, and feeds designed on its guide over S.
+    (["feed", "--freq", "10", "--aperture", "1.2", "--slant", "3", *FULL_WAVE], "--f-over-d-range", "0.4 1 0.3",
+     lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3, full_wave=True, throat=0.45, wall=0.0590551)),
+    (["feed", "--freq", "10", "--f-over-d", "0.4", *FULL_WAVE], "--s-range", "0.1 0.2 0.1",
+     lambda v, ex: quaven.feed(10, 0.4, s=v, full_wave=True, throat=0.45, wall=0.0590551)),
 ]
 
 
@@ -64,9 +78,9 @@ CASES = [
 def test_agrees_with_the_command_line_csv(args, option, range_, call, exact):
     if exact and "--gain" in args:
         pytest.skip("exact mode designs to a beamwidth only")
-    if args[0] == "feed":
+    if args[0] == "feed" or "--full-wave" in args:
         if not exact:
-            pytest.skip("the feed has exact physics only")
+            pytest.skip("the feed and the full wave are double-precision physics only")
         columns, rows = csv(*args, option, *range_.split())
     else:
         columns, rows = csv(*args, option, *range_.split(), *(["--exact"] if exact else []))
@@ -125,6 +139,8 @@ REFUSED = [
     (["design", "--freq", "10", "--beamwidth", "30", "--s-range", "-0.5", "0.1", "0.1"],
      lambda: quaven.design(10, 30, s=np.arange(-0.5, 0.15, 0.1)), {"--s-range -0.5 0.1 0.1": "s"}),
     (["feed", "--freq", "10", "--f-over-d", "0"], lambda: quaven.feed(10, 0), {"--f-over-d": "f_over_d"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--full-wave", "--throat", "0.3"],
+     lambda: quaven.response(1.2, 3, [9, 10, 11], full_wave=True, throat=0.3), {"--throat": "throat"}),
 ]
 
 
@@ -153,6 +169,8 @@ def test_bad_types_and_combinations_raise():
         quaven.pattern(1.2, 3, 10, [0], units="mm")
     with pytest.raises(ValueError, match="exact designs to a beamwidth"):
         quaven.design(10, gain_db=20, s=[0.1], exact=True)
+    with pytest.raises(TypeError, match="^throat is required with full_wave$"):
+        quaven.pattern(1.2, 3, 10, [0], full_wave=True)
 
 
 def test_a_long_pattern_comes_back_whole():
@@ -166,3 +184,5 @@ def test_a_long_pattern_comes_back_whole():
 def test_help_explains_the_arguments():
     for name in ("freq_ghz", "beamwidth_deg", "gain_db", "level_db", "derive_from", "plane", "exact", "units"):
         assert name in quaven.design.__doc__
+    for name in ("full_wave", "throat", "guide_length", "wall", "s11_db"):
+        assert name in quaven.response.__doc__ and name in quaven.feed.__doc__
