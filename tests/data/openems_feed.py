@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Kildal's dish-feed figures of the three openEMS horns, from their cuts.
+"""Kildal's dish-feed figures of the openEMS horns and open-ended guide, from their cuts.
 
 Reads openems_horns.txt (geometry, frequency) and openems_horn_<n>.txt (the
 E- and H-plane co-polar amplitude and phase over 0 to 180 degrees, phase
