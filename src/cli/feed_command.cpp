@@ -183,6 +183,7 @@ void feed(const FeedOptions& o, Output& output) {
     inputs.number("throat_radius", double_cell(throat));
     if (judging) {
       geometry = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
+      refuse(fullwave::solvable_up_to(full_wave_labels, "--throat " + o.throat, geometry, freq));
     } else {
       geometry = full_wave_body(o, c, throat, freq, inputs);
       geometry.aperture_radius = geometry.throat_radius;

@@ -301,11 +301,11 @@ void response(const HornOptions& o, Output& output) {
   o.level.resolve(r.plev, r.ilev, ex);
   r.f = sweep_value("--freq-range", o.range);
   BasicSweep<double> f_exact;
+  double f_lo = 0.0, f_hi = 0.0;  // the exact sweep's lowest and highest frequencies
   if (ex) {
     f_exact = exact_sweep("--freq-range", o.range, r.f);
-    double lo = 0.0, hi = 0.0;
-    check_direction("--freq-range", o.range, f_exact, lo, hi);
-    refuse(checks::frequencies_positive(label("--freq-range", o.range), lo, hi));
+    check_direction("--freq-range", o.range, f_exact, f_lo, f_hi);
+    refuse(checks::frequencies_positive(label("--freq-range", o.range), f_lo, f_hi));
   } else {
     float lo = 0.0f, hi = 0.0f;
     check_direction("--freq-range", o.range, r.f, lo, hi);
@@ -344,7 +344,8 @@ void response(const HornOptions& o, Output& output) {
 #ifdef QUAVEN_FULL_WAVE
   fullwave::ResponseRequest fq;
   if (fw) {
-    fq.geometry = full_wave_geometry(o, c, a, rs, throat, std::min(f_exact.first, f_exact.last), inputs);
+    fq.geometry = full_wave_geometry(o, c, a, rs, throat, f_lo, inputs);
+    refuse(fullwave::solvable_up_to(full_wave_labels, "--throat " + o.throat, fq.geometry, f_hi));
     columns.push_back("s11_db");
   }
 #endif
@@ -474,6 +475,7 @@ void pattern(const HornOptions& o, Output& output) {
     refuse(checks::full_wave_throat("--throat " + o.throat, throat, "--aperture " + o.aperture, a, "--slant", rs));
     inputs.number("throat_radius", double_cell(throat));
     fg = full_wave_geometry(o, c, a, rs, throat, freq, inputs);
+    refuse(fullwave::solvable_up_to(full_wave_labels, "--throat " + o.throat, fg, freq));
   }
 #endif
   std::vector<std::string> columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include <Eigen/Dense>
 
 #include "horn/beam_walk.h"
 #include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
+#include "numeric/shortest.h"
 
 namespace quaven {
 namespace fullwave {
@@ -70,7 +73,13 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   if (!(k < 3.8317059702075123 / g.throat_radius))
     throw std::invalid_argument("frequency above the TM11 cut-off of the feed guide: it carries more than TE11");
   if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
-  return bor::mesh_polyline(corners, 2.0 * kPi / k / per);
+  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per);
+  // Two unknowns at most per node (the currents along the curve and round it).
+  if (2 * nodes.size() > static_cast<std::size_t>(max_unknowns))
+    throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
+                                " unknowns (its generating curve is longer than about " +
+                                std::to_string(max_unknowns / (2 * static_cast<int>(per))) + " wavelengths)");
+  return nodes;
 }
 
 }  // namespace
@@ -236,6 +245,23 @@ std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& 
   if (problem.empty()) problem = checks::non_negative(labels.wall, g.wall);
   if (problem.empty()) problem = checks::guide_carries_te11(throat_label, throat_m / exact::wavelength_m(lowest_ghz));
   return problem;
+}
+
+std::string solvable_up_to(const checks::FullWaveLabels& labels, const std::string& throat_label, const Geometry& g,
+                           double highest_ghz, double per_wavelength) {
+  const double k = 2.0 * kPi * highest_ghz * 1e9 / kC;
+  if (!(k < 3.8317059702075123 / g.throat_radius)) {
+    char cutoff[32];
+    std::snprintf(cutoff, sizeof cutoff, "%.3f", 3.8317059702075123 / g.throat_radius * kC / (2.0 * kPi) * 1e-9);
+    return throat_label + ": the feed guide carries TM11 as well as TE11 above " + cutoff + " GHz, below " +
+           shortest(highest_ghz) + " GHz";
+  }
+  try {
+    mesh(g, k, per_wavelength);
+  } catch (const std::invalid_argument& e) {
+    return labels.full_wave + ": at " + shortest(highest_ghz) + " GHz " + e.what();
+  }
+  return std::string();
 }
 
 std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,

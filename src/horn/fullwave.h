@@ -163,6 +163,19 @@ std::string feed_guide(const checks::FullWaveLabels& labels, const std::string& 
                        std::optional<double> guide_length_m, std::optional<double> wall_m, double lowest_ghz,
                        Geometry& g);
 
+// The most unknowns the model takes on: a dense complex matrix of 4000^2 is
+// 256 MB (twice that while it is factorised) and minutes of fill on one core.
+constexpr int max_unknowns = 4000;
+
+// Whether the model solves the body `g` at every frequency of a sweep up to
+// `highest_ghz`: the guide still carries TE11 alone there (below its TM11
+// cut-off) and the body needs at most max_unknowns unknowns at
+// `per_wavelength` segments per wavelength. Empty, or one line naming the
+// guide by `throat_label` or the model by its label, so that a front end can
+// refuse a sweep before it writes its first row.
+std::string solvable_up_to(const checks::FullWaveLabels& labels, const std::string& throat_label, const Geometry& g,
+                           double highest_ghz, double per_wavelength = 20.0);
+
 // The same guide and the horn's radii: the whole body, refused as well when
 // it is not a horn (named by the full wave's label).
 std::string body(const checks::FullWaveLabels& labels, const std::string& throat_label, double aperture_m,

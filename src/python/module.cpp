@@ -225,17 +225,19 @@ std::optional<double> metres(const char* name, const std::optional<double>& x, c
 }
 
 // The full-wave body of the horn (a, rs and the throat in the unit), its
-// guide's length and wall defaulting at `lowest_ghz`; without `a` the feed
-// guide alone (a feed design's), as an open-ended guide. The guide's length
-// and wall go to the inputs in the unit.
+// guide's length and wall defaulting at `lowest_ghz`, the horn checked to be
+// solvable up to `highest_ghz`; without `a` the feed guide alone (a feed
+// design's), as an open-ended guide. The guide's length and wall go to the
+// inputs in the unit.
 fullwave::Geometry full_wave_body(std::optional<double> a, double rs, double throat,
                                   const std::optional<double>& guide_length, const std::optional<double>& wall,
-                                  double lowest_ghz, const Units& u, Result& r) {
+                                  double lowest_ghz, double highest_ghz, const Units& u, Result& r) {
   fullwave::Geometry g{};
   const std::string throat_label = "throat " + text(throat);
   if (a) {
     refuse(fullwave::body(kFullWave, throat_label, *a * u.mu, rs * u.mu, throat * u.mu,
                           metres("guide_length", guide_length, u), metres("wall", wall, u), lowest_ghz, g));
+    refuse(fullwave::solvable_up_to(kFullWave, throat_label, g, highest_ghz));
   } else {
     refuse(fullwave::feed_guide(kFullWave, throat_label, throat * u.mu, metres("guide_length", guide_length, u),
                                 metres("wall", wall, u), lowest_ghz, g));
@@ -439,7 +441,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
     // gain of the lossless horn) as the gain, and the return loss last.
     r.columns.insert(r.columns.end() - 1, "s11_db");
     fullwave::ResponseRequest q;
-    if (!f.empty()) q.geometry = full_wave_body(a, rs, throat, guide_length, wall, extent(f).first, u, r);
+    if (!f.empty()) q.geometry = full_wave_body(a, rs, throat, guide_length, wall, extent(f).first, extent(f).second, u, r);
     q.level1_db = level1;
     q.level2_db = level2;
     fill_rows(r, f.size(), [&](std::size_t i, double* row) {
@@ -522,7 +524,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
     // Solved once at this frequency, then read at every angle.
     const double throat = throat_of(throat_radius, r);
     refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(aperture), a, "slant", rs));
-    const fullwave::Geometry g = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, u, r);
+    const fullwave::Geometry g = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, freq_ghz, u, r);
     std::optional<fullwave::Horn> horn;
     {
       py::gil_scoped_release free;
@@ -640,7 +642,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
       refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(*aperture), a, "slant", rs));
     }
     body = full_wave_body(judging ? std::optional<double>(a) : std::nullopt, rs, throat, guide_length, wall,
-                          freq_ghz, u, r);
+                          freq_ghz, freq_ghz, u, r);
     py::gil_scoped_release free;
     solved([&] { solved_horn.emplace(body, freq_ghz); });
   }

@@ -120,6 +120,18 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   const CliRun c = run(guide);
   EXPECT_EQ(c.status, 2);
   EXPECT_NE(c.err.find("or equal to it with --slant inf"), std::string::npos) << c.err;
+
+  // A sweep the model cannot finish is refused before its first row: a guide
+  // that carries TM11 at its top frequency, a body too large to solve.
+  const CliRun tm = run({"response", "--full-wave", "--throat", "0.45", "--aperture", "1.2", "--slant", "3",
+                         "--freq-range", "14", "17", "1", "--format", "csv"});
+  EXPECT_EQ(tm.status, 2);
+  EXPECT_TRUE(tm.out.empty()) << tm.out;
+  EXPECT_NE(tm.err.find("carries TM11 as well as TE11 above 15.995 GHz"), std::string::npos) << tm.err;
+  const CliRun big = run({"pattern", "--full-wave", "--throat", "0.45", "--aperture", "20", "--slant", "100",
+                          "--freq", "10", "--angles", "0", "10", "10"});
+  EXPECT_EQ(big.status, 2);
+  EXPECT_NE(big.err.find("more than 4000 unknowns"), std::string::npos) << big.err;
 }
 
 TEST(CliExact, PatternIsTheDirectivityAndItsAxisValueTheGain) {
