@@ -332,7 +332,9 @@ try {
       && await page.$eval('#feed-form [name="s0"]', (el) => el.getAttribute('aria-invalid') === 'true'),
     'feed: full-wave design without S, the command line message at the field', JSON.stringify(await messages('feed')));
     await page.click('#feed-form input[name="horn"][value="judge"]');
+    const t0 = Date.now();
     await submit('feed-form');
+    console.log(`full-wave feed judged, with its pattern, in the page: ${((Date.now() - t0) / 1000).toFixed(2)} s`);
     sameRows('feed --full-wave', await tableRows('feed'), native([...judged, '--format', 'json']).out);
     sameFile('feed --full-wave: CSV', (await downloads('feed')).csv, native([...judged, '--format', 'csv']).out);
     check(await page.$eval('#panel-feed th[data-column="s11_db"]', (th) => th.textContent) === 'S11 (dB)',
