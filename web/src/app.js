@@ -27,11 +27,12 @@ function globals() {
 
 // The model a section's command line runs: 'legacy', 'exact' or 'full-wave'.
 // A design is a search over aperture theory (the design subcommand has no
-// full wave), so under full wave it uses the exact model, and a feed is
-// always judged by the exact model.
+// full wave), so under full wave it uses the exact model; a feed is judged
+// by the exact model under either aperture model.
 function modelOf(section) {
   const { model } = globals();
-  if (section === 'feed' || (section === 'design' && model === 'full-wave')) return 'exact';
+  if (section === 'design' && model === 'full-wave') return 'exact';
+  if (section === 'feed' && model === 'legacy') return 'exact';
   return model;
 }
 
@@ -136,12 +137,13 @@ function showMessages(panel, err, isError) {
   }
 }
 
-// Marks the input a refusal names (the message begins with its option).
+// Marks the input a refusal names: the first option in its message that is a
+// field shown in the form.
 function markInvalid(form, err) {
   for (const el of form.querySelectorAll('[aria-invalid]')) el.removeAttribute('aria-invalid');
-  const m = err.match(/^quaven: (?:.*?)(--[a-z-]+)/m);
-  if (!m) return;
-  const target = form.querySelector(`[data-option="${m[1]}"]`);
+  const line = (err.match(/^quaven: .*/m) || [''])[0];
+  const target = (line.match(/--[a-z-]+/g) || []).map((option) => [...form.querySelectorAll(`[data-option="${option}"]`)]
+    .find((el) => !el.closest('[hidden]'))).find(Boolean);
   if (!target) return;
   const inputs = target.matches('fieldset') ? [...target.querySelectorAll('input')] : [target];
   for (const el of inputs) el.setAttribute('aria-invalid', 'true');
@@ -478,18 +480,27 @@ function designShown(panel, form, model) {
   if (!doc) return;
   const u = globals().units;
   const freq = doc.inputs.freq_ghz;
-  const pick = (row) => {
-    const a = row[`aperture_radius_${u}`];
-    if (a === null) {
-      clearPlots(panel.querySelector('.plots'));
-      return;
-    }
-    showPattern(panel, { freq, aperture: a, slant: slantArg(row[`slant_radius_${u}`]), model });
-  };
+  const pick = rowPattern(panel, doc, model);
   const first = Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: first });
   if (doc.rows.length) pick(doc.rows[first]);
   else clearPlots(panel.querySelector('.plots'));
+}
+
+// Picking a row of a design or a feed shows the patterns of its horn at the
+// run's frequency, by the run's model; a full-wave run's on the body it
+// solved. A row with no horn (not a number) clears them.
+function rowPattern(panel, doc, model) {
+  const u = globals().units;
+  const body = model === 'full-wave' ? solvedBody(doc) : [];
+  return (row) => {
+    const aperture = row[`aperture_radius_${u}`];
+    if (aperture === null) {
+      clearPlots(panel.querySelector('.plots'));
+      return;
+    }
+    showPattern(panel, { freq: doc.inputs.freq_ghz, aperture, slant: slantArg(row[`slant_radius_${u}`]), model, body });
+  };
 }
 
 // The full-wave options: the feed guide's radius (the command line requires
@@ -564,18 +575,18 @@ function response() {
   return solving(panel, solvingText(model), () => responseShown(panel, form, model));
 }
 
+// The full-wave options of the body a run solved: the guide's length and
+// the wall as the run resolved them (their defaults follow the lowest
+// frequency of a sweep, not that of a pattern drawn from it).
+const solvedBody = (doc) => ['--full-wave', '--throat', fmtExact(doc.inputs.throat_radius),
+  '--guide-length', fmtExact(doc.inputs.guide_length), '--wall', fmtExact(doc.inputs.wall)];
+
 function responseShown(panel, form, model) {
   const doc = runSection(panel, form, responseArgs(form, model), 'response', model);
   if (!doc) return;
   const a = value(form, 'aperture');
   const r = value(form, 'slant');
-  // The patterns of a full-wave response are those of the same body: the
-  // guide's length and the wall as the response resolved them (their
-  // defaults follow the lowest frequency of the sweep, not the pattern's).
-  const body = model === 'full-wave'
-    ? ['--full-wave', '--throat', value(form, 'throat'), '--guide-length', fmtExact(doc.inputs.guide_length),
-      '--wall', fmtExact(doc.inputs.wall)]
-    : [];
+  const body = model === 'full-wave' ? solvedBody(doc) : [];
   const pick = (row) => showPattern(panel, { freq: row.frequency_ghz, aperture: a, slant: r, model, body });
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick });
   drawSweep(panel, doc);
@@ -586,32 +597,36 @@ function responseShown(panel, form, model) {
 // The dish feed needs the `feed` subcommand; without it the section says so.
 const feedAvailable = () => /^\s+feed\s/m.test(run(['--help']).out);
 
-function feedArgs(form) {
+// A given horn judged on the dish, or horns designed for it (the command
+// line says so where a full-wave design lacks its range of S).
+function feedArgs(form, model) {
   const args = ['feed', '--freq', value(form, 'freq'), '--f-over-d', value(form, 'fd')];
-  if (value(form, 'taper')) args.push('--taper', value(form, 'taper'));
-  if (value(form, 's0') || value(form, 's1') || value(form, 's2')) {
-    args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
+  if (form.horn.value === 'judge') {
+    args.push('--aperture', value(form, 'aperture'), '--slant', value(form, 'slant'));
+  } else {
+    if (value(form, 'taper')) args.push('--taper', value(form, 'taper'));
+    if (value(form, 's0') || value(form, 's1') || value(form, 's2')) {
+      args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
+    }
   }
-  return args;
+  return model === 'full-wave' ? [...args, ...fullWaveArgs(form)] : args;
 }
 
 function feed() {
   const panel = document.getElementById('panel-feed');
   const form = document.getElementById('feed-form');
-  return solving(panel, solvingText('exact'), () => feedShown(panel, form));
+  const model = modelOf('feed');
+  return solving(panel, solvingText(model), () => feedShown(panel, form, model));
 }
 
-function feedShown(panel, form) {
-  const doc = runSection(panel, form, feedArgs(form), 'feed', 'exact');
+function feedShown(panel, form, model) {
+  const doc = runSection(panel, form, feedArgs(form, model), 'feed', model);
   if (!doc) return;
-  const u = globals().units;
-  const freq = doc.inputs.freq_ghz;
-  // A feed is always judged by the exact model, so its patterns are too.
-  const pick = (row) => showPattern(panel, { freq, aperture: row[`aperture_radius_${u}`], slant: slantArg(row[`slant_radius_${u}`]),
-    model: 'exact' });
+  const pick = rowPattern(panel, doc, model);
   const best = Math.max(0, doc.rows.findIndex((r) => r.best === true || r.best === 1));
   renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: best });
   if (doc.rows.length) pick(doc.rows[best]);
+  else clearPlots(panel.querySelector('.plots'));
 }
 
 // --------------------------------------------------------------- the tabs
@@ -644,15 +659,22 @@ function setupTabs() {
   if (start) select(start, false);
 }
 
-function setup() {
-  const designForm = document.getElementById('design-form');
-  const syncTo = () => {
-    const toGain = designForm.to.value === 'gain';
-    designForm.querySelector('.to-beamwidth').hidden = toGain;
-    designForm.querySelector('.to-gain').hidden = !toGain;
+// Shows the fields of the choice made in a form's radio group `name`: each
+// [data-when="name=value"] while that value is picked.
+function choiceFields(form, name) {
+  const sync = () => {
+    for (const el of form.querySelectorAll(`[data-when^="${name}="]`)) el.hidden = el.dataset.when !== `${name}=${form.elements[name].value}`;
   };
-  for (const r of designForm.querySelectorAll('input[name="to"]')) r.addEventListener('change', syncTo);
-  syncTo();
+  for (const r of form.querySelectorAll(`input[name="${name}"]`)) r.addEventListener('change', sync);
+  sync();
+}
+
+function setup() {
+  for (const box of document.querySelectorAll('[data-fields]')) {
+    box.append(document.getElementById(box.dataset.fields).content.cloneNode(true));
+  }
+  choiceFields(document.getElementById('design-form'), 'to');
+  choiceFields(document.getElementById('feed-form'), 'horn');
   const sections = [['design-form', design], ['response-form', response], ['feed-form', feed]];
   for (const [id, fn] of sections) {
     document.getElementById(id).addEventListener('submit', (e) => {
@@ -662,7 +684,7 @@ function setup() {
   }
   noteTexts = quaven.notes();
   // Fields for options this build of the program may not have.
-  for (const [form, command] of [['design-form', 'design'], ['response-form', 'response']]) {
+  for (const [form, command] of [['design-form', 'design'], ['response-form', 'response'], ['feed-form', 'feed']]) {
     const throat = document.querySelector(`#${form} .throat`);
     throat.hidden = !/--throat\b/.test(run([command, '--help']).out);
   }

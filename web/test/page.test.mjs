@@ -256,7 +256,8 @@ try {
 
   // ---- full wave: the README's reference horn (feed guide 0.45 in, 1.5 mm
   // wall) at 10 GHz, where the program has the solver
-  if (/--full-wave\b/.test(native(['response', '--help']).out)) {
+  const hasFullWave = /--full-wave\b/.test(native(['response', '--help']).out);
+  if (hasFullWave) {
     const fwArgs = ['response', '--aperture', '1.2', '--slant', '3', '--freq-range', '10', '10', '1', '--level', '3',
       '--full-wave', '--throat', '0.45', '--wall', '0.0590551', '--units', 'in'];
     await setField('response-form', 'f0', '10');
@@ -316,7 +317,41 @@ try {
     sameRows('feed', await tableRows('feed'), native([...feedArgs, '--units', 'in', '--format', 'json']).out);
     sameFile('feed: CSV', (await downloads('feed')).csv, native([...feedArgs, '--units', 'in', '--format', 'csv']).out);
     await chartsDrawn('feed', ['rect', 'polar']);
-  } else {
+  }
+  // ---- the reference horn judged on the dish in full wave; a full-wave
+  // design without its range of S is refused
+  if (hasFeed && hasFullWave) {
+    const fwFeed = ['feed', '--freq', '10', '--f-over-d', '0.4', '--full-wave', '--throat', '0.45', '--wall', '0.0590551',
+      '--units', 'in'];
+    const judged = [...fwFeed, '--aperture', '1.2', '--slant', '3'];
+    await setField('feed-form', 'throat', '0.45');
+    await setField('feed-form', 'wall', '0.0590551');
+    await model('full-wave');
+    const noS = native(fwFeed);
+    check(noS.status === 2 && (await messages('feed'))[0] === noS.err.split('\n')[0].replace(/^quaven: /, '')
+      && await page.$eval('#feed-form [name="s0"]', (el) => el.getAttribute('aria-invalid') === 'true'),
+    'feed: full-wave design without S, the command line message at the field', JSON.stringify(await messages('feed')));
+    await page.click('#feed-form input[name="horn"][value="judge"]');
+    const t0 = Date.now();
+    await submit('feed-form');
+    console.log(`full-wave feed judged, with its pattern, in the page: ${((Date.now() - t0) / 1000).toFixed(2)} s`);
+    sameRows('feed --full-wave', await tableRows('feed'), native([...judged, '--format', 'json']).out);
+    sameFile('feed --full-wave: CSV', (await downloads('feed')).csv, native([...judged, '--format', 'csv']).out);
+    check(await page.$eval('#panel-feed th[data-column="s11_db"]', (th) => th.textContent) === 'S11 (dB)',
+      'feed, full wave: the S11 column shown');
+    await chartsDrawn('feed', ['rect', 'polar']);
+    const captions = await page.$$eval('#panel-feed figcaption', (fs) => fs.map((f) => f.textContent));
+    check(captions.length === 2 && captions.every((c) => /full.wave/i.test(c)), 'feed, full wave: every plot says so',
+      JSON.stringify(captions));
+    if (shotDir) {
+      await settle();
+      await page.screenshot({ path: join(shotDir, 'feed-full-wave-1280.png'), fullPage: true });
+    }
+    await model('legacy');
+    await page.click('#feed-form input[name="horn"][value="design"]');
+    await submit('feed-form');
+  }
+  if (!hasFeed) {
     console.log('note: the program has no feed subcommand; the feed section shows its placeholder');
   }
 
