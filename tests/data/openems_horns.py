@@ -113,19 +113,42 @@ def build(name, h, res, sim_path):
     grid.AddLine("y", xs)
     grid.AddLine("z", zsl)
 
+    # Two voltage probes of E_x near the axis of the guide (two cells off
+    # the PMC plane, where openEMS records no field), between source and
+    # throat and far enough from both that only TE11 remains: the forward
+    # and backward waves there give the throat's reflection coefficient.
+    zp = [res * round(z / res) for z in (0.5 * (zs + L) - 2.0, 0.5 * (zs + L) + 2.0)]
+    for i, z in enumerate(zp):
+        if np.min(np.abs(zsl - z)) > 1e-9:
+            raise SystemExit("probe plane %g mm is not a mesh line" % z)
+        csx.AddProbe("ex%d" % i, p_type=0).AddBox([0, 2 * res, z], [res, 2 * res, z])
+
     gap = 11 * res
     # The box takes its mirrors (PEC at x = 0, PMC at y = 0) and the faces
     # it records from the boundary conditions.
     nf = fdtd.CreateNF2FFBox("nf2ff", [0, 0, zmin + gap], [xmax - gap, xmax - gap, zmax - gap], frequency=[f0])
     assert list(nf.mirror) == [1, 0, 2, 0, 0, 0] and list(nf.directions)[0::2] == [False, False, True], (
         nf.mirror, nf.directions)
-    return fdtd, nf, zap
+    return fdtd, nf, zap, zp, beta
+
+
+def s11(sim_path, f0, zp, beta, L):
+    """TE11 reflection coefficient at the guide's end z = L (mm) from the two
+    axial probes: E_x = A exp(-j beta z) + B exp(j beta z) (openEMS's phasors
+    go as exp(j omega t))."""
+    from openEMS.ports import UI_data
+    v = [UI_data(["ex%d" % i], sim_path, [f0]).ui_f_val[0][0] for i in range(2)]
+    z = np.array(zp)  # mm, beta in 1/mm
+    m = np.array([[np.exp(-1j * beta * z[0]), np.exp(1j * beta * z[0])],
+                  [np.exp(-1j * beta * z[1]), np.exp(1j * beta * z[1])]])
+    a, b = np.linalg.solve(m, np.array(v))
+    return b * np.exp(1j * beta * L) / (a * np.exp(-1j * beta * L))
 
 
 def run(name, res, threads, post_only):
     h = HORNS[name]
     sim_path = os.path.join("/tmp", "openems_horn_%d" % name)
-    fdtd, nf, zap = build(name, h, res, sim_path)
+    fdtd, nf, zap, zp, beta = build(name, h, res, sim_path)
     if not post_only:
         fdtd.Run(sim_path, cleanup=True, verbose=1, numThreads=threads)
     f0 = h["f"]
@@ -177,13 +200,15 @@ def run(name, res, threads, post_only):
         for line in open(summary_path):
             if not line.startswith("#") and line.strip():
                 lines[int(line.split()[0])] = line.rstrip("\n")
-    lines[name] = "%d %.6g %.6g %.6g %.6g %.6g %.6g %.3g %.4f %.4f" % (
+    gamma = s11(sim_path, f0, zp, beta, h["L"])
+    lines[name] = "%d %.6g %.6g %.6g %.6g %.6g %.6g %.3g %.4f %.4f %.3f %.2f" % (
         name, h["f"] / 1e9, h["b"], h["L"], h["a"], h["R"], h["w"], res,
-        10 * np.log10(d_sphere), 10 * np.log10(d_cuts))
+        10 * np.log10(d_sphere), 10 * np.log10(d_cuts), 20 * np.log10(abs(gamma)), np.degrees(np.angle(gamma)))
     with open(summary_path, "w") as out:
         out.write("# openEMS FDTD references (openems_horns.py): horn, GHz, throat b, guide length L,\n"
                   "# aperture a, slant R, wall w, mesh (all mm), directivity dBi over a sphere grid and\n"
-                  "# from the principal cuts\n")
+                  "# from the principal cuts, TE11 reflection at the guide's end in dB and degrees (runs\n"
+                  "# made before the probes were added lack the last two)\n")
         for k in sorted(lines):
             out.write(lines[k] + "\n")
     print(lines[name])
