@@ -16,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace quaven {
 namespace plot {
@@ -27,6 +28,8 @@ constexpr int kWidth = 800;
 constexpr int kRectHeight = 380;
 constexpr int kPolarHeight = 620;
 constexpr int kTitleHeight = 40;
+constexpr int kTitleLineHeight = 20;     // each further line of a long title
+constexpr std::size_t kTitleCharacters = 95;  // at most on a title line
 // Series with no more values than this are drawn with a mark at each.
 constexpr std::size_t kMarkedPoints = 25;
 
@@ -51,6 +54,37 @@ std::string quoted(const std::string& text) {
     }
   }
   return q + "'";
+}
+
+// A figure's title as a gnuplot double-quoted string, broken at spaces into
+// lines of at most `width` characters so that a long one (a full-wave horn's,
+// say) is not cut off at the picture's edges.
+std::string wrapped_title(const std::string& text, std::size_t width, int& lines) {
+  std::string q = "\"";
+  std::size_t line_start = 0;
+  std::string line;
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == ' ' || text[i] == '\n' || text[i] == '\r') {
+      const std::string word = text.substr(line_start, i - line_start);
+      if (!line.empty() && line.size() + 1 + word.size() > width) {
+        out.push_back(line);
+        line.clear();
+      }
+      if (!word.empty()) line += (line.empty() ? "" : " ") + word;
+      line_start = i + 1;
+    }
+  }
+  if (!line.empty() || out.empty()) out.push_back(line);
+  lines = static_cast<int>(out.size());
+  for (std::size_t k = 0; k < out.size(); ++k) {
+    if (k > 0) q += "\\n";
+    for (const char c : out[k]) {
+      if (c == '"' || c == '\\') q += '\\';
+      q += c;
+    }
+  }
+  return q + "\"";
 }
 
 // A shell single-quoted word.
@@ -357,7 +391,10 @@ void check(const std::string& path) {
 }
 
 std::string script(const Figure& fig, Format format, const std::string& output) {
-  int height = kTitleHeight;
+  int title_lines = 1;
+  const std::string title = wrapped_title(fig.title, kTitleCharacters, title_lines);
+  const int title_height = kTitleHeight + (title_lines - 1) * kTitleLineHeight;
+  int height = title_height;
   for (const Panel& p : fig.panels) height += p.polar ? kPolarHeight : kRectHeight;
   std::string s = "set encoding utf8\n";
   const std::string size = std::to_string(kWidth) + "," + std::to_string(height);
@@ -374,9 +411,9 @@ std::string script(const Figure& fig, Format format, const std::string& output) 
       break;
   }
   s += "set output " + quoted(output) + "\n";
-  s += "set multiplot title " + quoted(fig.title) + "\n";
+  s += "set multiplot title " + title + "\n";
   // Panels stacked from the top, each as tall as its kind needs.
-  double top = 1.0 - static_cast<double>(kTitleHeight) / height;
+  double top = 1.0 - static_cast<double>(title_height) / height;
   for (const Panel& p : fig.panels) {
     const double h = static_cast<double>(p.polar ? kPolarHeight : kRectHeight) / height;
     top -= h;

@@ -88,6 +88,15 @@ r = run(["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.5", "0.1", "--ape
 c = curves(svg)
 check(r.returncode == 0 and len(c) == 8 and all(x[1] == 3 for x in c), "feed plot: %s" % c)
 
+# A title longer than the picture is wide (a full-wave horn's) comes in
+# lines that fit, with every word of it.
+r = run(["feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--full-wave",
+         "--throat", "0.45", "--plot", svg])
+texts = ["".join(t.itertext()) for t in ET.parse(svg).getroot().iter(SVG + "text")]
+lines = [t for t in texts if "Dish feed" in t or "feed guide)" in t]
+check(r.returncode == 0 and len(lines) == 2 and all(len(t) <= 95 for t in lines)
+      and " ".join(lines).endswith("(full-wave solution with a 0.45 in feed guide)"), "long title: %s" % lines)
+
 # The normal output is the same bytes with and without --plot, in every form.
 for cmd in (["pattern"] + horn + ["--angles", "0", "90", "5"],
             ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "8", "12", "1"],
