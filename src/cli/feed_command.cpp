@@ -253,15 +253,7 @@ void feed(const FeedOptions& o, Output& output) {
         std::vector<fullwave::FeedRow> rows;
         int best = -1;
         for (int i = 1; i <= ss.count; ++i) {
-          fullwave::FeedDesignRequest q;
-          q.throat_radius_m = geometry.throat_radius;
-          q.guide_length_m = geometry.guide_length;
-          q.wall_m = geometry.wall;
-          q.frequency_ghz = freq;
-          q.f_over_d = fd;
-          q.s_cycles = ss.at(i);
-          q.taper_db = taper;
-          rows.push_back(fullwave::design_feed(q));
+          rows.push_back(fullwave::design_feed(geometry, freq, fd, ss.at(i), taper));
           const double eta = rows.back().feed.judgement.best.aperture;
           if (!std::isnan(eta) && (best < 0 || eta > rows[best].feed.judgement.best.aperture)) best = i - 1;
         }

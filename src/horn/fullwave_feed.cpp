@@ -118,5 +118,17 @@ FeedRow design_feed(const FeedDesignRequest& q) {
   return std::isfinite(a) ? judged(a) : no_design(q);
 }
 
+FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db) {
+  FeedDesignRequest q;
+  q.throat_radius_m = guide.throat_radius;
+  q.guide_length_m = guide.guide_length;
+  q.wall_m = guide.wall;
+  q.frequency_ghz = frequency_ghz;
+  q.f_over_d = f_over_d;
+  q.s_cycles = s_cycles;
+  q.taper_db = taper_db;
+  return design_feed(q);
+}
+
 }  // namespace fullwave
 }  // namespace quaven

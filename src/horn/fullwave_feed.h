@@ -72,6 +72,8 @@ struct FeedDesignRequest {
   double per_wavelength = 20.0;
 };
 FeedRow design_feed(const FeedDesignRequest& request);
+// The same on the feed guide of `guide` (its throat radius, length and wall).
+FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db);
 
 }  // namespace fullwave
 }  // namespace quaven

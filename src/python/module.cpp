@@ -691,15 +691,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
           if (judging) {
             w = fullwave::judge_feed(*solved_horn, body, freq_ghz, fd);
           } else {
-            fullwave::FeedDesignRequest q;
-            q.throat_radius_m = body.throat_radius;
-            q.guide_length_m = body.guide_length;
-            q.wall_m = body.wall;
-            q.frequency_ghz = freq_ghz;
-            q.f_over_d = fd;
-            q.s_cycles = sv[k];
-            q.taper_db = taper;
-            w = solved([&] { return fullwave::design_feed(q); });
+            w = solved([&] { return fullwave::design_feed(body, freq_ghz, fd, sv[k], taper); });
           }
           rows.push_back(w.feed);
           s11.push_back(w.s11_db);
