@@ -36,7 +36,7 @@ fdtd = np.loadtxt(os.path.join(ROOT, "tests", "data", "openems_horn_1.txt"), com
 fig, axes = plt.subplots(1, 2, figsize=(11, 4.2), sharey=True)
 for ax, col, name in ((axes[0], 1, "E plane"), (axes[1], 2, "H plane")):
     ax.plot(exact[0], exact[col], color="tab:gray", lw=1.2, label="aperture theory (--exact)")
-    ax.plot(fdtd[:, 0], fdtd[:, 1 if col == 1 else 3], color="tab:orange", lw=1.2, label="openEMS FDTD, 0.35 mm")
+    ax.plot(fdtd[:, 0], fdtd[:, 1 if col == 1 else 3], color="tab:orange", lw=1.2, label="openEMS FDTD, 0.25 mm")
     ax.plot(full[0], full[col], color="tab:blue", lw=1.2, ls="--", label="full wave (--full-wave)")
     ax.set_title(name)
     ax.set_xlim(0, 180)
