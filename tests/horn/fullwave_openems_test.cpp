@@ -14,19 +14,19 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Agreement reached with the FDTD references (README, "Full wave"): horn 1
-// and the open guide at a 0.25 mm mesh, horns 2 and 3 at 0.35 mm. Over the
+// Agreement reached with the FDTD references (README, "Full wave"): horns 1
+// and 3 and the open guide at a 0.25 mm mesh, horn 2 at 0.35 mm. Over the
 // main beam the two solutions agree closely: 3 dB widths within 0.6 deg,
-// E-plane 10 dB widths within 0.2 deg, the pattern within 0.35 dB down to
+// E-plane 10 dB widths within 0.4 deg, the pattern within 0.35 dB down to
 // -10 dB, H-plane phase centres within 0.03 wavelengths, directivity within
-// 0.15 dB. Further out the FDTD figures scatter from mesh to mesh as the
-// walls fall differently on its grid: at 0.35 mm the H-plane 10 dB widths
-// are 0.7 to 1.1 deg narrower, the E-plane shoulders at 30 to 55 deg up to
-// 1.5 dB off and horn 2's E-plane phase centre 0.25 wavelengths off, gaps
-// that shrank to 0.42 deg, 0.52 dB and 0.03 wavelengths for horn 1 at
-// 0.25 mm. The wider margins hold the coarser references.
+// 0.15 dB. Further out the FDTD figures scatter from mesh to mesh by some
+// tenths of a degree and dB as the walls fall differently on its grid; at
+// 0.35 mm horn 2's H-plane 10 dB width is 0.7 deg narrower, its E-plane
+// shoulder 1.5 dB higher and its E-plane phase centre 0.25 wavelengths
+// further back, gaps that shrank to 0.42 deg, 0.52 dB and 0.03 wavelengths
+// for horn 1 from 0.35 to 0.25 mm. The wider margins hold that reference.
 constexpr double kWidth3Deg = 0.6;
-constexpr double kWidthE10Deg = 0.3;
+constexpr double kWidthE10Deg = 0.45;
 constexpr double kWidthH10Deg = 1.2;
 constexpr double kDirectivityDb = 0.15;
 // |S11| from the FDTD's two probes in the guide; a reflection of -35 dB is
