@@ -13,6 +13,7 @@
 #include "cli/full_wave.h"
 #include "cli/subcommands.h"
 #include "horn/checks.h"
+#include "horn/columns.h"
 #include "horn/exact_api.h"
 #include "horn/feed.h"
 #ifdef QUAVEN_FULL_WAVE
@@ -198,25 +199,7 @@ void feed(const FeedOptions& o, Output& output) {
 #endif
 
   const std::string u = "_" + c.units;
-  std::vector<std::string> columns = {"f_over_d",
-                                      "rim_half_angle_deg",
-                                      "s_cycles",
-                                      "aperture_radius" + u,
-                                      "slant_radius" + u,
-                                      "aperture_wavelengths",
-                                      "aperture_efficiency",
-                                      "spillover_efficiency",
-                                      "illumination_efficiency",
-                                      "phase_efficiency",
-                                      "polarisation_efficiency",
-                                      "aperture_efficiency_at_aperture_plane",
-                                      "focus_behind_aperture_wl",
-                                      "edge_taper_e_db",
-                                      "edge_taper_h_db",
-                                      "cross_pol_45_db",
-                                      "gain_db",
-                                      "flare_half_angle_deg",
-                                      "cone_length" + u};
+  std::vector<std::string> columns = feed_columns(u);
   const bool design = !judging;
   if (design) columns.push_back("best");
   if (fw) columns.push_back("s11_db");

@@ -5,12 +5,6 @@
 namespace quaven {
 namespace cli {
 
-std::string level_name(float level) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%gdb", static_cast<double>(level));
-  return buf;
-}
-
 Output::Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err,
                bool terminal)
     : file_(file), out_(out), err_(err), terminal_(terminal), format_(format) {

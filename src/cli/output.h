@@ -21,9 +21,6 @@ struct OutputError {
   std::string what;
 };
 
-// A level in a column name: 3 -> "3db", 3.5 -> "3.5db".
-std::string level_name(float level);
-
 class Output {
  public:
   // `format` table, csv or json; `file` empty for `out`. `terminal`:

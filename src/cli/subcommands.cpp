@@ -15,6 +15,7 @@
 #include "cli/full_wave.h"
 #include "dialogue/records.h"
 #include "horn/checks.h"
+#include "horn/columns.h"
 #include "horn/exact_api.h"
 #include "horn/feed.h"
 #ifdef QUAVEN_FULL_WAVE
@@ -59,13 +60,6 @@ void check_direction(const std::string& option, const std::vector<std::string>& 
 
 // A cell of a legacy (single) or exact (double) figure.
 Cell cell(double x, bool exact) { return exact ? double_cell(x) : single_cell(static_cast<float>(x)); }
-
-// The columns of the cone's shape, after the figures.
-void add_geometry_columns(std::vector<std::string>& columns, const std::string& u, bool throat) {
-  columns.push_back("flare_half_angle_deg");
-  columns.push_back("cone_length" + u);
-  if (throat) columns.push_back("horn_length" + u);
-}
 
 void add_geometry_cells(std::vector<Cell>& cells, double a, double r, double throat, bool exact) {
   const ConeGeometry g = cone_geometry(a, r, throat);
@@ -330,16 +324,7 @@ void response(const HornOptions& o, Output& output) {
   inputs.text("units", c.units);
   const std::array<float, 4> blv = column_levels(r.plev, r.ilev);
   const std::string u = "_" + c.units;
-  std::vector<std::string> columns = {"frequency_ghz",
-                                      "beamwidth_e_" + level_name(blv[0]) + "_deg",
-                                      "beamwidth_e_" + level_name(blv[1]) + "_deg",
-                                      "phase_centre_e_wl",
-                                      "beamwidth_h_" + level_name(blv[2]) + "_deg",
-                                      "beamwidth_h_" + level_name(blv[3]) + "_deg",
-                                      "phase_centre_h_wl",
-                                      "gain_db",
-                                      "s_cycles",
-                                      "aperture_wavelengths"};
+  std::vector<std::string> columns = response_columns(blv);
   add_geometry_columns(columns, u, !std::isnan(throat));
 #ifdef QUAVEN_FULL_WAVE
   fullwave::ResponseRequest fq;

@@ -23,6 +23,7 @@
 
 #include "horn/checks.h"
 #include "horn/chp11.h"
+#include "horn/columns.h"
 #include "horn/exact_api.h"
 #include "horn/feed.h"
 #include "horn/figures.h"
@@ -62,13 +63,6 @@ void refuse(const std::string& problem) {
 // A number as a user would have typed it: the shortest text that reads back
 // to the same double, as Python's repr shows it.
 std::string text(double x) { return shortest(x); }
-
-// The level in a column name: 3 -> "3db", 3.5 -> "3.5db".
-std::string level_name(float level) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%gdb", static_cast<double>(level));
-  return buf;
-}
 
 // A finite number, as the command line reads every number it is given.
 double finite(const char* name, double x) {
@@ -178,13 +172,6 @@ std::size_t geometry(double* row, std::size_t k, double a, double r, double thro
   row[k++] = figure(g.cone_length, exact);
   if (!std::isnan(throat)) row[k++] = figure(g.horn_length, exact);
   return k;
-}
-
-void add_geometry_columns(std::vector<std::string>& columns, const std::string& u, double throat) {
-  columns.push_back("flare_half_angle_deg");
-  columns.push_back("cone_length" + u);
-  if (!std::isnan(throat)) columns.push_back("horn_length" + u);
-  columns.push_back("notes");
 }
 
 // The least and greatest of some values (0 and 0 when there are none).
@@ -308,7 +295,8 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
   r.columns = {"s_cycles",          "aperture_radius" + un, "slant_radius" + un,     "gain_db",
                "phase_centre_e_wl", "phase_centre_h_wl",    "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
                "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
-  add_geometry_columns(r.columns, un, throat);
+  add_geometry_columns(r.columns, un, !std::isnan(throat));
+  r.columns.push_back("notes");
 
   // After the figures (s, aperture in wavelengths, a, r, then the rest, each
   // as a figure of the mode): the geometry, and the notes every design row
@@ -422,17 +410,9 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   r.inputs["units"] = units;
   const std::array<float, 4> blv = column_levels(plev, ilev);
   const std::string un = "_" + units;
-  r.columns = {"frequency_ghz",
-               "beamwidth_e_" + level_name(blv[0]) + "_deg",
-               "beamwidth_e_" + level_name(blv[1]) + "_deg",
-               "phase_centre_e_wl",
-               "beamwidth_h_" + level_name(blv[2]) + "_deg",
-               "beamwidth_h_" + level_name(blv[3]) + "_deg",
-               "phase_centre_h_wl",
-               "gain_db",
-               "s_cycles",
-               "aperture_wavelengths"};
-  add_geometry_columns(r.columns, un, throat);
+  r.columns = response_columns(blv);
+  add_geometry_columns(r.columns, un, !std::isnan(throat));
+  r.columns.push_back("notes");
   // The user's own level in double in place of its column's.
   const double level1 = ilev == 1 ? level_db : static_cast<double>(blv[0]);
   const double level2 = ilev == 2 ? level_db : static_cast<double>(blv[1]);
@@ -648,25 +628,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   }
 
   const std::string un = "_" + units;
-  r.columns = {"f_over_d",
-               "rim_half_angle_deg",
-               "s_cycles",
-               "aperture_radius" + un,
-               "slant_radius" + un,
-               "aperture_wavelengths",
-               "aperture_efficiency",
-               "spillover_efficiency",
-               "illumination_efficiency",
-               "phase_efficiency",
-               "polarisation_efficiency",
-               "aperture_efficiency_at_aperture_plane",
-               "focus_behind_aperture_wl",
-               "edge_taper_e_db",
-               "edge_taper_h_db",
-               "cross_pol_45_db",
-               "gain_db",
-               "flare_half_angle_deg",
-               "cone_length" + un};
+  r.columns = feed_columns(un);
   const bool design = !judging;
   if (design) r.columns.push_back("best");
   if (full_wave) r.columns.push_back("s11_db");
