@@ -12,7 +12,7 @@
 // Run: ./exact_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
-#include "horn/exact.h"
+#include "aperture/exact.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <limits>
 #include <string>
 
-#include "dialogue/records.h"
-#include "horn/chp11.h"
-#include "horn/chpce.h"
-#include "horn/figures.h"
+#include "text/records.h"
+#include "legacy/chp11.h"
+#include "legacy/chpce.h"
+#include "legacy/figures.h"
 
 namespace {
 

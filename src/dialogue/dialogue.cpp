@@ -15,11 +15,11 @@
 #include <ostream>
 #include <string>
 
-#include "dialogue/answers.h"
-#include "dialogue/fields.h"
-#include "dialogue/records.h"
-#include "horn/figures.h"
-#include "horn/levels.h"
+#include "text/answers.h"
+#include "text/fields.h"
+#include "text/records.h"
+#include "legacy/figures.h"
+#include "legacy/levels.h"
 #include "numeric/constants.h"
 #include "numeric/sweep.h"
 

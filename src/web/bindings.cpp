@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#if __has_include("horn/validity.h")
-#include "horn/validity.h"
+#if __has_include("api/validity.h")
+#include "api/validity.h"
 #define QUAVEN_HAS_NOTES 1
 #endif
 

@@ -10,8 +10,8 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "horn/feed.h"
-#include "horn/fullwave_feed.h"
+#include "feed/feed.h"
+#include "fullwave/fullwave_feed.h"
 #include "numeric/constants.h"
 
 namespace quaven {

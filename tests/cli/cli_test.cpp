@@ -18,10 +18,10 @@
 #include "cli/cli_run.h"
 #include "cli/rows.h"
 #include "dialogue/dialogue.h"
-#include "dialogue/fields.h"
-#include "horn/chngn.h"
-#include "horn/chp11.h"
-#include "horn/gain_design.h"
+#include "text/fields.h"
+#include "legacy/chngn.h"
+#include "legacy/chp11.h"
+#include "legacy/gain_design.h"
 
 namespace quaven {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "cli/atomic_file.h"
 #include "cli/progress.h"
-#include "cli/row_writer.h"
+#include "text/row_writer.h"
 #include <nlohmann/json.hpp>
 
 namespace quaven {
