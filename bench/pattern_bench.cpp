@@ -8,7 +8,8 @@
 #include <limits>
 #include <string>
 
-#include "text/records.h"
+#include "api/jobs.h"
+#include "text/row_writer.h"
 #include "legacy/chp11.h"
 #include "legacy/chpce.h"
 #include "legacy/figures.h"
@@ -65,16 +66,33 @@ void BM_chpce(benchmark::State& state) {
 }
 BENCHMARK(BM_chpce)->DenseRange(0, 2);
 
-// One line of the design table of the batch: 10 GHz, 30 degrees at 3 dB,
-// E plane, S = 0.05, 0.3, 0.6; inches.
-void BM_design_line(benchmark::State& state) {
-  const float s = state.range(0) / 100.0f;
-  const float bwc = quaven::curve_beamwidth(30.0f, 3.0f, 1);
-  for (auto _ : state) {
-    const quaven::DesignLine d = quaven::design_line(10.0f, bwc, 1, 1, s);
-    std::string line = quaven::design_record(d, 1.0f);
+// The table lines of a request's rows, as the command line writes them.
+class Lines : public quaven::api::Sink {
+ public:
+  void begin(const quaven::api::Head& head) override { head_ = head; }
+  void row(const quaven::api::Row& row) override {
+    std::string line = quaven::table_line(head_, row);
     benchmark::DoNotOptimize(line);
   }
+  void end() override {}
+
+ private:
+  quaven::api::Head head_;
+};
+
+quaven::api::Number number(float x) { return quaven::api::Number{x, static_cast<double>(x)}; }
+
+// One line of the design table of the batch: 10 GHz, 30 degrees at 3 dB,
+// E plane, S = 0.05, 0.3, 0.6; inches; a request of one row through the
+// value API, formatted.
+void BM_design_line(benchmark::State& state) {
+  const float s = state.range(0) / 100.0f;
+  quaven::api::DesignRequest q;
+  q.freq = number(10.0f);
+  q.beamwidth = number(30.0f);
+  q.s = quaven::api::Sweep::counted(quaven::api::Arg::s, number(s), number(s), number(1.0f));
+  Lines lines;
+  for (auto _ : state) quaven::api::design(q, lines);
 }
 BENCHMARK(BM_design_line)->Arg(5)->Arg(30)->Arg(60);
 
@@ -82,11 +100,11 @@ BENCHMARK(BM_design_line)->Arg(5)->Arg(30)->Arg(60);
 // 40 GHz.
 void BM_response_line(benchmark::State& state) {
   const float fr = static_cast<float>(state.range(0)) / 10.0f;
-  for (auto _ : state) {
-    const quaven::HornFigures h = quaven::response_line(fr, 1.2f, 3.0f, 3.0f, 1);
-    std::string line = quaven::response_record(fr, h, 1.0f);
-    benchmark::DoNotOptimize(line);
-  }
+  quaven::api::ResponseRequest q;
+  q.cone = {number(1.2f), number(3.0f)};
+  q.freqs = quaven::api::Sweep::counted(quaven::api::Arg::freqs, number(fr), number(fr), number(1.0f));
+  Lines lines;
+  for (auto _ : state) quaven::api::response(q, lines);
 }
 BENCHMARK(BM_response_line)->Arg(25)->Arg(100)->Arg(400);
 

@@ -24,6 +24,8 @@ int level_curve(const Number& level, int derive, bool exact) {
   return c;
 }
 
+int own_curve(float level_db) { return curve_of_level(level_db); }
+
 void slant_beyond_aperture(double slant, double aperture) {
   if (!(slant > aperture)) throw Refusal(Rule::slant_within_aperture, Arg::slant);
 }

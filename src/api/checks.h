@@ -20,6 +20,9 @@ void positive(Arg arg, const Number& n);
 // `derive` when given, else the 3 dB one.
 int level_curve(const Number& level, int derive, bool exact);
 
+// The curve (1 or 2) whose level `level_db` is, or 0 when it is neither.
+int own_curve(float level_db);
+
 // A cone whose aperture lies on it: the slant radius (apex to aperture rim)
 // exceeds the aperture radius. An infinite slant radius is the limit of a
 // flare angle of 0 and passes.

@@ -107,7 +107,6 @@ void geometry_cells(std::vector<Cell>& cells, double a, double r, double throat,
 
 // --------------------------------------------------------- the request
 
-bool single_of(const Job& j) { return j.model == Model::legacy; }
 
 // A number in the precision of the model.
 double in(const Number& n, bool single) { return single ? static_cast<double>(n.single) : n.value; }
@@ -340,16 +339,19 @@ int Head::index(const std::string& name) const {
 
 void design(const DesignRequest& q, Sink& sink) {
   const bool ex = q.model != Model::legacy, single = !ex;
-  checks::positive(Arg::freq, q.freq);
   const bool to_gain = q.gain.has_value();
-  if (to_gain == q.beamwidth.has_value()) throw Refusal(Rule::beamwidth_or_gain, Arg::beamwidth);
-  int ilev = 1;
-  if (!to_gain) {
-    checks::positive(Arg::beamwidth, *q.beamwidth);
-    ilev = curve_of(q.level, ex);
+  int ilev = q.level.derive_from;
+  if (!q.unchecked) {
+    checks::positive(Arg::freq, q.freq);
+    if (to_gain == q.beamwidth.has_value()) throw Refusal(Rule::beamwidth_or_gain, Arg::beamwidth);
+    ilev = 1;
+    if (!to_gain) {
+      checks::positive(Arg::beamwidth, *q.beamwidth);
+      ilev = curve_of(q.level, ex);
+    }
+    if (ex && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
+    s_within_design_range(Arg::s, q.s, single);
   }
-  if (ex && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
-  s_within_design_range(Arg::s, q.s, single);
   const double throat = throat_of(q.body, single);
 
   const std::string u = unit_name(q.units);
@@ -424,7 +426,7 @@ void design(const DesignRequest& q, Sink& sink) {
                                          static_cast<double>(d.arad));
       if (beyond) row.notes |= note_bit(Note::beyond_curves);
       HornFigures h = d.fig;
-      if (no_horn) {
+      if (no_horn && !q.unchecked) {
         d.aw = d.arad = d.srad = NAN;
         h.bwe3 = h.bwh3 = h.bwe10 = h.bwh10 = h.pce = h.pch = h.gain = NAN;
       }
@@ -445,22 +447,27 @@ void design(const DesignRequest& q, Sink& sink) {
 // ============================================================ response
 
 void response(const ResponseRequest& q, Sink& sink) {
-  check_full_wave(q, q.body);
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
-  checks::positive(Arg::aperture, q.cone.aperture);
   const double a = in(q.cone.aperture, single), rs = in(q.cone.slant, single);
-  checks::slant_beyond_aperture(rs, a);
-  const int ilev = curve_of(q.level, ex);
+  int ilev = q.level.derive_from;
   double f_lo = 0.0, f_hi = 0.0;
-  const bool any = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
-  if (any && !(f_lo > 0.0 && f_hi > 0.0)) {
-    throw Refusal(Rule::frequency_not_positive, Arg::freqs, {f_lo > 0.0 ? f_hi : f_lo, single});
-  }
-  const double throat = throat_of(q.body, single);
-  if (fw) {
-    checks::full_wave_throat(throat, a, rs);
-  } else if (!std::isnan(throat)) {
-    checks::throat_inside_aperture(throat, a);
+  bool any = q.freqs.size() > 0;
+  double throat = kNan;
+  if (!q.unchecked) {
+    check_full_wave(q, q.body);
+    checks::positive(Arg::aperture, q.cone.aperture);
+    checks::slant_beyond_aperture(rs, a);
+    ilev = curve_of(q.level, ex);
+    any = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
+    if (any && !(f_lo > 0.0 && f_hi > 0.0)) {
+      throw Refusal(Rule::frequency_not_positive, Arg::freqs, {f_lo > 0.0 ? f_hi : f_lo, single});
+    }
+    throat = throat_of(q.body, single);
+    if (fw) {
+      checks::full_wave_throat(throat, a, rs);
+    } else if (!std::isnan(throat)) {
+      checks::throat_inside_aperture(throat, a);
+    }
   }
 
   const std::string u = unit_name(q.units);

@@ -100,6 +100,10 @@ struct Job {
   // say which were given, so that a contradiction is refused by name.
   bool exact_asked = false;
   bool full_wave_asked = false;
+  // The console dialogue's tables: every input taken as given (the level's
+  // curve is `derive_from`, already settled) and every legacy figure shown as
+  // the routines give it, unchecked, as the dialogue always has.
+  bool unchecked = false;
 };
 
 // Horns designed to a beamwidth at a level in a plane, or to a gain, over S.

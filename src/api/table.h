@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "api/validity.h"
@@ -28,6 +29,9 @@ inline Cell cell(double x, bool single) { return single ? single_cell(static_cas
 // `level` is a number, the level as a 5-wide field without decimals, then
 // `after`.
 struct Heading {
+  Heading() = default;
+  Heading(std::string text) : before(std::move(text)) {}  // NOLINT: a heading is its text
+  Heading(std::string b, float l, std::string a) : before(std::move(b)), level(l), after(std::move(a)) {}
   std::string before;
   float level = NAN;
   std::string after;

@@ -11,10 +11,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#if __has_include("api/validity.h")
 #include "api/validity.h"
-#define QUAVEN_HAS_NOTES 1
-#endif
 
 namespace {
 
@@ -48,12 +45,10 @@ Run run(const emscripten::val& args) {
 // Each note's name, as the rows carry it, with the sentence that explains it.
 emscripten::val notes() {
   emscripten::val texts = emscripten::val::object();
-#ifdef QUAVEN_HAS_NOTES
   for (int i = 0; i < quaven::note_kinds; ++i) {
     const auto n = static_cast<quaven::Note>(i);
     texts.set(quaven::note_key(n), std::string(quaven::note_text(n)));
   }
-#endif
   return texts;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "api/checks.h"
+#include "api/jobs.h"
 #include "api/geometry.h"
 #include "api/validity.h"
 #include "numeric/shortest.h"
@@ -16,42 +17,79 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// The command line's words, as typed in these cases.
+class Typed : public api::Words {
+ public:
+  std::string name(api::Arg a) const override { return a == api::Arg::slant ? "--slant" : "--x"; }
+  std::string given(api::Arg a) const override {
+    switch (a) {
+      case api::Arg::slant: return "--slant x";
+      case api::Arg::aperture: return "--aperture 1.2";
+      case api::Arg::throat: return "--throat";
+      default: return "--range r";
+    }
+  }
+};
+
+// The message of the refusal `check` throws, or "" when it passes.
+template <class Check>
+std::string refusal(Check check) {
+  try {
+    check();
+  } catch (const api::Refusal& r) {
+    return api::message(r, Typed());
+  }
+  return "";
+}
+
 bool refused(const std::string& message, const std::string& label, const std::string& rule) {
   return message.rfind(label + ": ", 0) == 0 && message.find(rule) != std::string::npos &&
          message.find('\n') == std::string::npos;
 }
 
 TEST(Checks, EachRuleRefusesWithOneLineNamingTheValueAndPassesTheLimits) {
-  using namespace checks;
-  EXPECT_EQ(slant_exceeds_aperture<float>("--slant 3", 3.0f, "--aperture 1.2", 1.2f), "");
-  EXPECT_EQ(slant_exceeds_aperture<double>("--slant inf", kInf, "--aperture 1.2", 1.2), "");
-  for (const float r : {1.0f, 1.2f, 0.0f, -3.0f}) {
-    EXPECT_TRUE(refused(slant_exceeds_aperture<float>("--slant x", r, "--aperture 1.2", 1.2f), "--slant x",
+  using namespace api::checks;
+  EXPECT_EQ(refusal([] { slant_beyond_aperture(3.0, 1.2); }), "");
+  EXPECT_EQ(refusal([] { slant_beyond_aperture(kInf, 1.2); }), "");
+  for (const double r : {1.0, 1.2, 0.0, -3.0}) {
+    EXPECT_TRUE(refused(refusal([r] { slant_beyond_aperture(r, 1.2); }), "--slant x",
                         "greater than the aperture radius (--aperture 1.2)"))
         << r;
   }
-  EXPECT_EQ(throat_inside_aperture<double>("--throat 0.4", 0.4, "--aperture 1.2", 1.2), "");
+  EXPECT_EQ(refusal([] { throat_inside_aperture(0.4, 1.2); }), "");
   for (const double b : {0.0, -0.1, 1.2, 2.0})
-    EXPECT_TRUE(refused(throat_inside_aperture<double>("--throat", b, "--aperture 1.2", 1.2), "--throat", "less than"));
+    EXPECT_TRUE(refused(refusal([b] { throat_inside_aperture(b, 1.2); }), "--throat", "less than"));
+  EXPECT_EQ(refusal([] { full_wave_throat(1.2, 1.2, kInf); }), "");
+  EXPECT_TRUE(refused(refusal([] { full_wave_throat(1.2, 1.2, 3.0); }), "--throat", "with --slant inf"));
 
-  // Direction: a falling sweep needs a negative step; one value passes either way.
-  EXPECT_EQ(step_towards_stop<float>("r", 12.0f, 8.0f, -0.5f), "");
-  EXPECT_EQ(step_towards_stop<float>("r", 0.2f, 0.2f, -1.0f), "");
-  EXPECT_TRUE(refused(step_towards_stop<float>("--s-range 0.5 0.1 0.1", 0.5f, 0.1f, 0.1f), "--s-range 0.5 0.1 0.1",
-                      "from 0.5 to 0.1 needs a negative step"));
-  EXPECT_TRUE(refused(step_towards_stop<double>("r", 1.0, 2.0, -1.0), "r", "needs a positive step"));
-
-  // The value reached is named in its own precision's shortest form.
-  EXPECT_EQ(frequencies_positive<float>("f", 8.0f, 12.0f), "");
-  EXPECT_TRUE(refused(frequencies_positive<float>("--freq-range -2 2 1", -2.0f, 2.0f), "--freq-range -2 2 1",
-                      "greater than 0 GHz, but the sweep reaches -2"));
-  EXPECT_TRUE(refused(frequencies_positive<float>("f", 0.4f, -0.2f), "f", "reaches -0.2"));
-  EXPECT_TRUE(refused(frequencies_positive<double>("f", 0.0, 1.0), "f", "reaches 0"));
-  EXPECT_EQ(s_within_design_range<float>("s", 0.0f, 1.0f), "");
-  EXPECT_TRUE(refused(s_within_design_range<float>("--s-range 1 3 1", 1.0f, 3.0f), "--s-range 1 3 1",
-                      "within 0 to 1 cycles, but the sweep reaches 3"));
-  EXPECT_TRUE(refused(s_within_design_range<double>("s", -0.5, 0.1), "s", "reaches -0.5"));
-  EXPECT_TRUE(refused(s_within_design_range<double>("s", NAN, NAN), "s", "within 0 to 1"));
+  // A sweep's direction and the value it reaches are checked in the model's
+  // precision and named in that precision's shortest form.
+  const auto run = [](api::Sweep s, bool single) {
+    api::ResponseRequest q;
+    q.model = single ? api::Model::legacy : api::Model::aperture;
+    q.cone = {api::Number::of(1.2), api::Number::of(3.0)};
+    q.freqs = s;
+    struct Null : api::Sink {
+      void begin(const api::Head&) override {}
+      void row(const api::Row&) override {}
+      void end() override {}
+    } null;
+    return refusal([&] { api::response(q, null); });
+  };
+  const auto counted = [](double a, double b, double c) {
+    return api::Sweep::counted(api::Arg::freqs, api::Number::of(a), api::Number::of(b), api::Number::of(c));
+  };
+  EXPECT_EQ(run(counted(12.0, 8.0, -2.0), true), "");
+  EXPECT_TRUE(refused(run(counted(8.0, 12.0, -1.0), true), "--range r", "from 8 to 12 needs a positive step"));
+  EXPECT_TRUE(refused(run(counted(-2.0, 2.0, 1.0), true), "--range r", "greater than 0 GHz, but the sweep reaches -2"));
+  // -0.2 read as a float is -0.20000000298023224 in double.
+  const api::Number low{-0.2f, static_cast<double>(-0.2f)};
+  EXPECT_TRUE(refused(run(api::Sweep::list({api::Number::of(0.4), low}), true), "--range r", "reaches -0.2"));
+  EXPECT_TRUE(
+      refused(run(api::Sweep::list({api::Number::of(0.4), low}), false), "--range r", "reaches -0.20000000298023224"));
+  EXPECT_TRUE(refused(run(api::Sweep::list({api::Number::of(1.0), api::Number::of(0.0)}), false), "--range r",
+                      "reaches 0"));
+  EXPECT_EQ(refusal([&] { counted(1.0, 2.0, 0.0); }), "--x: the step must not be 0");
 }
 
 TEST(ShortestText, ReadsBackToTheSameValueInItsOwnPrecision) {

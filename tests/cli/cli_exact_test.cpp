@@ -9,7 +9,6 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "cli/rows.h"
 
 namespace quaven {
 namespace {
