@@ -13,7 +13,7 @@ namespace quaven {
 namespace exact {
 namespace {
 
-constexpr double kPi = physical::pi;
+using physical::pi;
 
 // J_n(x) for x >= 0. The C++17 special functions are missing from some
 // standard libraries (LLVM's libc++, used by the WebAssembly build); there
@@ -75,7 +75,7 @@ const std::vector<ApertureNode>& aperture_nodes(int n) {
 constexpr int kMaxOrder = 256;
 
 // u = k a |sin theta|, the argument of the pattern.
-double u_of(double aw, double theta) { return 2.0 * kPi * aw * std::fabs(std::sin(theta)); }
+double u_of(double aw, double theta) { return 2.0 * pi * aw * std::fabs(std::sin(theta)); }
 
 }  // namespace
 
@@ -85,13 +85,13 @@ double u_of(double aw, double theta) { return 2.0 * kPi * aw * std::fabs(std::si
 // W/2 + 7 over u up to 40 and s up to 4 (against a 300-point rule); one more
 // node is the margin. The exact-mode tests check it against 256 points.
 int aperture_order(double umax, double s) {
-  const double w = std::fabs(umax) + chi + 4.0 * kPi * std::fabs(s);
+  const double w = std::fabs(umax) + chi + 4.0 * pi * std::fabs(s);
   const double need = std::ceil(0.5 * w + 8.0);
   return need < kMaxOrder ? static_cast<int>(need) : kMaxOrder;
 }
 
 Horn::Horn(double aw, double s) : aw_(aw), s_(s) {
-  const double ka = 2.0 * kPi * aw;
+  const double ka = 2.0 * pi * aw;
   const bool finite = std::isfinite(ka) && std::isfinite(s);
   far_order_ = finite ? aperture_order(ka, s) : 12;
   if (!finite) return;
@@ -106,7 +106,7 @@ Horn::Horn(double aw, double s) : aw_(aw), s_(s) {
     const std::vector<ApertureNode>& table = aperture_nodes(n);
     for (int i = 0; i < n; ++i) {
       const ApertureNode& a = table[i];
-      const double psi = 2.0 * kPi * s * a.x * a.x;
+      const double psi = 2.0 * pi * s * a.x * a.x;
       t.nodes[i] = Node{a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi))};
     }
     tiers_.push_back(std::move(t));
@@ -161,7 +161,7 @@ void Horn::integrals(double u, std::complex<double>& ie, std::complex<double>& i
     }
   }
   for (const ApertureNode& a : aperture_nodes(far_order_)) {
-    const double psi = 2.0 * kPi * s_ * a.x * a.x;
+    const double psi = 2.0 * pi * s_ * a.x * a.x;
     add(a.x, a.j1c, a.cj1pc, a.w * std::complex<double>(std::cos(psi), -std::sin(psi)), std::false_type());
   }
   if (D) *di = sd;
@@ -172,7 +172,7 @@ double Horn::power_db(double theta, int plane, double& slope, double* per_log_aw
     slope = std::nan("");
     return slope;
   }
-  const double ka = 2.0 * kPi * aw_;
+  const double ka = 2.0 * pi * aw_;
   const double sn = std::sin(theta), cs = std::cos(theta);
   std::complex<double> ie, ih, di;
   if (plane == 0) {
@@ -231,7 +231,7 @@ double aperture_efficiency(double s) {
   if (!std::isfinite(s)) return std::nan("");
   std::complex<double> sum = 0.0;
   for (const ApertureNode& a : aperture_nodes(aperture_order(0.0, s))) {
-    const double psi = 2.0 * kPi * s * a.x * a.x;
+    const double psi = 2.0 * pi * s * a.x * a.x;
     sum += a.w * a.x * a.j0c * std::complex<double>(std::cos(psi), -std::sin(psi));
   }
   const double j1 = bessel_j(1, chi);
@@ -240,7 +240,7 @@ double aperture_efficiency(double s) {
 }
 
 double gain_db(double aw, double s) {
-  const double ka = 2.0 * kPi * aw;
+  const double ka = 2.0 * pi * aw;
   return 10.0 * std::log10(ka * ka * aperture_efficiency(s));
 }
 

@@ -23,8 +23,8 @@ namespace {
 
 using cplx = std::complex<double>;
 
-constexpr double kPi = physical::pi;
-constexpr double kTwoPi = 2.0 * kPi;
+using physical::pi;
+constexpr double kTwoPi = 2.0 * pi;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kDeg = physical::rad_per_deg;
 
@@ -179,11 +179,11 @@ class Integrals {
     sample(p, 0.0, theta0, n1, inner_);
     // The back region, split at 90 degrees where the patterns of ideal
     // feeds end.
-    if (theta0 < 0.5 * kPi) {
-      sample(p, theta0, 0.5 * kPi, order_for(sc * (ka * (0.5 * kPi - theta0) + 12.0)), outer_);
-      sample(p, 0.5 * kPi, kPi, order_for(sc * (ka * 0.5 * kPi + 12.0)), outer_);
+    if (theta0 < 0.5 * pi) {
+      sample(p, theta0, 0.5 * pi, order_for(sc * (ka * (0.5 * pi - theta0) + 12.0)), outer_);
+      sample(p, 0.5 * pi, pi, order_for(sc * (ka * 0.5 * pi + 12.0)), outer_);
     } else {
-      sample(p, theta0, kPi, order_for(sc * (ka * (kPi - theta0) + 12.0)), outer_);
+      sample(p, theta0, pi, order_for(sc * (ka * (pi - theta0) + 12.0)), outer_);
     }
     for (const Sample& s : inner_) {
       const double sn = std::sin(s.theta);
@@ -199,7 +199,7 @@ class Integrals {
     // CO comes to the finer rule, at least twice as many nodes, by
     // interpolation.
     const double zmax = std::max(std::fabs(opt.front_wl), std::fabs(opt.back_wl));
-    const double smax = theta0 < 0.5 * kPi ? std::sin(theta0) : 1.0;
+    const double smax = theta0 < 0.5 * pi ? std::sin(theta0) : 1.0;
     const double zmax_fin = std::isfinite(zmax) ? zmax : 0.0;
     const int m = std::max(2 * n1, order_for(n1 + sc * (0.5 * kTwoPi * zmax_fin * smax * theta0 + 12.0), 1024.0));
     const std::vector<double>& mat = interpolation(n1, m);
@@ -420,7 +420,7 @@ double rim_half_angle(double f_over_d) {
 }
 
 Efficiencies efficiencies(const Pattern& pattern, double theta0, double z_wl, const Options& opt) {
-  if (!(theta0 > 0.0 && theta0 < kPi && std::fabs(z_wl) <= kMaxRange)) {
+  if (!(theta0 > 0.0 && theta0 < pi && std::fabs(z_wl) <= kMaxRange)) {
     return Efficiencies{kNan, kNan, kNan, kNan, kNan};
   }
   Options o = opt;
@@ -429,7 +429,7 @@ Efficiencies efficiencies(const Pattern& pattern, double theta0, double z_wl, co
 }
 
 Judgement judge(const Pattern& pattern, double theta0, const Options& opt) {
-  if (!(theta0 > 0.0 && theta0 < kPi)) return nan_judgement();
+  if (!(theta0 > 0.0 && theta0 < pi)) return nan_judgement();
   const Options o = search_range(opt);
   const Integrals in(pattern, theta0, o);
   Judgement j;
@@ -524,7 +524,7 @@ double best_aw(double theta0, double s, double& eta) {
   if (!(s >= 0.0 && std::isfinite(s))) return kNan;
   const double amin = smallest_aw(s);
   const double lo = std::log(amin);
-  const double hi = std::log(std::max(12.0 / (kTwoPi * std::sin(std::min(theta0, 0.5 * kPi))), 3.0 * amin));
+  const double hi = std::log(std::max(12.0 / (kTwoPi * std::sin(std::min(theta0, 0.5 * pi))), 3.0 * amin));
   const int n = 12;
   const double dx = (hi - lo) / (n - 1);
   double v[n];

@@ -181,8 +181,32 @@ void Horn::power_db(double theta, double& pe, double& ph) const {
   ph = 10.0 * std::log10(std::norm(f.h));
 }
 
+namespace {
+
+// The solved horn as the beam walk reads it: its pattern known only as
+// values.
+struct Solved {
+  const Horn& horn;
+  void sample(double th, double& pe, double& ph) const { horn.power_db(th, pe, ph); }
+  double power_at(double th, int p) const {
+    double e, h;
+    horn.power_db(th, e, h);
+    return p == 0 ? e : h;
+  }
+  void near_axis(double th, double& pe, double& ph) const { horn.power_db(th, pe, ph); }
+  double crossing(int p, double target, double a, double b, double, double fb, double*) const {
+    return beam::zeroin_crossing(*this, p, target, a, b, fb);
+  }
+};
+
+// Nodes of the Gauss rule over the angle in the phase-centre fit.
+constexpr int kPhaseOrder = 24;
+
+}  // namespace
+
 Figures figures(const Horn& horn, double level1_db, double level2_db) {
-  beam::Walk walk(horn, 2.0 * kPi * horn.source_radius_wl());
+  const Solved solved{horn};
+  beam::Walk<Solved> walk(solved, 2.0 * kPi * horn.source_radius_wl());
   const double levels[3] = {level1_db, level2_db, 10.0};
   double he[3], hh[3];
   beam::half_widths(walk, 0, levels, 3, he);
@@ -192,7 +216,9 @@ Figures figures(const Horn& horn, double level1_db, double level2_db) {
   f.level1 = exact::Beamwidths{d * he[0], d * hh[0]};
   f.level2 = exact::Beamwidths{d * he[1], d * hh[1]};
   f.level10 = exact::Beamwidths{d * he[2], d * hh[2]};
-  f.phase_centres = exact::PhaseCentres{beam::phase_centre(horn, d * he[2], true), beam::phase_centre(horn, d * hh[2], false)};
+  f.phase_centres =
+      exact::PhaseCentres{beam::phase_centre([&](double th) { return horn.field(th).e; }, d * he[2], kPhaseOrder),
+                          beam::phase_centre([&](double th) { return horn.field(th).h; }, d * hh[2], kPhaseOrder)};
   f.directivity_db = horn.directivity_db();
   f.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
   return f;
