@@ -61,28 +61,25 @@ class Layout {
   Head& head_;
 };
 
-// A legacy fixed-width field after `gap` blanks, with its headings.
-Field fixed(int gap, int width, int decimals, std::vector<Heading> head, bool unit_scaled = false) {
+// A table field after `gap` blanks, with its headings: a legacy fixed-width
+// field, or printf's of the value in double times `factor`.
+Field field(Field::Style style, int gap, int width, int decimals, std::vector<Heading> head, bool unit_scaled,
+            double factor) {
   Field f;
-  f.style = Field::Style::fixed;
+  f.style = style;
   f.gap = gap;
   f.width = width;
   f.decimals = decimals;
   f.unit_scaled = unit_scaled;
-  f.head = std::move(head);
-  return f;
-}
-
-// A printf field of the double value times `factor`.
-Field printed(int gap, int width, int decimals, std::vector<Heading> head, double factor = 1.0) {
-  Field f;
-  f.style = Field::Style::printf;
-  f.gap = gap;
-  f.width = width;
-  f.decimals = decimals;
   f.factor = factor;
   f.head = std::move(head);
   return f;
+}
+Field fixed(int gap, int width, int decimals, std::vector<Heading> head, bool unit_scaled = false) {
+  return field(Field::Style::fixed, gap, width, decimals, std::move(head), unit_scaled, 1.0);
+}
+Field printed(int gap, int width, int decimals, std::vector<Heading> head, double factor = 1.0) {
+  return field(Field::Style::printf, gap, width, decimals, std::move(head), false, factor);
 }
 
 std::string spaces(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
@@ -229,19 +226,23 @@ void s_within_design_range(Arg arg, const Sweep& s, bool single) {
 // the two column levels and the phase centre, then the gain.
 void response_layout(Layout& l, const std::array<float, 4>& blv, bool single) {
   l.add("frequency_ghz", "GHz", single, fixed(1, 8, 4, {{}, {}, {" Frequency"}}));
-  const auto level = [&](int k) { return static_cast<double>(blv[static_cast<std::size_t>(k)]); };
-  l.add("beamwidth_e_" + level_name(blv[0]) + "_deg", "deg", single,
-        fixed(2, 6, 1, {{spaces(13) + " E Plane"}, {spaces(12) + " Beamwidths"}, {"", blv[0], " dB"}}), level(0));
-  l.add("beamwidth_e_" + level_name(blv[1]) + "_deg", "deg", single, fixed(2, 6, 1, {{}, {}, {"", blv[1], " dB"}}),
-        level(1));
-  l.add("phase_centre_e_wl", "wl", single,
-        fixed(2, 7, 3, {{spaces(5) + " E Plane"}, {spaces(5) + " Phase"}, {"  Center"}}, true));
-  l.add("beamwidth_h_" + level_name(blv[2]) + "_deg", "deg", single,
-        fixed(2, 6, 1, {{spaces(4) + " H Plane"}, {spaces(3) + " Beamwidths"}, {" ", blv[2], " dB"}}), level(2));
-  l.add("beamwidth_h_" + level_name(blv[3]) + "_deg", "deg", single, fixed(2, 6, 1, {{}, {}, {"", blv[3], " dB"}}),
-        level(3));
-  l.add("phase_centre_h_wl", "wl", single,
-        fixed(2, 7, 3, {{spaces(5) + " H Plane"}, {spaces(5) + " Phase"}, {"  Center"}}, true));
+  // A plane's two beamwidths and phase centre under their headings; the
+  // headings' leading blanks place them over the fields.
+  const auto plane = [&](char p, std::size_t k, int gap1, int gap2, const char* lead) {
+    const std::string name(1, p), title = std::string(" ") + (p == 'e' ? "E" : "H") + " Plane";
+    for (std::size_t n : {k, k + 1}) {
+      const Heading third = n == k ? Heading(lead, blv[n], " dB") : Heading("", blv[n], " dB");
+      const std::vector<Heading> head =
+          n == k ? std::vector<Heading>{spaces(gap1) + title, spaces(gap2) + " Beamwidths", third}
+                 : std::vector<Heading>{{}, {}, third};
+      l.add("beamwidth_" + name + "_" + level_name(blv[n]) + "_deg", "deg", single, fixed(2, 6, 1, head),
+            static_cast<double>(blv[n]));
+    }
+    l.add("phase_centre_" + name + "_wl", "wl", single,
+          fixed(2, 7, 3, {spaces(5) + title, spaces(5) + " Phase", {"  Center"}}, true));
+  };
+  plane('e', 0, 13, 12, "");
+  plane('h', 2, 4, 3, " ");
   l.add("gain_db", "dB", single, fixed(2, 7, 2, {{}, {}, {spaces(4) + " Gain"}}));
   l.add("s_cycles", "cycles", single);
   l.add("aperture_wavelengths", "wl", single);

@@ -53,7 +53,7 @@ class PatternPlot : public RowPlot {
   // `dbi`: the power is directivity in dBi, shown as such on a rectangular
   // grid (a polar grid always shows it relative to the peak).
   PatternPlot(std::string title, const std::vector<std::string>& cuts, const PlotOptions& o, bool dbi)
-      : title_(std::move(title)), options_(o), dbi_(dbi) {
+      : RowPlot(std::move(title)), options_(o), dbi_(dbi) {
     for (const std::string& c : cuts) {
       power_.push_back(named(c));
       phase_.push_back(named(c));
@@ -124,14 +124,10 @@ class PatternPlot : public RowPlot {
     // narrow one.
     if (hi - lo >= 90.0) power.xtic_step = phase.xtic_step = 30.0;
 
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {power, phase};
-    return fig;
+    return plot::Figure{title_, {power, phase}};
   }
 
  private:
-  std::string title_;
   PlotOptions options_;
   bool dbi_;
   std::vector<plot::Series> power_;
@@ -144,7 +140,7 @@ class PatternPlot : public RowPlot {
 // gain, against frequency.
 class ResponsePlot : public RowPlot {
  public:
-  explicit ResponsePlot(std::string title) : title_(std::move(title)) {
+  explicit ResponsePlot(std::string title) : RowPlot(std::move(title)) {
     widths_.resize(4);
     centres_ = {named("Phase centre, E plane"), named("Phase centre, H plane"), named("Gain (right axis)")};
     centres_[2].second_axis = true;
@@ -176,10 +172,7 @@ class ResponsePlot : public RowPlot {
     centres.ylabel = "Phase centre (wavelengths)";
     centres.y2label = "Gain (dB)";
     centres.series = centres_;
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {widths, centres};
-    return fig;
+    return plot::Figure{title_, {widths, centres}};
   }
 
  private:
@@ -194,7 +187,6 @@ class ResponsePlot : public RowPlot {
     return names;
   }
 
-  std::string title_;
   std::vector<plot::Series> widths_;
   std::vector<plot::Series> centres_;
 };
@@ -204,7 +196,7 @@ class ResponsePlot : public RowPlot {
 // The aperture and slant radii, and the gain, against S.
 class DesignPlot : public RowPlot {
  public:
-  DesignPlot(std::string title, std::string units) : title_(std::move(title)), units_(std::move(units)) {
+  DesignPlot(std::string title, std::string units) : RowPlot(std::move(title)), units_(std::move(units)) {
     radii_ = {named("Aperture radius"), named("Slant radius")};
     gain_ = named("Gain");
   }
@@ -230,14 +222,10 @@ class DesignPlot : public RowPlot {
     gain.xlabel = radii.xlabel;
     gain.ylabel = "Gain (dB)";
     gain.series = {gain_};
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {radii, gain};
-    return fig;
+    return plot::Figure{title_, {radii, gain}};
   }
 
  private:
-  std::string title_;
   std::string units_;
   std::vector<plot::Series> radii_;
   plot::Series gain_;
@@ -251,7 +239,7 @@ class DesignPlot : public RowPlot {
 // against S.
 class FeedPlot : public RowPlot {
  public:
-  FeedPlot(std::string title, bool against_s) : title_(std::move(title)), against_s_(against_s) {
+  FeedPlot(std::string title, bool against_s) : RowPlot(std::move(title)), against_s_(against_s) {
     budget_ = {named("Aperture"), named("Spillover"), named("Illumination"), named("Phase"), named("Polarisation")};
     tapers_ = {named("Edge taper, E plane"), named("Edge taper, H plane"), named("Cross-polar peak, 45° plane")};
   }
@@ -277,14 +265,10 @@ class FeedPlot : public RowPlot {
     tapers.xlabel = xlabel;
     tapers.ylabel = "Level (dB)";
     tapers.series = tapers_;
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {budget, tapers};
-    return fig;
+    return plot::Figure{title_, {budget, tapers}};
   }
 
  private:
-  std::string title_;
   bool against_s_;
   std::vector<plot::Series> budget_;
   std::vector<plot::Series> tapers_;

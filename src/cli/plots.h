@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "api/table.h"
@@ -18,6 +19,7 @@ namespace cli {
 
 class RowPlot {
  public:
+  explicit RowPlot(std::string title) : title_(std::move(title)) {}
   virtual ~RowPlot() = default;
   void begin(const api::Head& head) { head_ = head; }
   virtual void add(const api::Row& row) = 0;
@@ -26,6 +28,7 @@ class RowPlot {
  protected:
   // The value of the named column in `row` (not-a-number without it).
   double at(const api::Row& row, const std::string& column) const;
+  std::string title_;
   api::Head head_;
 };
 

@@ -40,12 +40,20 @@ api::Sweep read_sweep(Words& w, Arg arg, const std::string& option, const std::v
   return sweep(arg, option, texts);
 }
 
-// The model of --exact and --full-wave (a contradiction is the request's to refuse).
-void model(api::Job& j, const Common& c, bool full_wave) {
+// The model of --exact and --full-wave (a contradiction is the request's to
+// refuse); true for the legacy models, which read in single precision.
+bool model(api::Job& j, const Common& c, bool full_wave) {
   j.exact_asked = c.exact;
   j.full_wave_asked = full_wave;
   j.model = full_wave ? api::Model::full_wave : c.exact ? api::Model::aperture : api::Model::legacy;
   j.units = c.unit();
+  return j.model == api::Model::legacy;
+}
+
+api::Level read_level(Words& w, const Level& level) {
+  w.given(Arg::level, "--level", {level.level});
+  w.given(Arg::derive_from, "--derive-from", {level.derive_from});
+  return level.read();
 }
 
 // The body round the cone. Its parts are read only for the full wave, in
@@ -62,10 +70,9 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
 }
 
-void read_cone(Words& w, const HornOptions& o, api::Cone& cone, bool single) {
+void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
   cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, true);
   cone.slant = read(w, Arg::slant, "--slant", o.slant, true, true);
-  (void)single;
 }
 
 }  // namespace
@@ -78,11 +85,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
   if (o.gain_opt->count() > 0) q.gain = read(w, Arg::gain, "--gain", o.gain, true);
   if (o.beamwidth_opt->count() > 0) q.beamwidth = read(w, Arg::beamwidth, "--beamwidth", o.beamwidth, true);
-  if (!q.gain) {
-    w.given(Arg::level, "--level", {o.level.level});
-    w.given(Arg::derive_from, "--derive-from", {o.level.derive_from});
-    q.level = o.level.read();
-  }
+  if (!q.gain) q.level = read_level(w, o.level);
   q.plane = o.plane == "E" ? api::Plane::e : o.plane == "H" ? api::Plane::h : api::Plane::mean;
   q.plane_text = o.plane;
   q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
@@ -94,12 +97,9 @@ void response(const HornOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::ResponseRequest q;
-  model(q, c, o.full_wave);
-  const bool single = q.model == api::Model::legacy;
-  read_cone(w, o, q.cone, single);
-  w.given(Arg::level, "--level", {o.level.level});
-  w.given(Arg::derive_from, "--derive-from", {o.level.derive_from});
-  q.level = o.level.read();
+  const bool single = model(q, c, o.full_wave);
+  read_cone(w, o, q.cone);
+  q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
   api::response(q, out);
@@ -110,9 +110,8 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   const Common& c = o.common;
   api::PatternRequest q;
   model(q, c, o.full_wave);
-  const bool single = q.model == api::Model::legacy;
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
-  read_cone(w, o, q.cone, single);
+  read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
   if (c.format != "cut") {

@@ -89,20 +89,6 @@ api::Units units_of(const std::string& units) {
   throw py::value_error("units: '" + units + "' is neither 'in' nor 'cm'");
 }
 
-// The pattern level and the curve it is derived from, as the command line's
-// --level and --derive-from give them.
-api::Level level_of(double level_db, const std::optional<double>& derive_from) {
-  api::Level l;
-  l.db = number("level_db", level_db, true);
-  if (derive_from) {
-    if (*derive_from != 3.0 && *derive_from != 10.0) {
-      throw py::value_error("derive_from: " + text(*derive_from) + " is neither 3 nor 10");
-    }
-    l.derive_from = *derive_from == 3.0 ? 1 : 2;
-  }
-  return l;
-}
-
 // Python's names for the arguments, with the values as given.
 class Words : public api::Words {
  public:
@@ -139,6 +125,22 @@ class Words : public api::Words {
  private:
   std::map<Arg, std::string> given_;
 };
+
+// The pattern level and the curve it is derived from, as the command line's
+// --level and --derive-from give them.
+api::Level level_of(double level_db, const std::optional<double>& derive_from, Words& w) {
+  api::Level l;
+  l.db = number("level_db", level_db, true);
+  if (derive_from) {
+    if (*derive_from != 3.0 && *derive_from != 10.0) {
+      throw py::value_error("derive_from: " + text(*derive_from) + " is neither 3 nor 10");
+    }
+    l.derive_from = *derive_from == 3.0 ? 1 : 2;
+    w.given(Arg::derive_from, *derive_from);
+  }
+  w.given(Arg::level, level_db);
+  return l;
+}
 
 // The rows of a job as columns.
 class Columns : public api::Sink {
@@ -188,12 +190,15 @@ void run(Job job, const Request& q, const Words& words, Result& r) {
   columns.into(r);
 }
 
-// The model of the flags.
-void model(api::Job& j, bool exact, bool full_wave, const std::string& units) {
+// A result of `command` and the model of its flags; true for the legacy
+// models, which read in single precision.
+bool start(Result& r, const char* command, api::Job& j, bool exact, bool full_wave, const std::string& units) {
+  r.command = command;
   j.units = units_of(units);
   j.exact_asked = exact;
   j.full_wave_asked = full_wave;
   j.model = full_wave ? api::Model::full_wave : exact ? api::Model::aperture : api::Model::legacy;
+  return j.model == api::Model::legacy;
 }
 
 // The horn of `aperture` and `slant` in the unit, recorded in the inputs.
@@ -229,9 +234,8 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
               std::optional<double> throat_radius, bool exact, const std::string& units) {
   Words w;
   Result r;
-  r.command = "design";
   api::DesignRequest q;
-  model(q, exact, false, units);
+  start(r, "design", q, exact, false, units);
   q.freq = number("freq_ghz", freq_ghz, true);
   r.inputs["freq_ghz"] = freq_ghz;
   if (gain_db) {
@@ -240,9 +244,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
   }
   if (beamwidth_deg) {
     q.beamwidth = number("beamwidth_deg", *beamwidth_deg, true);
-    q.level = level_of(level_db, derive_from);
-    w.given(Arg::level, level_db);
-    if (derive_from) w.given(Arg::derive_from, *derive_from);
+    q.level = level_of(level_db, derive_from, w);
     if (plane != "E" && plane != "H" && plane != "avg") {
       throw py::value_error("plane: '" + plane + "' is none of 'E', 'H' and 'avg'");
     }
@@ -268,14 +270,10 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
                 const std::string& units) {
   Words w;
   Result r;
-  r.command = "response";
   api::ResponseRequest q;
-  model(q, exact, full_wave, units);
-  const bool single = q.model == api::Model::legacy;
+  const bool single = start(r, "response", q, exact, full_wave, units);
   q.cone = cone(aperture, slant, w, r);
-  q.level = level_of(level_db, derive_from);
-  w.given(Arg::level, level_db);
-  if (derive_from) w.given(Arg::derive_from, *derive_from);
+  q.level = level_of(level_db, derive_from, w);
   const Column f = values(freqs_ghz, "freqs_ghz");
   q.freqs = sweep("freqs_ghz", f, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
@@ -293,10 +291,8 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
                std::optional<double> wall, const std::string& units) {
   Words w;
   Result r;
-  r.command = "pattern";
   api::PatternRequest q;
-  model(q, exact, full_wave, units);
-  const bool single = q.model == api::Model::legacy;
+  const bool single = start(r, "pattern", q, exact, full_wave, units);
   q.freq = number("freq_ghz", freq_ghz, true);
   q.cone = cone(aperture, slant, w, r);
   const Column angles = values(angles_deg, "angles_deg");
@@ -320,9 +316,8 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
             std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
   Words w;
   Result r;
-  r.command = "feed";
   api::FeedRequest q;
-  model(q, false, full_wave, units);
+  start(r, "feed", q, false, full_wave, units);
   if (!full_wave) q.model = api::Model::aperture;
   q.freq = api::Number::of(finite("freq_ghz", freq_ghz));
   r.inputs["freq_ghz"] = freq_ghz;
