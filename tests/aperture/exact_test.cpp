@@ -1,5 +1,6 @@
 #include "aperture/exact.h"
 #include "test_data.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@ namespace quaven {
 namespace exact {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
 using test::read_rows;
 
@@ -196,9 +195,9 @@ TEST(ExactGain, AgreesWithHighPrecisionReferenceWithinAThousandthDecibel) {
 }
 
 TEST(ExactGain, InPhaseEfficiencyIsTwoOverChiSquaredLessOne) {
-  EXPECT_NEAR(aperture_efficiency(0.0), 2.0 / (chi * chi - 1.0), 1e-14);
+  EXPECT_NEAR(aperture_efficiency(0.0), 2.0 / (kChi11 * kChi11 - 1.0), 1e-14);
   // k a = 1 leaves the efficiency alone.
-  EXPECT_NEAR(gain_db(1.0 / (2.0 * kPi), 0.0), 10.0 * std::log10(2.0 / (chi * chi - 1.0)), 1e-12);
+  EXPECT_NEAR(gain_db(1.0 / (2.0 * kPi), 0.0), 10.0 * std::log10(2.0 / (kChi11 * kChi11 - 1.0)), 1e-12);
 }
 
 // The published gain-loss table of the universal-curve model, 0 to 0.80 in

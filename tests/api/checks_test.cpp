@@ -11,11 +11,11 @@
 #include "api/geometry.h"
 #include "api/validity.h"
 #include "numeric/shortest.h"
+#include "reference.h"
 
 namespace quaven {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // The command line's words, as typed in these cases.
 class Typed : public api::Words {
@@ -126,8 +126,8 @@ TEST(Geometry, ConeOfAThreeFourFiveTriangleAndItsLimits) {
 
 TEST(Validity, CutOffRadiiAndTheDesignTolerance) {
   // j'11 = 1.84118378134066 and j01 = 2.40482555769577 (A&S 9.5, 9.7).
-  EXPECT_NEAR(te11_cutoff_radius_wl, 1.84118378134066 / (2 * M_PI), 1e-14);
-  EXPECT_NEAR(tm01_cutoff_radius_wl, 2.40482555769577 / (2 * M_PI), 1e-14);
+  EXPECT_NEAR(te11_cutoff_radius_wl, kChi11 / (2 * kPi), 1e-14);
+  EXPECT_NEAR(tm01_cutoff_radius_wl, kJ01 / (2 * kPi), 1e-14);
   // 0.346 in at 10 GHz (lambda 1.180285 in).
   EXPECT_TRUE(below_te11_cutoff(0.345 / 1.180285));
   EXPECT_FALSE(below_te11_cutoff(0.347 / 1.180285));

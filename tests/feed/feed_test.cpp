@@ -1,6 +1,7 @@
 #include "feed/feed.h"
 #include "numeric/constants.h"
 #include "test_data.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@ namespace quaven {
 namespace feed {
 namespace {
 
-constexpr double kPi = physical::pi;
 
 // An ideal feed of power pattern cos^q theta over the front half-space,
 // nothing behind, with its phase centre z0 wavelengths behind its reference.
@@ -160,7 +160,7 @@ TEST(FeedDesign, SearchesFindWhatTheyPromise) {
 // 10 GHz feed for f/D = 0.4 (lambda = 29.979 mm), judged as the horn in
 // wavelengths, and a design whose radii give back its S.
 TEST(FeedValues, MetresAndGigahertz) {
-  const double wl = 0.299792458 / 10.0;
+  const double wl = kLight * 1e-9 / 10.0;
   const FeedRow r = judge(JudgeRequest{0.02, 0.05, 10.0, 0.4});
   const Judgement j = judge_horn(0.02 / wl, 0.02 * 0.02 / (2.0 * wl * 0.05), 0.4);
   EXPECT_DOUBLE_EQ(r.judgement.best.aperture, j.best.aperture);
@@ -176,7 +176,7 @@ TEST(FeedValues, MetresAndGigahertz) {
 // The scaled pattern: the axis value is the gain, and the 45-degree plane
 // holds (A + B)/2 and (A - B)/2 on that scale.
 TEST(FeedValues, PolarPatternOnTheGainScale) {
-  const double wl = 0.299792458 / 10.0;
+  const double wl = kLight * 1e-9 / 10.0;
   const PolarPattern p(0.03, 0.09, 10.0);
   const double aw = 0.03 / wl, s = 0.03 * 0.03 / (2.0 * wl * 0.09);
   EXPECT_NEAR(20.0 * std::log10(std::abs(p.at(0.0, 0.0).co)), exact::gain_db(aw, s), 1e-12);

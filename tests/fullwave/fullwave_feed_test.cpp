@@ -10,6 +10,7 @@
 
 #include "fullwave/fullwave_feed.h"
 #include "test_data.h"
+#include "reference.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ TEST(FullWaveFeed, AgreesWithKildalFiguresOfTheOpenEmsCuts) {
 TEST(FullWaveFeed, DesignsAreOptimaOfTheFullWaveJudgement) {
   using namespace quaven::fullwave;
   FeedDesignRequest q;
-  q.throat_radius_m = 0.45 * 0.0254;
+  q.throat_radius_m = 0.45 * quaven::kInch;
   q.guide_length_m = 0.045;
   q.wall_m = 1.5e-3;
   q.frequency_ghz = 10.0;

@@ -9,10 +9,11 @@
 
 #include "fullwave/fullwave.h"
 #include "test_data.h"
+#include "reference.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using quaven::kPi;
 
 // Agreement reached with the FDTD references (README, "Full wave"): horns 1
 // and 3 and the open guide at a 0.25 mm mesh, horn 2 at 0.35 mm. Over the

@@ -13,12 +13,12 @@
 #include "legacy/pattern_plain.h"
 #include "numeric/glina.h"
 #include "test_data.h"
+#include "reference.h"
 
 namespace quaven {
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kChi = 1.84118;     // TE11 root used by the model
 constexpr double kClight = 11.80285;  // inches per nanosecond
 

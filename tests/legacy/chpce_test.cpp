@@ -9,12 +9,12 @@
 
 #include "legacy/chp11.h"
 #include "test_data.h"
+#include "reference.h"
 
 namespace quaven {
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr double kPi = 3.14159265358979323846;
 
 struct Centres {
   float pe, ph;
