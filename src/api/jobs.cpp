@@ -48,7 +48,7 @@ class Layout {
   Layout(Head& head, int lines) : head_(head) { head_.header_lines = lines; }
   // A column, and its table field when `field` is given.
   void add(const std::string& name, const std::string& unit, bool single, std::optional<Field> field = {},
-           double level_db = NAN) {
+           double level_db = kNan) {
     head_.columns.push_back(Column{name, unit, single, level_db});
     if (field) head_.table.push_back(TableField{static_cast<int>(head_.columns.size()) - 1, *field});
   }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,7 +58,7 @@ struct Column {
   std::string name;  // CSV header, JSON key, Python array name
   std::string unit;  // "GHz", "deg", "dB", "in", "wl", "cycles", "" (a ratio or a mark)
   bool single = false;
-  double level_db = NAN;  // a beamwidth's pattern level
+  double level_db = std::numeric_limits<double>::quiet_NaN();  // a beamwidth's pattern level
 };
 
 // The request as given, in order: numbers, lists, words and flags.

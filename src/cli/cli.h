@@ -1,4 +1,4 @@
-// The command-line subcommands: design, response and pattern, each writing
+// The command-line subcommands: design, response, pattern and feed, each writing
 // one table as fixed-width text, CSV or JSON, then exiting.
 #pragma once
 

@@ -147,7 +147,7 @@ class PolarPattern {
   double scale_;  // amplitude factor from the aperture integral to sqrt(directivity)
 };
 
-// As values for front ends, in the units of horn/exact_api.h: lengths in
+// As values for front ends, in the units of aperture/exact_api.h: lengths in
 // metres, frequency in GHz. Inputs are not checked here (a front end
 // validates them); what has no meaning comes back as not-a-number.
 

@@ -1,7 +1,7 @@
 // The full-wave horn as the feed of a paraboloid: judged by feed::judge from
 // its computed pattern exactly as the aperture-theory horn is judged from its
 // aperture integral (Kildal's efficiency and its factors, best focus, edge
-// tapers, 45-degree cross-polar peak; see horn/feed.h), with the return loss
+// tapers, 45-degree cross-polar peak; see feed/feed.h), with the return loss
 // and the directivity beside them.
 #pragma once
 
