@@ -327,6 +327,17 @@ void feed_layout(Layout& l, const std::string& u, bool design, bool full_wave) {
   if (full_wave) l.add("s11_db", "dB", false, f(1, 6, 1, "S11", "(dB)"));
 }
 
+// One row's storage, kept from row to row so that a sweep allocates its
+// cells once.
+struct Rows {
+  Row row;
+  Row& next() {
+    row.cells.clear();
+    row.notes = 0;
+    return row;
+  }
+};
+
 }  // namespace
 
 int Head::index(const std::string& name) const {
@@ -381,6 +392,7 @@ void design(const DesignRequest& q, Sink& sink) {
   head.key = "S = %";
   head.rows = q.s.size();
   sink.begin(head);
+  Rows rows;
 
   const float freq = q.freq.single;
   const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
@@ -388,7 +400,7 @@ void design(const DesignRequest& q, Sink& sink) {
   const int iplane = static_cast<int>(q.plane);
   const float bwc = to_gain ? 0.0f : curve_beamwidth(q.beamwidth->single, q.level.db.single, ilev);
   for (long long i = 0; i < q.s.size(); ++i) {
-    Row row;
+    Row& row = rows.next();
     // s, aperture in wavelengths, a, r (unit), gain, phase centres, the
     // four beamwidths at 3 and 10 dB.
     double f[11];
@@ -500,12 +512,13 @@ void response(const ResponseRequest& q, Sink& sink) {
   head.key = "% GHz";
   head.rows = q.freqs.size();
   sink.begin(head);
+  Rows rows;
 
   double level1 = 3.0, level2 = 10.0;
   beam_levels(q.level, ilev, level1, level2);
   const float arad = static_cast<float>(a) / un, srad = static_cast<float>(rs) / un;
   for (long long i = 0; i < q.freqs.size(); ++i) {
-    Row row;
+    Row& row = rows.next();
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the unit
     double s11_db = kNan;
     if (fw) {
@@ -607,6 +620,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
   head.key = "% deg";
   head.rows = q.angles.size();
   sink.begin(head);
+  Rows rows;
 
   if (fw) {
     // Solved once at this frequency, then read at every angle; amplitudes in
@@ -618,7 +632,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
     for (long long i = 0; i < q.angles.size(); ++i) {
       const fullwave::PatternPoint p = fullwave::pattern_point(horn, q.angles.at(i).value);
       const exact::PatternPoint& e = p.planes;
-      Row row;
+      Row& row = rows.next();
       for (const double x : {e.angle_deg, e.amplitude_e_db, e.phase_e_deg, e.amplitude_h_db, e.phase_h_deg,
                              p.amplitude_45_co_db, p.phase_45_co_deg, p.amplitude_45_xp_db, p.phase_45_xp_deg})
         row.cells.push_back(double_cell(x));
@@ -633,7 +647,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
       const double angle = q.angles.at(i).value;
       const exact::PatternPoint p = horn.at(angle);
       const feed::Polarised c = polar.at(angle, 45.0);
-      Row row;
+      Row& row = rows.next();
       for (const double x : {p.angle_deg, p.amplitude_e_db, p.phase_e_deg, p.amplitude_h_db, p.phase_h_deg,
                              exact::amplitude_db(c.co), exact::phase_deg(c.co), exact::amplitude_db(c.xp),
                              exact::phase_deg(c.xp)})
@@ -653,7 +667,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
       const float deg = q.angles.at(i).single;
       float ampe = 0.0f, amph = 0.0f, phe = 0.0f, phh = 0.0f;
       chp11(q.freq.single, arad, srad, deg * legacy::rad_per_deg, ampe, amph, phe, phh);
-      Row row;
+      Row& row = rows.next();
       for (const float x : {deg, ampe, phe, amph, phh}) row.cells.push_back(single_cell(x));
       row.notes = notes;
       sink.row(row);
@@ -803,11 +817,12 @@ void feed(const FeedRequest& q, Sink& sink) {
   const long long per_fd = q.s ? q.s->size() : 1;
   head.rows = q.f_over_d.size() * per_fd;
   sink.begin(head);
+  Rows rows;
 
   const auto write = [&](const feed::FeedRow& r, bool best, double s11_db) {
     const double ar = design ? r.aperture_radius_m / mu : a, sr = design ? r.slant_radius_m / mu : rs;
     const feed::Judgement& j = r.judgement;
-    Row row;
+    Row& row = rows.next();
     for (const double x : {r.f_over_d, j.rim_half_angle_deg, r.s_cycles, ar, sr, r.aperture_radius_wl,
                            j.best.aperture, j.best.spillover, j.best.illumination, j.best.phase, j.best.polarisation,
                            j.aperture_efficiency_at_aperture_plane, j.focus_behind_aperture_wl, j.edge_taper_e_db,

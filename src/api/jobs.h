@@ -16,6 +16,7 @@
 #include <complex>
 #include <memory>
 
+#include "api/refusal.h"
 #include "api/request.h"
 #include "api/table.h"
 

@@ -215,6 +215,7 @@ std::string table_header(const api::Head& head) {
 
 std::string table_line(const api::Head& head, const api::Row& row) {
   std::string t;
+  t.reserve(128);
   for (const api::TableField& f : head.table) {
     const api::Field& field = f.field;
     const Cell& c = row.cells.at(static_cast<std::size_t>(f.column));
