@@ -21,12 +21,19 @@ std::ostream& Output::begin_raw(long long rows) {
   }
   writer_.reset();
   progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  total_ = rows;
+  if (on_progress) on_progress(0, total_);
   return *dest_;
 }
 
 void Output::raw_row() {
   check();
+  advance();
+}
+
+void Output::advance() {
   progress_->update(++done_);
+  if (on_progress) on_progress(done_, total_);
 }
 
 void Output::begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
@@ -40,14 +47,16 @@ void Output::begin(const std::string& command, const Inputs& inputs, const std::
   writer_ = RowWriter::make(format_, *dest_, err_);
   writer_->begin(command, inputs, columns, table_header, key);
   progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  total_ = rows;
   check();
+  if (on_progress) on_progress(0, total_);
 }
 
 void Output::row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line) {
   writer_->row(cells, notes, table_line);
   check();
   if (on_row) on_row(cells);
-  progress_->update(++done_);
+  advance();
 }
 
 void Output::end() {

@@ -42,11 +42,15 @@ class Output {
   void row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line);
   // Called with the cells of each row after it is written (e.g. to plot them).
   std::function<void(const std::vector<Cell>&)> on_row;
+  // Called with the rows written and the rows to come: at the start, then
+  // after each row.
+  std::function<void(long long done, long long total)> on_progress;
   // Writes the tail and, for a file, puts it in place.
   void end();
 
  private:
   void check();
+  void advance();
 
   std::string file_;
   std::ostream& out_;
@@ -58,6 +62,7 @@ class Output {
   std::unique_ptr<RowWriter> writer_;
   std::unique_ptr<Progress> progress_;
   long long done_ = 0;
+  long long total_ = 0;
 };
 
 }  // namespace cli
