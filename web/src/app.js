@@ -16,7 +16,9 @@ import { fillForm, formValues, initialState, saveState } from './state.js';
 // theory (the design subcommand has no full wave), so under full wave it
 // runs the exact model; a feed is judged by the exact model under either
 // aperture model. `files` are the forms of the section's table offered for
-// download (see fileKinds); `fields` the form's words for the status line.
+// download (see fileKinds), `args` makes its command line from its form and
+// `shown` lays out its JSON. A section of its own is one more entry here,
+// a form and a panel in index.html.
 const sections = {
   design: {
     models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'exact' },
@@ -38,12 +40,21 @@ const sections = {
   },
 };
 
-// The forms the command line writes a table in, as downloads: the format
-// option, the file's extension and type, and the models that offer it.
+// The forms the command line writes, as downloads: the --format value, the
+// file's extension (default: the format) and type, and the models that
+// offer it (default: all). A form the command line gains is one entry here
+// and its name in a section's `files`, or in a pattern's (patternFiles).
 const fileKinds = {
   csv: { format: 'csv', type: 'text/csv' },
   json: { format: 'json', type: 'application/json' },
+  // The complex far field of the exact pattern on the phi = 0, 45 and 90
+  // degree cuts, for reflector programs.
+  cut: { format: 'cut', type: 'text/plain', label: 'the cuts (.cut)', models: ['exact'] },
 };
+const offered = (kind, model) => !fileKinds[kind].models || fileKinds[kind].models.includes(model);
+
+// The forms of a pattern offered beside its plots' pictures.
+const patternFiles = ['cut'];
 
 for (const [name, s] of Object.entries(sections)) {
   s.name = name;
@@ -105,7 +116,8 @@ async function solving(s, text, args) {
   const body = document.body;
   const run = panel.querySelector('.run');
   const status = run.querySelector('.status');
-  const bar = run.querySelector('progress');
+  const controls = run.querySelector('.run-controls');
+  const bar = controls.querySelector('progress');
   const button = s.form.querySelector('button[type="submit"]');
   const count = (el, step) => {
     const n = Number(el.dataset.busy || 0) + step;
@@ -118,7 +130,7 @@ async function solving(s, text, args) {
   panel.setAttribute('aria-busy', 'true');
   status.textContent = text;
   bar.removeAttribute('value');
-  run.hidden = false;
+  controls.hidden = false;
   button.disabled = true;
   const progress = (done, total) => {
     if (total < 2) return;
@@ -137,9 +149,13 @@ async function solving(s, text, args) {
     return null;
   } finally {
     if (!count(panel, -1)) {
+      // The Cancel button goes: its focus goes to the form's button.
+      const focused = run.contains(document.activeElement);
       panel.removeAttribute('aria-busy');
-      run.hidden = true;
+      status.textContent = '';
+      controls.hidden = true;
       button.disabled = false;
+      if (focused) button.focus();
     }
     count(body, -1);
     body.dataset.runs = String(Number(body.dataset.runs || 0) + 1);
@@ -147,9 +163,7 @@ async function solving(s, text, args) {
 }
 
 function cancel(s) {
-  if (!s.engine.busy) return;
-  s.engine.cancel();
-  s.form.querySelector('button[type="submit"]').focus();
+  if (s.engine.busy) s.engine.cancel();
 }
 
 // ------------------------------------------------------------- display
@@ -208,7 +222,8 @@ function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
   const box = s.panel.querySelector('.table-box');
   box.replaceChildren();
   const columns = columnOrder(doc);
-  const hasNotes = doc.columns.includes('notes') || doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
+  // A column of notes only where a row has one.
+  const hasNotes = doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
   const table = document.createElement('table');
   const cap = document.createElement('caption');
   cap.textContent = `${doc.rows.length} row${doc.rows.length === 1 ? '' : 's'}; pick one to see its patterns`;
@@ -292,33 +307,39 @@ function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
   }
 }
 
-// Download links for the section's table in each of its forms. The JSON is
-// the one the section has shown; the others are run when first asked for,
-// since a full-wave run solves the horn again.
+// A link to the file `quaven ARGS... --format KIND` writes, named `name`:
+// `text` when it is at hand, else run in the section's worker when first
+// asked for (a full-wave run solves the horn again).
+function fileLink(s, kind, name, args, model, text) {
+  const { format, type, extension = format, label = kind.toUpperCase() } = fileKinds[kind];
+  const a = document.createElement('a');
+  a.download = `${name}.${extension}`;
+  a.className = `download ${kind}`;
+  a.textContent = `Download ${label}`;
+  if (text !== undefined) {
+    a.href = URL.createObjectURL(new Blob([text], { type }));
+    return a;
+  }
+  lazyLink(a, async () => {
+    const r = await solving(s, solvingText(model), [...args, ...commonArgs(format, model)]);
+    if (!r) return null;
+    if (r.status !== 0) {
+      showMessages(s, r.err, true);
+      return null;
+    }
+    return new Blob([r.out], { type });
+  });
+  return a;
+}
+
+// Download links for the section's table in each of its forms, the JSON
+// the one the section has shown.
 function renderDownloads(s, args, model, json) {
   const box = s.panel.querySelector('.downloads');
   releaseLinks(box);
   box.replaceChildren();
-  for (const kind of s.files) {
-    const { format, type, extension = format } = fileKinds[kind];
-    const a = document.createElement('a');
-    a.download = `quaven-${s.name}.${extension}`;
-    a.className = `download ${kind}`;
-    a.textContent = `Download ${kind.toUpperCase()}`;
-    if (format === 'json') {
-      a.href = URL.createObjectURL(new Blob([json], { type }));
-    } else {
-      lazyLink(a, async () => {
-        const r = await solving(s, solvingText(model), [...args, ...commonArgs(format, model)]);
-        if (!r) return null;
-        if (r.status !== 0) {
-          showMessages(s, r.err, true);
-          return null;
-        }
-        return new Blob([r.out], { type });
-      });
-    }
-    box.append(a);
+  for (const kind of s.files.filter((k) => offered(k, model))) {
+    box.append(fileLink(s, kind, `quaven-${s.name}`, args, model, kind === 'json' ? json : undefined));
   }
   const code = document.createElement('code');
   code.className = 'command';
@@ -341,8 +362,6 @@ function amplitudeColumns(columns) {
   });
 }
 
-// The legend and the plotting area below `top` pixels kept for a title.
-const legendAt = (layout) => ({ top: layout.top, type: 'scroll' });
 
 // Rectangular and polar plots of a pattern, from `quaven pattern` JSON; a
 // full-wave pattern is in dBi (realised gain), the others relative to the
@@ -358,7 +377,7 @@ function drawPattern(s, doc, title) {
   const floor = top - 50;
   setChart(box, 'rect', `quaven-${s.name}-pattern`, `${kind}, rectangular: ${title}`, (layout) => ({
     animation: false,
-    legend: legendAt(layout),
+    legend: { top: layout.top },
     tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} ${dB}`) },
     grid: { left: 56, right: 16, top: layout.top + 36, bottom: 44 },
     xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180,
@@ -375,7 +394,7 @@ function drawPattern(s, doc, title) {
   setChart(box, 'polar', `quaven-${s.name}-pattern-polar`,
     `${kind}, polar (rings every 10 dB, ${floor} to ${top} ${dB}): ${title}`, (layout) => ({
       animation: false,
-      legend: legendAt(layout),
+      legend: { top: layout.top },
       polar: layout.height
         ? { radius: 0.36 * (layout.height - layout.top), center: ['50%', layout.top + 0.56 * (layout.height - layout.top)] }
         : { radius: '72%', center: ['50%', '56%'] },
@@ -398,8 +417,8 @@ async function showPattern(s, { freq, aperture, slant, model, body = [], row }) 
   const box = s.panel.querySelector('.plots');
   const current = ticket(`${s.name}:pattern`);
   const args = ['pattern', '--freq', String(freq), '--aperture', String(aperture), '--slant', String(slant),
-    '--angles', '-180', '180', '1', ...(model === 'full-wave' ? body : []), ...commonArgs('json', model)];
-  const r = await solving(s, solvingText(model), args);
+    '--angles', '-180', '180', '1', ...(model === 'full-wave' ? body : [])];
+  const r = await solving(s, solvingText(model), [...args, ...commonArgs('json', model)]);
   if (!r || !current()) return;
   if (r.status !== 0) {
     clearPlots(box);
@@ -413,6 +432,18 @@ async function showPattern(s, { freq, aperture, slant, model, body = [], row }) 
   const u = globals().units;
   const guide = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
   drawPattern(s, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${guide}`);
+  const old = box.querySelector(':scope > .downloads');
+  if (old) {
+    releaseLinks(old);
+    old.remove();
+  }
+  const kinds = patternFiles.filter((k) => offered(k, model));
+  if (kinds.length) {
+    const files = document.createElement('p');
+    files.className = 'downloads';
+    files.append(...kinds.map((k) => fileLink(s, k, `quaven-${s.name}-pattern`, args, model)));
+    box.append(files);
+  }
   state.picks[s.name] = row;
   remember();
 }
@@ -532,7 +563,7 @@ function drawSweep(s, doc) {
   });
   const base = (layout) => ({
     animation: false,
-    legend: legendAt(layout),
+    legend: { top: layout.top, type: 'scroll' },
     tooltip: { trigger: 'axis' },
     grid: { left: 56, right: 56, top: layout.top + 56, bottom: 44 },
     xAxis: { type: 'value', name: 'Frequency (GHz)', nameLocation: 'middle', nameGap: 28, scale: true },
