@@ -4,7 +4,7 @@
 // download as they are. No figure is computed here; numbers are only
 // formatted for display.
 import { Engine, Cancelled } from './engine.js';
-import { clearPlots, colour, dropChart, resizeCharts, setChart } from './charts.js';
+import { clearPlots, colour, dropChart, legendHeight, resizeCharts, setChart } from './charts.js';
 import { fmt, heading, inFormWords, messageLines, show } from './display.js';
 import { lazyLink, releaseLinks } from './links.js';
 import { fillForm, formValues, initialState, saveState } from './state.js';
@@ -379,7 +379,7 @@ function drawPattern(s, doc, title) {
     animation: false,
     legend: { top: layout.top },
     tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} ${dB}`) },
-    grid: { left: 56, right: 16, top: layout.top + 36, bottom: 44 },
+    grid: { left: 56, right: 16, top: layout.top + 12 + legendHeight(cols.map((c) => c.label), layout.width), bottom: 44 },
     xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180,
       interval: 45, axisLine: { onZero: false } },
     yAxis: { type: 'value', name: fullWave ? 'Realised gain (dBi)' : 'Amplitude (dB)', nameLocation: 'middle',
@@ -395,9 +395,9 @@ function drawPattern(s, doc, title) {
     `${kind}, polar (rings every 10 dB, ${floor} to ${top} ${dB}): ${title}`, (layout) => ({
       animation: false,
       legend: { top: layout.top },
-      polar: layout.height
-        ? { radius: 0.36 * (layout.height - layout.top), center: ['50%', layout.top + 0.56 * (layout.height - layout.top)] }
-        : { radius: '72%', center: ['50%', '56%'] },
+      // Below the legend, the largest circle the box holds with room for
+      // the angles' labels.
+      polar: polarPlace(layout, legendHeight(cols.map((c) => c.label), layout.width)),
       angleAxis: { type: 'value', min: -180, max: 180, startAngle: 270, clockwise: true, interval: 30,
         axisLabel: { formatter: (v) => (v === -180 ? '' : `${v}°`) } },
       radiusAxis: { type: 'value', min: floor, max: top, interval: 10, axisLabel: { show: false },
@@ -408,6 +408,14 @@ function drawPattern(s, doc, title) {
         data: doc.rows.map((r) => [r[c.column] === null ? floor : Math.max(r[c.column], floor), r.angle_deg]),
       })),
     }));
+}
+
+// Where a polar plot goes in `layout` below a legend `legend` pixels high.
+function polarPlace(layout, legend) {
+  if (!layout.width || !layout.height) return { radius: '72%', center: ['50%', '56%'] };
+  const top = layout.top + legend + 24;
+  const size = Math.min(layout.width - 80, layout.height - top - 24);
+  return { radius: size / 2, center: [layout.width / 2, top + size / 2] };
 }
 
 // The pattern of one horn at one frequency, run through `quaven pattern`

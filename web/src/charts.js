@@ -29,8 +29,26 @@ const cssColour = (name) => getComputedStyle(document.documentElement).getProper
 const shown = new Map();
 
 // The layout a chart's option is built for: `top` pixels kept free above
-// it (for a title), in a picture `height` pixels high (0: the page's box).
-const pageLayout = { top: 0, height: 0 };
+// it (for a title), in a picture `width` by `height` pixels; on the page,
+// its box (0 by 0 while its section is hidden).
+const pageLayout = (area) => ({ top: 0, height: area.clientHeight, width: area.clientWidth });
+
+// The height of a legend of `labels` laid out in rows `width` pixels wide
+// (ECharts does not move the plot down for a legend that wraps).
+export function legendHeight(labels, width) {
+  if (!width) return 24;
+  const items = labels.map((l) => 36 + 6.2 * l.length);
+  let rows = 1;
+  let used = 0;
+  for (const w of items) {
+    if (used && used + w > width - 20) {
+      rows += 1;
+      used = 0;
+    }
+    used += w;
+  }
+  return 24 * rows;
+}
 
 function init(area) {
   const chart = echarts.init(area, dark() ? 'dark' : null, { renderer: 'canvas' });
@@ -39,7 +57,7 @@ function init(area) {
 }
 
 function draw(entry) {
-  entry.chart.setOption({ backgroundColor: 'transparent', ...entry.build(pageLayout) }, true);
+  entry.chart.setOption({ backgroundColor: 'transparent', ...entry.build(pageLayout(entry.area)) }, true);
 }
 
 // Empties a box of plots, releasing its charts and their downloads.
@@ -80,10 +98,10 @@ export function setChart(box, key, name, label, build) {
     box.append(figure);
   }
   const area = figure.querySelector('.chart-area');
-  const entry = shown.get(area) ?? { chart: init(area) };
-  Object.assign(entry, { build, label, name });
+  const entry = shown.get(area) ?? { chart: init(area), area };
+  Object.assign(entry, { build, label, name, width: area.clientWidth });
   shown.set(area, entry);
-  const option = build(pageLayout);
+  const option = build(pageLayout(area));
   delete area.dataset.drawn;
   area.dataset.series = String(option.series.filter((s) => s.data.some((p) => p[1] !== null)).length);
   figure.querySelector('figcaption').textContent = label;
@@ -115,7 +133,7 @@ async function picture(entry, type) {
   // The caption's lines at about 7 pixels a character.
   const lines = Math.ceil((entry.label.length * 7) / (pictureWidth - 40));
   const top = 12 + 18 * lines;
-  const layout = { top, height: plotHeight + top };
+  const layout = { top, height: plotHeight + top, width: pictureWidth };
   const option = {
     ...entry.build(layout),
     animation: false,
@@ -143,8 +161,15 @@ async function picture(entry, type) {
   return (await fetch(url)).blob();
 }
 
+// The charts fitted to their boxes again, and laid out again where a
+// legend now takes another number of rows.
 export function resizeCharts() {
-  for (const { chart } of shown.values()) chart.resize();
+  for (const entry of shown.values()) {
+    entry.chart.resize();
+    const width = entry.area.clientWidth;
+    if (width && width !== entry.width) draw(entry);
+    entry.width = width;
+  }
 }
 
 // The scheme changed: every chart again in the other theme and colours.

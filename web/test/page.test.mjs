@@ -368,6 +368,7 @@ try {
     await page.$eval('#response-form', (f) => f.requestSubmit());
     await page.waitForFunction(() => / [1-9]\d* of 81 rows$/.test(document.querySelector('#panel-response .status').textContent),
       { timeout: 60000 });
+    if (shotDir) await page.screenshot({ path: join(shotDir, 'response-solving-1280.png') });
     // From the click to the section no longer busy, timed in the page.
     await page.evaluate(() => {
       const panel = document.getElementById('panel-response');
