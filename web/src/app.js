@@ -725,6 +725,8 @@ async function setup() {
   }
   setupTabs();
   window.addEventListener('resize', resizeCharts);
+  // A link pasted over this page's address: open it as a link is opened.
+  window.addEventListener('hashchange', () => location.reload());
   const about = await sections.design.engine.about();
   noteTexts = about.notes;
   document.getElementById('version').textContent = about.version;
