@@ -107,7 +107,7 @@ const solvingText = (model) => (model === 'full-wave' ? 'Solving the horn in ful
 
 // Runs `quaven ARGS...` in the section's worker while the section shows it
 // is solving: a status line with the rows done, the Cancel button, the form's
-// button disabled, aria-busy set. Resolves to {status, out, err}, or to null
+// button disabled, the results marked busy. Resolves to {status, out, err}, or to null
 // when the run was cancelled or the worker failed (which the section then
 // says). The body's data-busy counts the runs under way and data-runs those
 // finished.
@@ -125,9 +125,12 @@ async function solving(s, text, args) {
     else delete el.dataset.busy;
     return n;
   };
+  // Busy are the results being replaced, not the status line announcing
+  // the progress (a live region inside a busy one is not read out).
+  const results = panel.querySelectorAll('.results > :not(.run, .messages)');
   count(body, 1);
   count(panel, 1);
-  panel.setAttribute('aria-busy', 'true');
+  for (const el of results) el.setAttribute('aria-busy', 'true');
   status.textContent = text;
   bar.removeAttribute('value');
   controls.hidden = false;
@@ -151,7 +154,7 @@ async function solving(s, text, args) {
     if (!count(panel, -1)) {
       // The Cancel button goes: its focus goes to the form's button.
       const focused = run.contains(document.activeElement);
-      panel.removeAttribute('aria-busy');
+      for (const el of results) el.removeAttribute('aria-busy');
       status.textContent = '';
       controls.hidden = true;
       button.disabled = false;

@@ -15,7 +15,7 @@ export function formValues(form) {
   const values = {};
   for (const el of form.elements) {
     if (!el.name || el.type === 'submit' || el.type === 'button' || el.name in values) continue;
-    values[el.name] = form.elements[el.name].value;
+    values[el.name] = form.elements.namedItem(el.name).value;
   }
   return values;
 }
@@ -24,8 +24,10 @@ export function formValues(form) {
 // does not have) leaves the field as it was. Unknown names are ignored.
 export function fillForm(form, values) {
   for (const [name, v] of Object.entries(values ?? {})) {
-    const field = form.elements[name];
-    if (!field || typeof v !== 'string') continue;
+    // Only the form's fields (form.elements[name] would also reach the
+    // collection's own `length` or `item`).
+    const field = form.elements.namedItem(name);
+    if (!(field instanceof Element || field instanceof RadioNodeList) || typeof v !== 'string') continue;
     const before = field.value;
     field.value = v;
     if (field.value !== v) field.value = before;
@@ -43,8 +45,12 @@ export function encode(state) {
   return p.toString();
 }
 
+// Names in a link are the sender's: the maps they key have no prototype,
+// so that `__proto__` is a name like any other.
+const map = () => Object.create(null);
+
 export function decode(text) {
-  const state = { sections: {}, picks: {} };
+  const state = { sections: map(), picks: map() };
   const p = new URLSearchParams(text);
   for (const [key, v] of p) {
     const dot = key.indexOf('.');
@@ -57,7 +63,7 @@ export function decode(text) {
     if (name === 'pick') {
       if (/^\d{1,6}$/.test(v)) state.picks[section] = Number(v);
     } else {
-      (state.sections[section] ??= {})[name] = v;
+      (state.sections[section] ??= map())[name] = v;
     }
   }
   return state;
@@ -69,7 +75,7 @@ export function decode(text) {
 export function initialState() {
   const hash = location.hash.slice(1);
   if (hash.includes('=')) return decode(hash);
-  let state = { sections: {}, picks: {} };
+  let state = { sections: map(), picks: map() };
   try {
     const kept = localStorage.getItem(storageKey);
     if (kept) state = decode(kept);

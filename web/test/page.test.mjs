@@ -532,6 +532,15 @@ try {
     }
     check(before.model === 'exact' && before.picked[0] === 3 && before.forms[0].plane === 'H', 'link: holds what was chosen',
       JSON.stringify(before).slice(0, 300));
+    // A link made by hand, with names that are no fields and a frequency
+    // that is no number: the page starts and says what is wrong.
+    const handmade = await elsewhere.newPage();
+    await handmade.goto(`${pathToFileURL(resolve(pagePath)).href}#tab=design&design.length=3&design.item=x&__proto__.polluted=1`
+      + '&feed.__proto__=1&design.pick=99&design.freq=ten');
+    await handmade.waitForSelector('body[data-ready]', { timeout: 60000 });
+    const hostile = await handmade.evaluate(() => ({ polluted: ({}).polluted, message: document.querySelector('#panel-design .messages p')?.textContent }));
+    check(hostile.polluted === undefined && hostile.message === "Frequency: cannot read 'ten' as a finite number",
+      'link: names that are no fields are ignored, a bad value refused in the form\'s words', JSON.stringify(hostile));
   } finally {
     await elsewhere.close();
   }
