@@ -300,7 +300,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                                     : pattern_plot(p);
   }
 
-  const bool on_terminal = terminals.err && (!common.output.empty() || !terminals.out);
+  const bool to_file = !common.output.empty() && common.output != "-";
+  const bool on_terminal = terminals.err && (to_file || !terminals.out);
   Output output(common.format, common.output, out, err, on_terminal);
   output.on_progress = progress;
   // The plot takes each row as it is written.
