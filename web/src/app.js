@@ -69,10 +69,16 @@ const state = initialState();
 // Rows a link picked, used by each section's first run only.
 const linkPicks = { ...state.picks };
 
+// Puts the state in the address and remembers it, once the page has drawn
+// what it is drawing (replacing the address takes the browser some 15 ms).
+let saving = null;
 function remember() {
   state.tab = document.querySelector('[role="tab"][aria-selected="true"]').id.replace(/^tab-/, '');
   Object.assign(state, globals());
-  saveState(state);
+  saving ??= setTimeout(() => {
+    saving = null;
+    saveState(state);
+  }, 0);
 }
 
 function globals() {

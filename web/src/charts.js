@@ -56,7 +56,12 @@ function init(area) {
   return chart;
 }
 
+// Draws a chart whose box is shown; one in a hidden section is drawn when
+// the section is shown (see resizeCharts), which spares the page the work
+// of drawing every section's plots at once.
 function draw(entry) {
+  entry.width = entry.area.clientWidth;  // 0: to be drawn when shown
+  if (!entry.width) return;
   entry.chart.setOption({ backgroundColor: 'transparent', ...entry.build(pageLayout(entry.area)) }, true);
 }
 
@@ -99,7 +104,7 @@ export function setChart(box, key, name, label, build) {
   }
   const area = figure.querySelector('.chart-area');
   const entry = shown.get(area) ?? { chart: init(area), area };
-  Object.assign(entry, { build, label, name, width: area.clientWidth });
+  Object.assign(entry, { build, label, name });
   shown.set(area, entry);
   const option = build(pageLayout(area));
   delete area.dataset.drawn;
@@ -165,10 +170,10 @@ async function picture(entry, type) {
 // legend now takes another number of rows.
 export function resizeCharts() {
   for (const entry of shown.values()) {
-    entry.chart.resize();
     const width = entry.area.clientWidth;
-    if (width && width !== entry.width) draw(entry);
-    entry.width = width;
+    if (!width) continue;  // hidden: kept as it is
+    entry.chart.resize();
+    if (width !== entry.width) draw(entry);
   }
 }
 
