@@ -114,7 +114,8 @@ void add_guide_throat(CLI::App* app, FullWaveOptions& o) {
 
 }  // namespace
 
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals) {
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals,
+            const ProgressHook& progress) {
   CLI::App app{"QUAVEN: design a conical TE11 horn to a beamwidth or a gain, and predict its beamwidths, gain,\n"
                "phase centres and radiation pattern. Without arguments it runs the console dialogue.",
                "quaven"};
@@ -289,8 +290,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   }
 
   const bool to_file = !common.output.empty() && common.output != "-";
-  const bool progress = terminals.err && (to_file || !terminals.out);
-  Output output(common.format, common.output, out, err, progress);
+  const bool on_terminal = terminals.err && (to_file || !terminals.out);
+  Output output(common.format, common.output, out, err, on_terminal);
+  output.on_progress = progress;
   // The plot takes the head, then each row as it is written.
   if (plot) {
     output.on_begin = [&plot](const api::Head& head) { plot->begin(head); };

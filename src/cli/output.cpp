@@ -20,12 +20,19 @@ void Output::open() {
 std::ostream& Output::begin_raw(long long rows) {
   open();
   progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  total_ = rows;
+  if (on_progress) on_progress(0, total_);
   return *dest_;
 }
 
 void Output::raw_row() {
   check();
+  advance();
+}
+
+void Output::advance() {
   progress_->update(++done_);
+  if (on_progress) on_progress(done_, total_);
 }
 
 void Output::begin(const api::Head& head) {
@@ -34,14 +41,16 @@ void Output::begin(const api::Head& head) {
   writer_->begin(head);
   if (on_begin) on_begin(head);
   progress_ = std::make_unique<Progress>(err_, terminal_, head.rows);
+  total_ = head.rows;
   check();
+  if (on_progress) on_progress(0, total_);
 }
 
 void Output::row(const api::Row& row) {
   writer_->row(row);
   check();
   if (on_row) on_row(row);
-  progress_->update(++done_);
+  advance();
 }
 
 void Output::end() {

@@ -42,10 +42,14 @@ class Output : public api::Sink {
   // Called with the head, and with each row after it is written (to plot them).
   std::function<void(const api::Head&)> on_begin;
   std::function<void(const api::Row&)> on_row;
+  // Called with the rows written and the rows to come: at the start, then
+  // after each row.
+  std::function<void(long long done, long long total)> on_progress;
 
  private:
   void open();
   void check();
+  void advance();
 
   std::string file_;
   std::ostream& out_;
@@ -57,6 +61,7 @@ class Output : public api::Sink {
   std::unique_ptr<RowWriter> writer_;
   std::unique_ptr<Progress> progress_;
   long long done_ = 0;
+  long long total_ = 0;
 };
 
 }  // namespace cli

@@ -4,6 +4,10 @@
 // message, note, CSV and JSON byte is the command line's own and the page
 // does no arithmetic of its own on the horn. Beside it, the sentences that
 // explain the notes named in the rows of CSV and JSON.
+//
+// The page loads this module in a Web Worker, so a long run holds the
+// worker, not the page; the worker passes a function that posts each
+// progress report (rows written, rows to come) back to the page.
 #include <emscripten/bind.h>
 
 #include <sstream>
@@ -21,7 +25,9 @@ struct Run {
   std::string err;
 };
 
-Run run(const emscripten::val& args) {
+// `progress`: a function called with (rows written, rows to come), or
+// undefined.
+Run run(const emscripten::val& args, const emscripten::val& progress) {
   std::vector<std::string> words = emscripten::vecFromJSArray<std::string>(args);
   words.insert(words.begin(), "quaven");
   std::vector<const char*> argv;
@@ -30,7 +36,13 @@ Run run(const emscripten::val& args) {
   std::ostringstream out, err;
   Run r;
   try {
-    r.status = quaven::run_cli(static_cast<int>(words.size()), argv.data(), out, err);
+    quaven::ProgressHook hook;
+    if (progress.typeOf().as<std::string>() == "function") {
+      hook = [&progress](long long done, long long total) {
+        progress(static_cast<double>(done), static_cast<double>(total));
+      };
+    }
+    r.status = quaven::run_cli(static_cast<int>(words.size()), argv.data(), out, err, {}, hook);
   } catch (const std::exception& e) {
     // Nothing the command line lets through should end here; if it does,
     // the page shows it instead of losing the module.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/atomic_file.h"
+#include "cli/cli.h"
 #include "cli/progress.h"
 #include "text/row_writer.h"
 #include <nlohmann/json.hpp>
@@ -247,6 +248,23 @@ TEST(ProgressTest, ShownOnATerminalForLongRunsOnlyAndClearedAtTheEnd) {
     p.update(1000);
     p.finish();
     EXPECT_EQ(quiet.str(), "") << terminal;
+  }
+}
+
+// The hook the browser page's worker forwards: rows written and rows to come,
+// from none at the start to all at the end, whatever the form.
+TEST(ProgressTest, HookSeesEveryRowOfARun) {
+  for (const char* format : {"table", "json", "cut"}) {
+    std::vector<const char*> argv{"quaven", "pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10",
+                                  "--angles", "0", "90", "15", "--exact", "--format", format};
+    std::vector<std::pair<long long, long long>> calls;
+    std::ostringstream out, err;
+    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err, {},
+                               [&calls](long long done, long long total) { calls.emplace_back(done, total); });
+    ASSERT_EQ(status, 0) << err.str();
+    const long long rows = std::string(format) == "cut" ? 3 : 7;
+    ASSERT_EQ(calls.size(), static_cast<std::size_t>(rows + 1)) << format;
+    for (long long i = 0; i <= rows; ++i) EXPECT_EQ(calls[static_cast<std::size_t>(i)], std::make_pair(i, rows)) << format;
   }
 }
 
