@@ -103,6 +103,16 @@ TEST(CliFeed, RefusesWhatHasNoMeaning) {
   EXPECT_NE(c.out.find("below_cutoff"), std::string::npos);
 }
 
+// A full-wave design whose horn the solver refuses (a cone some hundred
+// wavelengths long at f/D 10 and S = 0.05) used to end the program with an
+// uncaught exception; it is refused by name, exit status 2.
+TEST(CliFeed, FullWaveDesignBeyondTheSolverIsRefusedNotAborted) {
+  const CliRun r = run({"feed", "--freq", "10", "--f-over-d", "10", "--full-wave", "--throat", "0.45", "--s-range",
+                        "0.05", "0.05", "1"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.rfind("quaven: --full-wave: the body needs more than 4000 unknowns", 0), 0u) << r.err;
+}
+
 // With --full-wave the rows are the library's judgement of the solved horn
 // (the body's defaults at the frequency), S11 last; the table gains an S11
 // column after the gain and nothing else.
