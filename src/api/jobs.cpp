@@ -150,12 +150,14 @@ void check_throat_needs_full_wave(const Job& j, const Body& b, const char* what)
   if (!j.full_wave_asked && b.throat) throw Refusal(Rule::throat_only_full_wave, Arg::throat, {}, {}, what);
 }
 
-// The feed guide and wall in metres, the defaults taken at `lowest_ghz`.
+// The feed guide and wall in metres, the defaults the guide's own (never
+// the sweep's, so that a horn is one body at every frequency); the guide
+// carries TE11 at `lowest_ghz`.
 fullwave::Geometry feed_guide(const Body& b, double throat, double mu, double lowest_ghz) {
   fullwave::Geometry g{};
   g.throat_radius = throat * mu;
-  g.guide_length = b.guide_length ? b.guide_length->value * mu : fullwave::default_guide_length_m(lowest_ghz);
-  g.wall = b.wall ? b.wall->value * mu : fullwave::default_wall_m(lowest_ghz);
+  g.guide_length = b.guide_length ? b.guide_length->value * mu : fullwave::default_guide_length_m(g.throat_radius);
+  g.wall = b.wall ? b.wall->value * mu : fullwave::default_wall_m(g.throat_radius);
   if (!(g.guide_length > 0.0)) throw Refusal(Rule::positive, Arg::guide_length);
   if (!(g.wall >= 0.0)) throw Refusal(Rule::non_negative, Arg::wall);
   if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl)) {
@@ -196,11 +198,36 @@ void solvable_up_to(const fullwave::Geometry& g, double highest_ghz) {
   solved([&] { return fullwave::check_mesh(g, highest_ghz); }, "at " + shortest(highest_ghz) + " GHz ");
 }
 
-void record_body(const fullwave::Geometry& g, double mu, Inputs& inputs) {
-  inputs.flag("full_wave", true);
-  inputs.number("guide_length", double_cell(g.guide_length / mu));
-  inputs.number("wall", double_cell(g.wall / mu));
+// The solved body in the head: the guide's length and wall in the inputs
+// (as given or by default), and the caption above the table and in a plot's
+// title.
+void record_body(const fullwave::Geometry& g, double mu, Units units, Head& head) {
+  head.inputs.flag("full_wave", true);
+  head.inputs.number("guide_length", double_cell(g.guide_length / mu));
+  head.inputs.number("wall", double_cell(g.wall / mu));
+  char text[160];
+  const char* u = unit_name(units);
+  std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
+                g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
+  head.caption = text;
 }
+
+// The solution's power balance (radiated over net guide power), then the
+// body, in every full-wave row, last, for readers of the CSV (pandas, a
+// spreadsheet) that see no inputs: the guide's radius and length, the wall.
+void body_columns(Layout& l, const std::string& u) {
+  l.add("power_balance", "", false);
+  l.add("guide_radius_" + u, u, false);
+  l.add("guide_length_" + u, u, false);
+  l.add("wall_" + u, u, false);
+}
+void body_cells(std::vector<Cell>& cells, double balance, const fullwave::Geometry& g, double mu) {
+  cells.push_back(double_cell(balance));
+  for (const double x : {g.throat_radius, g.guide_length, g.wall}) cells.push_back(double_cell(x / mu));
+}
+
+// A full-wave row's own check: its power balance.
+Notes balance_notes(double balance) { return power_unbalanced(balance) ? note_bit(Note::power_balance) : 0; }
 
 // ------------------------------------------------------------- sweeps
 
@@ -504,10 +531,13 @@ void response(const ResponseRequest& q, Sink& sink) {
   fullwave::ResponseRequest fq;
   if (fw && any) {
     fq.geometry = horn_body(q.body, a, rs, throat, mu, f_lo);
-    record_body(fq.geometry, mu, inputs);
+    record_body(fq.geometry, mu, q.units, head);
     solvable_up_to(fq.geometry, f_hi);
   }
-  if (fw) layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+  if (fw) {
+    layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+    body_columns(layout, u);
+  }
   head.unit_factor = un;
   head.key = "% GHz";
   head.rows = q.freqs.size();
@@ -521,6 +551,8 @@ void response(const ResponseRequest& q, Sink& sink) {
     Row& row = rows.next();
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the unit
     double s11_db = kNan;
+    Notes checked = 0;
+    double balance = kNan;
     if (fw) {
       // Exact mode's columns from the full-wave pattern, the directivity
       // (the gain of the lossless horn) as the gain.
@@ -533,6 +565,8 @@ void response(const ResponseRequest& q, Sink& sink) {
       aw = h.aperture_radius_wl;
       s = h.s_cycles;
       s11_db = g.s11_db;
+      balance = h.power_balance;
+      checked = balance_notes(balance);
       for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
                              g.phase_centres.h, g.directivity_db, s, aw})
         row.cells.push_back(double_cell(x));
@@ -563,8 +597,11 @@ void response(const ResponseRequest& q, Sink& sink) {
         row.cells.push_back(single_cell(x));
     }
     geometry_cells(row.cells, a, rs, throat, single);
-    if (fw) row.cells.push_back(double_cell(s11_db));
-    row.notes = horn_notes(aw, s, throat / wl);
+    if (fw) {
+      row.cells.push_back(double_cell(s11_db));
+      body_cells(row.cells, balance, fq.geometry, mu);
+    }
+    row.notes = horn_notes(aw, s, throat / wl) | checked;
     sink.row(row);
   }
   sink.end();
@@ -579,7 +616,7 @@ void check_pattern(const PatternRequest& q, double& a, double& rs) {
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "the pattern");
   const bool single = q.model == Model::legacy;
-  checks::positive(Arg::freq, q.freq);
+  if (!q.freqs) checks::positive(Arg::freq, q.freq);
   checks::positive(Arg::aperture, q.cone.aperture);
   a = in(q.cone.aperture, single);
   rs = in(q.cone.slant, single);
@@ -588,11 +625,44 @@ void check_pattern(const PatternRequest& q, double& a, double& rs) {
   sweep_extent(Arg::angles, q.angles, single, lo, hi);
 }
 
+// The frequencies of a pattern request (GHz): its one frequency, or its
+// sweep, every one above 0; `lo`, `hi` their extent (false: none).
+bool pattern_frequencies(const PatternRequest& q, double& lo, double& hi) {
+  if (!q.freqs) {
+    lo = hi = q.freq.value;
+    return true;
+  }
+  const bool any = sweep_extent(Arg::freqs, *q.freqs, false, lo, hi);
+  if (any && !(lo > 0.0 && hi > 0.0)) throw Refusal(Rule::frequency_not_positive, Arg::freqs, {lo > 0.0 ? hi : lo, false});
+  return any;
+}
+
+// The full-wave body of a pattern request, solvable over `lo` to `hi` GHz.
+fullwave::Geometry pattern_body(const PatternRequest& q, double a, double rs, double lo, double hi, Head& head) {
+  const double mu = metres_per_unit(q.units);
+  const double throat = throat_of(q.body, false);
+  checks::full_wave_throat(throat, a, rs);
+  head.inputs.number("throat_radius", double_cell(throat));
+  const fullwave::Geometry g = horn_body(q.body, a, rs, throat, mu, lo);
+  record_body(g, mu, q.units, head);
+  solvable_up_to(g, hi);
+  return g;
+}
+
+// The notes of a full-wave horn solved at `freq` GHz.
+Notes solved_notes(const fullwave::Horn& horn, const fullwave::Geometry& g, double freq) {
+  const double wl = exact::wavelength_m(freq);
+  return horn_notes(horn.aw(), exact::phase_deviation_cycles(g.aperture_radius, g.slant_radius, wl),
+                    g.throat_radius / wl) |
+         balance_notes(horn.power_balance());
+}
+
 }  // namespace
 
 void pattern(const PatternRequest& q, Sink& sink) {
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
+  if (q.freqs) throw Refusal(Rule::freqs_need_cut, Arg::freqs);
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double freq = in(q.freq, single);
   const double mu = metres_per_unit(q.units);
@@ -606,16 +676,10 @@ void pattern(const PatternRequest& q, Sink& sink) {
   inputs.text("units", unit_name(q.units));
   if (q.model == Model::aperture) inputs.flag("exact", true);
   fullwave::Geometry g{};
-  if (fw) {
-    const double throat = throat_of(q.body, false);
-    checks::full_wave_throat(throat, a, rs);
-    inputs.number("throat_radius", double_cell(throat));
-    g = horn_body(q.body, a, rs, throat, mu, freq);
-    record_body(g, mu, inputs);
-    solvable_up_to(g, freq);
-  }
+  if (fw) g = pattern_body(q, a, rs, freq, freq, head);
   Layout layout(head, 2);
   pattern_layout(layout, single);
+  if (fw) body_columns(layout, unit_name(q.units));
   head.unit_factor = unit_factor(q.units);
   head.key = "% deg";
   head.rows = q.angles.size();
@@ -626,9 +690,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
     // Solved once at this frequency, then read at every angle; amplitudes in
     // dBi (realised gain), phase referred to the centre of the aperture.
     const fullwave::Horn horn = solved([&] { return fullwave::Horn(g, freq); });
-    const double wl = exact::wavelength_m(freq) / mu;
-    const Notes notes = horn_notes(horn.aw(), exact::phase_deviation_cycles(a, rs, wl),
-                                   g.throat_radius / exact::wavelength_m(freq));
+    const Notes notes = solved_notes(horn, g, freq);
     for (long long i = 0; i < q.angles.size(); ++i) {
       const fullwave::PatternPoint p = fullwave::pattern_point(horn, q.angles.at(i).value);
       const exact::PatternPoint& e = p.planes;
@@ -636,6 +698,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
       for (const double x : {e.angle_deg, e.amplitude_e_db, e.phase_e_deg, e.amplitude_h_db, e.phase_h_deg,
                              p.amplitude_45_co_db, p.phase_45_co_deg, p.amplitude_45_xp_db, p.phase_45_xp_deg})
         row.cells.push_back(double_cell(x));
+      body_cells(row.cells, horn.power_balance(), g, mu);
       row.notes = notes;
       sink.row(row);
     }
@@ -677,29 +740,110 @@ void pattern(const PatternRequest& q, Sink& sink) {
 }
 
 struct PolarCuts::Pattern {
-  feed::PolarPattern polar;
+  double a = 0.0, rs = 0.0, mu = 1.0;
+  Units units = Units::in;
+  bool full_wave = false;
+  fullwave::Geometry body{};
+  std::string caption;
+  std::vector<double> freqs;
+  // The horn at the selected frequency, in its model.
+  std::unique_ptr<feed::PolarPattern> polar;
+  std::unique_ptr<fullwave::Horn> horn;
+  double freq = 0.0;
 };
 
-PolarCuts::PolarCuts(const PatternRequest& q) {
+PolarCuts::PolarCuts(const PatternRequest& q) : pattern_(std::make_unique<Pattern>()) {
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
-  if (q.model == Model::full_wave) throw Refusal(Rule::cut_not_full_wave, Arg::format);
   if (q.model == Model::legacy) throw Refusal(Rule::cut_needs_exact, Arg::format);
-  step_ = std::fabs(q.angles.step().value);
+  // The angles: a regular grid that ascends within -180 to 180 degrees and
+  // has the axis on it. The legacy count may carry the last angle up to 0.4
+  // of a step beyond the stop: angles past 180 degrees are left out.
+  const Sweep& s = q.angles;
+  step_ = s.step().value;
+  const double start = s.first().value, stop = s.last().value;
+  if (!(step_ > 0.0)) throw Refusal(Rule::cut_not_ascending, Arg::format);
   if (!(step_ >= 0.00036)) throw Refusal(Rule::cut_step_small, Arg::format);
-  count_ = static_cast<int>(std::floor(360.0 / step_ + 1e-9)) + 1;
-  const double mu = metres_per_unit(q.units);
-  pattern_ = std::make_unique<Pattern>(Pattern{feed::PolarPattern(a * mu, rs * mu, q.freq.value)});
+  if (!(start >= -180.0 && stop <= 180.0)) throw Refusal(Rule::cut_beyond_half_turn, Arg::format);
+  const double k = -start / step_;
+  axis_ = static_cast<int>(std::lround(k));
+  long long n = 0;
+  for (; n < s.size() && (n - axis_) * step_ <= 180.0 * (1.0 + 1e-12); ++n) {
+  }
+  if (!(std::fabs(k - axis_) <= 1e-9 * std::max(1.0, std::fabs(k)) && axis_ >= 0 && axis_ < n)) {
+    throw Refusal(Rule::cut_no_axis, Arg::format);
+  }
+  count_ = static_cast<int>(n);
+
+  Pattern& p = *pattern_;
+  p.a = a;
+  p.rs = rs;
+  p.units = q.units;
+  p.mu = metres_per_unit(q.units);
+  p.full_wave = q.model == Model::full_wave;
+  double lo = 0.0, hi = 0.0;
+  if (pattern_frequencies(q, lo, hi) && p.full_wave) {
+    Head head;
+    p.body = pattern_body(q, a, rs, lo, hi, head);
+    p.caption = head.caption;
+  }
+  if (q.freqs) {
+    for (long long i = 0; i < q.freqs->size(); ++i) p.freqs.push_back(q.freqs->at(i).value);
+  } else {
+    p.freqs.push_back(q.freq.value);
+  }
 }
 
 PolarCuts::~PolarCuts() = default;
 
+long long PolarCuts::frequencies() const { return static_cast<long long>(pattern_->freqs.size()); }
+
+void PolarCuts::select(long long i) {
+  Pattern& p = *pattern_;
+  p.freq = p.freqs.at(static_cast<std::size_t>(i));
+  if (p.full_wave) {
+    p.horn.reset();
+    p.horn = solved([&] { return std::make_unique<fullwave::Horn>(p.body, p.freq); });
+  } else {
+    p.polar = std::make_unique<feed::PolarPattern>(p.a * p.mu, p.rs * p.mu, p.freq);
+  }
+}
+
+double PolarCuts::frequency_ghz() const { return pattern_->freq; }
+
+std::string PolarCuts::frequency_text() const {
+  // Ten digits: a swept frequency as its sweep was meant (9.7, not
+  // 9.700000000000001).
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", pattern_->freq);
+  return text;
+}
+
+std::string PolarCuts::title() const {
+  const Pattern& p = *pattern_;
+  const std::string u = std::string(" ") + unit_name(p.units);
+  std::string t = std::string(p.full_wave ? "full-wave" : "exact") + " conical TE11 horn, a = " + shortest(p.a) + u +
+                  ", R = " + shortest(p.rs) + u + ", " + frequency_text() + " GHz";
+  if (p.full_wave && !p.caption.empty()) t += "; f" + p.caption.substr(1);  // "; full-wave body: ..."
+  return t;
+}
+
+Notes PolarCuts::notes() const {
+  const Pattern& p = *pattern_;
+  if (p.full_wave) return solved_notes(*p.horn, p.body, p.freq);
+  const double wl = exact::wavelength_m(p.freq);
+  return horn_notes(p.a * p.mu / wl, exact::phase_deviation_cycles(p.a, p.rs, wl / p.mu), kNan);
+}
+
 void PolarCuts::at(double theta_deg, double phi_deg, std::complex<double>& co, std::complex<double>& xp) const {
   // A cut through negative theta is the half-plane phi + 180, where this
   // body of revolution has the same co- and cross-polar field.
-  const feed::Polarised p = pattern_->polar.at(std::fabs(theta_deg), phi_deg);
-  co = p.co;
-  xp = p.xp;
+  const Pattern& p = *pattern_;
+  const feed::Polarised v =
+      p.full_wave ? feed::ludwig3_deg(p.horn->field(std::fabs(theta_deg) * physical::rad_per_deg), phi_deg)
+                  : p.polar->at(std::fabs(theta_deg), phi_deg);
+  co = v.co;
+  xp = v.xp;
 }
 
 // ================================================================ feed
@@ -785,6 +929,12 @@ void feed(const FeedRequest& q, Sink& sink) {
     }
     if (fw && !q.s) throw Refusal(Rule::full_wave_needs_s, Arg::full_wave);
   }
+  double max_flare = default_max_flare_deg;
+  if (q.max_flare) {
+    max_flare = q.max_flare->value;
+    if (!(max_flare > 0.0 && max_flare <= 90.0)) throw Refusal(Rule::flare_outside, Arg::max_flare);
+  }
+  inputs.number("max_flare_deg", double_cell(max_flare));
   inputs.text("units", u);
   // A judged horn is solved once before anything is written: every f/D
   // reads the same pattern. A design solves its horns as it goes; the guide,
@@ -798,11 +948,11 @@ void feed(const FeedRequest& q, Sink& sink) {
     inputs.number("throat_radius", double_cell(throat));
     if (judging) {
       body = horn_body(q.body, a, rs, throat, mu, freq);
-      record_body(body, mu, inputs);
+      record_body(body, mu, q.units, head);
       solvable_up_to(body, freq);
     } else {
       body = feed_guide(q.body, throat, mu, freq);
-      record_body(body, mu, inputs);
+      record_body(body, mu, q.units, head);
       body.aperture_radius = body.throat_radius;
       body.slant_radius = std::numeric_limits<double>::infinity();
     }
@@ -812,6 +962,7 @@ void feed(const FeedRequest& q, Sink& sink) {
   const bool design = !judging;
   Layout layout(head, 2);
   feed_layout(layout, u, design, fw);
+  if (fw) body_columns(layout, u);
   head.unit_factor = unit_factor(q.units);
   head.key = "f/D = %";
   const long long per_fd = q.s ? q.s->size() : 1;
@@ -819,7 +970,7 @@ void feed(const FeedRequest& q, Sink& sink) {
   sink.begin(head);
   Rows rows;
 
-  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db) {
+  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db, double balance) {
     const double ar = design ? r.aperture_radius_m / mu : a, sr = design ? r.slant_radius_m / mu : rs;
     const feed::Judgement& j = r.judgement;
     Row& row = rows.next();
@@ -830,8 +981,12 @@ void feed(const FeedRequest& q, Sink& sink) {
       row.cells.push_back(double_cell(x));
     geometry_cells(row.cells, ar, sr, kNan, false);
     if (design) row.cells.push_back(double_cell(best ? 1.0 : 0.0));
-    if (fw) row.cells.push_back(double_cell(s11_db));
-    row.notes = feed_notes(r, design, fw);
+    if (fw) {
+      row.cells.push_back(double_cell(s11_db));
+      body_cells(row.cells, balance, body, mu);
+    }
+    row.notes = feed_notes(r, design, fw) | balance_notes(balance);
+    if (flare_beyond(ar, sr, max_flare)) row.notes |= note_bit(Note::flare_beyond);
     sink.row(row);
   };
 
@@ -839,30 +994,33 @@ void feed(const FeedRequest& q, Sink& sink) {
     const double fd = q.f_over_d.at(k).value;
     if (fw && judging) {
       const fullwave::FeedRow r = fullwave::judge_feed(*horn, body, freq, fd);
-      write(r.feed, false, r.s11_db);
+      write(r.feed, false, r.s11_db, r.power_balance);
     } else if (fw) {
       // Each S designed once (some seven to a dozen solutions), the best
       // marked when all are known.
       std::vector<fullwave::FeedRow> rows;
       for (long long i = 0; i < per_fd; ++i) {
-        rows.push_back(solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper); }));
+        rows.push_back(
+            solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper, max_flare); }));
       }
       const int best = best_of(per_fd, [&](long long i) { return rows[i].feed.judgement.best.aperture; });
-      for (long long i = 0; i < per_fd; ++i) write(rows[i].feed, i == best, rows[i].s11_db);
+      for (long long i = 0; i < per_fd; ++i) write(rows[i].feed, i == best, rows[i].s11_db, rows[i].power_balance);
     } else if (judging) {
-      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan);
+      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan, kNan);
     } else if (!q.s) {
-      write(std::isnan(taper) ? feed::best_design_row(freq, fd) : feed::design({freq, fd, 0.0, taper}), true, kNan);
+      write(std::isnan(taper) ? feed::best_design_row(freq, fd, 0.0, 1.0, max_flare)
+                              : feed::design({freq, fd, 0.0, taper, max_flare}),
+            true, kNan, kNan);
     } else {
-      const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper}); };
+      const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper, max_flare}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
         for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, kNan);
       } else {
         const int best = best_of(per_fd, [&](long long i) { return designed(i).judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan, kNan);
       }
     }
   }

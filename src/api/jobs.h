@@ -15,6 +15,7 @@
 
 #include <complex>
 #include <memory>
+#include <string>
 
 #include "api/refusal.h"
 #include "api/request.h"
@@ -29,17 +30,36 @@ void pattern(const PatternRequest& request, Sink& sink);
 void feed(const FeedRequest& request, Sink& sink);
 
 // The pattern as co- and cross-polar field (Ludwig's third definition) in
-// any direction, on the gain scale (|E|^2 the directivity), for the polar
-// cuts of a reflector program: the aperture integral only. Checks the
-// request as pattern() does, with the step of its angles.
+// any direction, for the polar cuts of a reflector program: the aperture
+// integral (|E|^2 the directivity) or the full wave (|E|^2 the realised
+// gain: the field per unit incident power, the mismatch loss included), at
+// one frequency or at each of a sweep (`freqs`). The angles are --angles'
+// own grid: ascending, within -180 to 180 degrees (a legacy count's last
+// angle past 180 is left out), the axis on it; a grid the layout cannot
+// hold, or the legacy model, is refused with its rule on construction, as
+// are the request's other faults as pattern() refuses them.
 class PolarCuts {
  public:
   explicit PolarCuts(const PatternRequest& request);
   ~PolarCuts();
-  // The step of the cuts (the --angles step, positive) and the number of
-  // angles from -180 to 180 degrees at that step.
+  // The grid: count() angles from first_deg() in steps of step_deg(), the
+  // axis the axis_index()-th (from 0).
+  double first_deg() const { return -axis_ * step_; }
   double step_deg() const { return step_; }
   int count() const { return count_; }
+  int axis_index() const { return axis_; }
+  long long frequencies() const;
+  // Makes frequency i (from 0) the one the following calls speak of: the
+  // full wave solves the horn there (Refusal where the solver refuses it).
+  void select(long long i);
+  double frequency_ghz() const;
+  std::string frequency_text() const;  // to ten digits, for a title
+  // "full-wave conical TE11 horn, a = 1.2 in, R = 3 in, 10 GHz; full-wave
+  // body: ...": the horn, the frequency and any body solved.
+  std::string title() const;
+  // The notes of the horn at this frequency (a full-wave power balance
+  // among them).
+  Notes notes() const;
   void at(double theta_deg, double phi_deg, std::complex<double>& co, std::complex<double>& xp) const;
 
  private:
@@ -47,6 +67,7 @@ class PolarCuts {
   std::unique_ptr<Pattern> pattern_;
   double step_ = 0.0;
   int count_ = 0;
+  int axis_ = 0;
 };
 
 }  // namespace api

@@ -93,12 +93,23 @@ std::string message(const Refusal& r, const Words& w) {
     case Rule::judge_or_design:
       return w.name(Arg::taper) + " and " + w.name(Arg::s) + " design a horn; " + w.name(Arg::aperture) + " and " +
              w.name(Arg::slant) + " judge a given one";
-    case Rule::cut_not_full_wave:
-      return given + ": only from " + w.name(Arg::exact);
     case Rule::cut_needs_exact:
-      return given + ": needs " + w.name(Arg::exact) + " (the cuts are complex fields of the exact pattern)";
+      return given + ": needs " + w.name(Arg::exact) + " or " + w.name(Arg::full_wave) +
+             " (the cuts are complex fields on the gain scale; the legacy pattern gives levels relative to the axis)";
     case Rule::cut_step_small:
       return given + ": the " + w.name(Arg::angles) + " step must be at least 0.00036 (a million points)";
+    case Rule::cut_not_ascending:
+      return w.given(Arg::angles) + ": the .cut layout's angles ascend: the step must be above 0";
+    case Rule::cut_beyond_half_turn:
+      return w.given(Arg::angles) + ": a polar cut's angles lie within -180 to 180 degrees";
+    case Rule::cut_no_axis:
+      return w.given(Arg::angles) + ": the cut must sample the axis: 0 must lie between the first and last angle, "
+             "a whole number of steps from the first";
+    case Rule::freqs_need_cut:
+      return given + ": several frequencies of a pattern go to one file in " + w.name(Arg::format) +
+             " cut only; give " + w.name(Arg::freq) + " for the table, CSV or JSON";
+    case Rule::flare_outside:
+      return given + ": the flare half-angle's bound must lie above 0 and at most 90 degrees";
   }
   return name;
 }

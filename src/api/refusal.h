@@ -14,7 +14,7 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format
+  full_wave, exact, f_over_d, taper, format, max_flare
 };
 
 enum class Rule {
@@ -44,9 +44,13 @@ enum class Rule {
   taper_not_negative,
   judge_needs_both,         // aperture without slant or the reverse
   judge_or_design,          // a horn to judge with design arguments
-  cut_not_full_wave,        // the .cut layout from the full wave
   cut_needs_exact,          // the .cut layout from the legacy pattern
   cut_step_small,           // the .cut layout's step below 0.00036 degrees
+  cut_not_ascending,        // the .cut layout's angles with a negative step
+  cut_beyond_half_turn,     // the .cut layout's angles beyond -180 to 180 degrees
+  cut_no_axis,              // the .cut layout's angles do not sample the axis
+  freqs_need_cut,           // several frequencies of a pattern outside the .cut layout
+  flare_outside,            // a bound on the flare not within 0 to 90 degrees
 };
 
 // A value in a message, shown as the shortest text of its precision.

@@ -126,10 +126,12 @@ struct ResponseRequest : Job {
   Body body;
 };
 
-// One horn's pattern at one frequency over a sweep of angles (degrees).
+// One horn's pattern at one frequency over a sweep of angles (degrees); the
+// polar cuts (PolarCuts) also at each of several frequencies.
 struct PatternRequest : Job {
   Cone cone;
   Number freq;
+  std::optional<Sweep> freqs;  // in place of `freq`: the polar cuts only
   Sweep angles;
   Body body;
 };
@@ -142,6 +144,10 @@ struct FeedRequest : Job {
   std::optional<Number> aperture, slant;  // a horn to judge
   std::optional<Sweep> s;
   std::optional<Number> taper;
+  // The bound on a designed horn's flare half-angle (degrees, above 0 and at
+  // most 90; default_max_flare_deg when not given); a judged or designed
+  // horn beyond it is noted.
+  std::optional<Number> max_flare;
   Body body;
 };
 

@@ -101,6 +101,9 @@ struct Head {
   // The first column's value in a note's list of rows: "S = %", "% GHz".
   std::string key;
   long long rows = 0;  // how many rows will follow
+  // A line about the whole run, shown above the table and in a plot's title
+  // (the full-wave body solved); empty for none.
+  std::string caption;
   // The index of a column by name, -1 when there is none.
   int index(const std::string& name) const;
 };

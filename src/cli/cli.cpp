@@ -34,13 +34,13 @@ const char* const kResponseUsage =
     "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T]]\n"
     "                [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 const char* const kPatternUsage =
-    "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "quaven pattern --aperture A --slant R (--freq GHZ | --freq-range START STOP STEP --format cut)\n"
+    "               --angles START STOP STEP [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
     "               [--plot FILE [--plot-polar] [--floor DB]]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
-    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]] [--max-flare DEG]\n"
     "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 
@@ -98,12 +98,12 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                 "Figures from the full-wave (body-of-revolution moment-method) solution of the real horn; needs "
                 "--throat");
   app->add_option("--guide-length", o.guide_length,
-                  "With --full-wave: length of the feed guide, in --units (default: 1.5 wavelengths at the lowest "
-                  "frequency)")
+                  "With --full-wave: length of the feed guide, in --units (default: 1.5 times the guide's TE11 "
+                  "cut-off wavelength 2 pi B / 1.8412, whatever the frequencies)")
       ->type_name("L");
   app->add_option("--wall", o.wall,
-                  "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
-                  "wavelength at the lowest frequency)")
+                  "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of the "
+                  "guide's TE11 cut-off wavelength, 0.171 B)")
       ->type_name("T");
 }
 
@@ -176,7 +176,14 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   CLI::App* pattern_cmd =
       app.add_subcommand("pattern", "E- and H-plane amplitude and phase of a horn over a sweep of angles");
   need_horn(pattern_cmd, p);
-  need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
+  CLI::Option* pattern_freq =
+      pattern_cmd->add_option("--freq", p.freq, "Frequency in GHz (or --freq-range)")->type_name("GHZ");
+  pattern_cmd
+      ->add_option("--freq-range", p.freq_range,
+                   "With --format cut: the cuts at each frequency of this sweep in GHz, one file: first, last and step")
+      ->type_name("START STOP STEP")
+      ->expected(3)
+      ->excludes(pattern_freq);
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
   add_guide_throat(pattern_cmd, p);
   add_full_wave(pattern_cmd, p);
@@ -211,6 +218,11 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("DB")
       ->excludes(ap_opt)
       ->excludes(sl_opt);
+  feed_cmd
+      ->add_option("--max-flare", f.max_flare,
+                   "Bound on a designed horn's flare half-angle in degrees, above 0 and at most 90 (default: 60, as "
+                   "wide-flare feeds go); a judged or designed horn beyond it is noted")
+      ->type_name("DEG");
   add_guide_throat(feed_cmd, f);
   add_full_wave(feed_cmd, f);
   add_common(feed_cmd, f.common);

@@ -48,8 +48,9 @@ void add_common(CLI::App* app, Common& c, bool cut) {
       ->check(CLI::IsMember({"cm", "in"}));
   if (cut) {
     app->add_option("--format", c.format,
-                    "Output form: table, csv, json, or cut (--exact: the phi = 0, 45 and 90 degree cuts over theta "
-                    "from -180 to 180 degrees at the step of --angles, in the TICRA .cut layout) (default: table)")
+                    "Output form: table, csv, json, or cut (--exact or --full-wave: the phi = 0, 45 and 90 degree cuts "
+                    "over the theta of --angles, ascending within -180 to 180 with 0 on the grid, in the TICRA .cut "
+                    "layout, at --freq or each frequency of --freq-range) (default: table)")
         ->check(CLI::IsMember({"table", "csv", "json", "cut"}));
   } else {
     app->add_option("--format", c.format, "Output form: table, csv or json (default: table)")

@@ -30,6 +30,8 @@ void Output::raw_row() {
   advance();
 }
 
+void Output::note(const std::string& text) { err_ << "quaven: note " << text << "\n"; }
+
 void Output::advance() {
   progress_->update(++done_);
   if (on_progress) on_progress(done_, total_);

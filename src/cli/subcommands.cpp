@@ -24,7 +24,7 @@ void name_all(Words& w) {
       {Arg::aperture, "--aperture"},   {Arg::slant, "--slant"},             {Arg::throat, "--throat"},
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
-      {Arg::format, "--format"}};
+      {Arg::format, "--format"},       {Arg::max_flare, "--max-flare"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -110,7 +110,12 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   const Common& c = o.common;
   api::PatternRequest q;
   model(q, c, o.full_wave);
-  q.freq = read(w, Arg::freq, "--freq", o.freq, true);
+  if (o.freq.empty() && o.freq_range.empty()) throw UsageError{"--freq is required"};
+  if (!o.freq.empty()) {
+    q.freq = read(w, Arg::freq, "--freq", o.freq, true);
+  } else {
+    q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.freq_range);
+  }
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
@@ -118,25 +123,36 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
     api::pattern(q, out);
     return;
   }
-  // The phi = 0, 45 and 90 degree cuts over theta = -180 .. 180 degrees at
-  // the step of --angles in the .cut layout, fields on the gain scale.
+  // The phi = 0, 45 and 90 degree cuts over the --angles grid at each
+  // frequency in the .cut layout; a frequency's notes in its cuts' titles
+  // and, once each, on standard error.
   w.given(Arg::format, "--format", {c.format});
-  const api::PolarCuts cuts(q);
-  const std::string what = "a = " + o.aperture + " " + c.units + ", R = " + o.slant + " " + c.units + ", " + o.freq +
-                           " GHz";
-  std::ostream& stream = out.begin_raw(3);
-  for (const double phi : {0.0, 45.0, 90.0}) {
-    char title[64];
-    std::snprintf(title, sizeof title, ", phi = %g deg", phi);
-    write_polar_cut(stream, "QUAVEN exact conical TE11 horn, " + what + title, -180.0, cuts.step_deg(), cuts.count(),
-                    phi, [&](double th) {
-                      CutValue v;
-                      cuts.at(th, phi, v.co, v.xp);
-                      return v;
-                    });
-    out.raw_row();
+  api::PolarCuts cuts(q);
+  std::ostream& stream = out.begin_raw(3 * cuts.frequencies());
+  std::string noted[quaven::note_kinds];
+  for (long long i = 0; i < cuts.frequencies(); ++i) {
+    cuts.select(i);
+    const Notes notes = cuts.notes();
+    const std::string title = "QUAVEN " + cuts.title() + (notes ? " (notes: " + note_keys(notes) + ")" : "");
+    for (int k = 0; k < quaven::note_kinds; ++k) {
+      if (has_note(notes, static_cast<Note>(k))) noted[k] += (noted[k].empty() ? "" : ", ") + cuts.frequency_text();
+    }
+    for (const double phi : {0.0, 45.0, 90.0}) {
+      char phi_text[32];
+      std::snprintf(phi_text, sizeof phi_text, ", phi = %g deg", phi);
+      write_polar_cut(stream, title + phi_text, cuts.first_deg(), cuts.step_deg(), cuts.count(), phi,
+                      [&](double th) {
+                        CutValue v;
+                        cuts.at(th, phi, v.co, v.xp);
+                        return v;
+                      });
+      out.raw_row();
+    }
   }
   out.end();
+  for (int k = 0; k < quaven::note_kinds; ++k) {
+    if (!noted[k].empty()) out.note("at " + noted[k] + " GHz: " + note_text(static_cast<Note>(k)));
+  }
 }
 
 void feed(const FeedOptions& o, Words& w, Output& out) {
@@ -157,6 +173,7 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.slant.empty()) q.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
   if (!o.taper.empty()) q.taper = read(w, Arg::taper, "--taper", o.taper, false);
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
+  if (!o.max_flare.empty()) q.max_flare = read(w, Arg::max_flare, "--max-flare", o.max_flare, false);
   read_body(w, o, q.body, false, false);
   api::feed(q, out);
 }

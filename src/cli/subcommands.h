@@ -33,12 +33,13 @@ struct FullWaveOptions {
 };
 
 // The options of a given horn: response (with `range` the frequencies) and
-// pattern (with `range` the angles).
+// pattern (with `range` the angles, and `freq` or, for the .cut form,
+// `freq_range`).
 struct HornOptions : FullWaveOptions {
   Common common;
   Level level;
   std::string aperture, slant, freq;
-  std::vector<std::string> range;
+  std::vector<std::string> range, freq_range;
 };
 
 // A horn on a dish: judged (--aperture and --slant) or designed (at the
@@ -47,7 +48,7 @@ struct HornOptions : FullWaveOptions {
 // the feed guide.
 struct FeedOptions : FullWaveOptions {
   Common common;
-  std::string freq, f_over_d, aperture, slant, taper;
+  std::string freq, f_over_d, aperture, slant, taper, max_flare;
   std::vector<std::string> f_over_d_range, s_range;
 };
 

@@ -224,8 +224,8 @@ Figures figures(const Horn& horn, double level1_db, double level2_db) {
   return f;
 }
 
-double default_guide_length_m(double frequency_ghz) { return 1.5 * kC / (frequency_ghz * 1e9); }
-double default_wall_m(double frequency_ghz) { return kC / (frequency_ghz * 1e9) / 20.0; }
+double default_guide_length_m(double throat_radius_m) { return 1.5 * 2.0 * kPi * throat_radius_m / kChi[0]; }
+double default_wall_m(double throat_radius_m) { return 2.0 * kPi * throat_radius_m / kChi[0] / 20.0; }
 
 HornResponse response(const ResponseRequest& request) {
   Options o;

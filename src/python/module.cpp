@@ -114,6 +114,7 @@ class Words : public api::Words {
       case Arg::f_over_d: return "f_over_d";
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
+      case Arg::max_flare: return "max_flare_deg";
     }
     return "";
   }
@@ -312,8 +313,9 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
 bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
-            const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
-            std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
+            const py::object& s, std::optional<double> taper_db, std::optional<double> max_flare_deg, bool full_wave,
+            std::optional<double> throat_radius, std::optional<double> guide_length, std::optional<double> wall,
+            const std::string& units) {
   Words w;
   Result r;
   api::FeedRequest q;
@@ -341,6 +343,11 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
     const Column sv = values(s, "s");
     q.s = sweep("s", sv, false);
     if (!aperture && !slant) r.inputs["s"] = as_array(sv);
+  }
+  if (max_flare_deg) {
+    q.max_flare = api::Number::of(finite("max_flare_deg", *max_flare_deg));
+    w.given(Arg::max_flare, *max_flare_deg);
+    r.inputs["max_flare_deg"] = *max_flare_deg;
   }
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -411,9 +418,9 @@ Arguments:
               radius throat, which must carry TE11 at every frequency);
               gain_db is its directivity and s11_db its return loss
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths at the lowest frequency)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength at the lowest frequency)
+              (default a twentieth of that wavelength, 0.171 throat)
   units       "in" (default) or "cm"
 
 Example, the full wave of a horn 2.4 in across with a 1.5 mm wall:
@@ -424,7 +431,8 @@ Returns a Result with frequency_ghz, beamwidth_e_<level>_deg (two levels),
 phase_centre_e_wl, beamwidth_h_<level>_deg (two), phase_centre_h_wl,
 gain_db, s_cycles, aperture_wavelengths, flare_half_angle_deg,
 cone_length_<units> (and horn_length_<units> with a throat), with full_wave
-s11_db (dB), and notes, the levels named as in the command line's CSV
+s11_db (dB) and the body solved (guide_radius_<units>, guide_length_<units>,
+wall_<units>; also in .inputs), and notes, the levels named as in the command line's CSV
 ("3db", "10db").)";
 
 const char* const kPatternDoc = R"(E- and H-plane amplitude and phase of one horn at one frequency.
@@ -440,15 +448,17 @@ Arguments:
               freq_ghz; needs throat
   throat      full wave only: radius of the feed guide in `units`
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength)
+              (default a twentieth of that wavelength, 0.171 throat)
   units       "in" (default) or "cm"
 
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
 amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), in exact and
 full-wave mode also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
-amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), and notes.
+amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), with
+full_wave the body solved (guide_radius_<units>, guide_length_<units>,
+wall_<units>), and notes.
 In exact mode the amplitude is the directivity in dBi; in full-wave mode the
 realised gain in dBi (the directivity less the mismatch loss), the phase
 referred to the centre of the aperture, over the whole sphere including the
@@ -474,6 +484,9 @@ Arguments:
               of highest efficiency (at S = 0 with taper_db)
   taper_db    design only: the mean E/H edge taper in dB (< 0) the aperture
               is sized for, instead of the best efficiency
+  max_flare_deg  the bound on a designed horn's flare half-angle in degrees
+              (above 0, at most 90; default 60); a judged or designed horn
+              beyond it is noted flare_beyond_max
   full_wave   True: judge the horn from its full-wave pattern (solved once
               for every f/D; gain_db is its directivity), or design on the
               feed guide at each S of s (required, S > 0): aperture theory's
@@ -481,9 +494,9 @@ Arguments:
               about a second per row
   throat      full wave only, required: radius of the feed guide in `units`
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength)
+              (default a twentieth of that wavelength, 0.171 throat)
   units       "in" (default) or "cm": unit of aperture, slant and the
               returned lengths
 
@@ -494,7 +507,8 @@ aperture, spillover, illumination, phase and polarisation efficiencies
 focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
 gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
 (1 for the best row of its f/D, else 0), with full_wave the return loss
-s11_db (dB), and notes.)";
+s11_db (dB) and the body solved (guide_radius_<units>, guide_length_<units>,
+wall_<units>), and notes.)";
 
 }  // namespace
 }  // namespace python
@@ -536,6 +550,7 @@ PYBIND11_MODULE(quaven, m) {
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
         "wall"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
-        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "full_wave"_a = false,
+        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "max_flare_deg"_a = py::none(),
+        "full_wave"_a = false,
         "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
 }

@@ -64,6 +64,7 @@ class TableWriter : public RowWriter {
   TableWriter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void begin(const api::Head& head) override {
     head_ = head;
+    if (!head_.caption.empty()) out_ << head_.caption << "\n";
     out_ << table_header(head_);
   }
   void row(const api::Row& row) override {

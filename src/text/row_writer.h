@@ -1,8 +1,9 @@
 // A job's head and rows (api/table.h) written as they come, so that memory
 // does not grow with the length of a sweep. Three forms:
-// - table: the dialogue's fixed-width lines, each made from the row's cells
-//   by the head's table fields; the notes of the rows go to standard error
-//   at the end, each kind once with the rows it concerns;
+// - table: the head's caption (when it has one) on a line of its own, then
+//   the dialogue's fixed-width lines, each made from the row's cells by the
+//   head's table fields; the notes of the rows go to standard error at the
+//   end, each kind once with the rows it concerns;
 // - csv: a header of column names, then one line per row, with a last
 //   column `notes` (the rows' note names joined by ';');
 // - json: {"command", "inputs", "columns", "rows": [{column: value, ...,
