@@ -19,6 +19,7 @@
 #include "aperture/exact_api.h"
 #include "feed/feed.h"
 #include "fullwave/fullwave.h"
+#include "fullwave/fullwave_design.h"
 #include "fullwave/fullwave_feed.h"
 #include "legacy/chp11.h"
 #include "legacy/figures.h"
@@ -376,11 +377,61 @@ int Head::index(const std::string& name) const {
 
 // ============================================================== design
 
+namespace {
+
+// The band columns of a design: the figure aimed at (the beamwidth at the
+// design's level in its plane, or the gain) at the band's two edges, the
+// spread of each plane's phase centre over the band (in wavelengths at the
+// design frequency), and the full wave's worst S11 in the band.
+constexpr int kBandSamples = 5;  // frequencies across the band, the edges among them
+
+void band_layout(Layout& l, bool to_gain, bool full_wave) {
+  const bool single = false;
+  const std::string what = to_gain ? "gain_band_" : "beamwidth_band_";
+  const std::string unit = to_gain ? "db" : "deg";
+  l.add(what + "low_" + unit, to_gain ? "dB" : "deg", single, printed(2, 7, 2, {{to_gain ? "  G low" : " BW low"}}));
+  l.add(what + "high_" + unit, to_gain ? "dB" : "deg", single, printed(1, 7, 2, {{to_gain ? " G high" : "BW high"}}));
+  l.add("phase_centre_e_spread_wl", "wl", single, printed(2, 6, 3, {{" PC spread E, H"}}));
+  l.add("phase_centre_h_spread_wl", "wl", single, printed(2, 6, 3, {{""}}));
+  if (full_wave) l.add("s11_band_worst_db", "dB", false, printed(2, 7, 1, {{"S11 max"}}));
+}
+
+// The figures of one frequency of a band sweep.
+struct BandPoint {
+  double figure, pc_e_m, pc_h_m, s11_db;
+};
+
+// The band columns from kBandSamples points of `at` (frequency in GHz).
+template <class At>
+std::vector<double> band_cells(double lo, double hi, double wl0_m, bool full_wave, At at) {
+  double low = kNan, high = kNan, e_min = kNan, e_max = kNan, h_min = kNan, h_max = kNan, worst = kNan;
+  for (int k = 0; k < kBandSamples; ++k) {
+    const double f = k == kBandSamples - 1 ? hi : lo + (hi - lo) * k / (kBandSamples - 1);
+    const BandPoint p = at(f);
+    if (k == 0) low = p.figure;
+    if (k == kBandSamples - 1) high = p.figure;
+    e_min = k == 0 ? p.pc_e_m : std::min(e_min, p.pc_e_m);
+    e_max = k == 0 ? p.pc_e_m : std::max(e_max, p.pc_e_m);
+    h_min = k == 0 ? p.pc_h_m : std::min(h_min, p.pc_h_m);
+    h_max = k == 0 ? p.pc_h_m : std::max(h_max, p.pc_h_m);
+    worst = k == 0 ? p.s11_db : std::max(worst, p.s11_db);
+  }
+  std::vector<double> v = {low, high, (e_max - e_min) / wl0_m, (h_max - h_min) / wl0_m};
+  if (full_wave) v.push_back(worst);
+  return v;
+}
+
+// The figure a design aims at in its plane (1 E, 2 H, 3 the mean).
+double in_plane(double e, double h, int plane) { return plane == 1 ? e : plane == 2 ? h : 0.5 * (e + h); }
+
+}  // namespace
+
 void design(const DesignRequest& q, Sink& sink) {
-  const bool ex = q.model != Model::legacy, single = !ex;
+  const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const bool to_gain = q.gain.has_value();
   int ilev = q.level.derive_from;
   if (!q.unchecked) {
+    check_full_wave(q, q.body);
     checks::positive(Arg::freq, q.freq);
     if (to_gain == q.beamwidth.has_value()) throw Refusal(Rule::beamwidth_or_gain, Arg::beamwidth);
     ilev = 1;
@@ -388,21 +439,27 @@ void design(const DesignRequest& q, Sink& sink) {
       checks::positive(Arg::beamwidth, *q.beamwidth);
       ilev = curve_of(q.level, ex);
     }
-    if (ex && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
+    if (q.model == Model::aperture && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
     s_within_design_range(Arg::s, q.s, single);
+    if (q.band) {
+      checks::positive(Arg::band, q.band->low);
+      checks::positive(Arg::band, q.band->high);
+      if (!(in(q.band->high, single) > in(q.band->low, single))) throw Refusal(Rule::band_order, Arg::band);
+    }
   }
   const double throat = throat_of(q.body, single);
 
   const std::string u = unit_name(q.units);
   const float un = unit_factor(q.units);
   const double mu = metres_per_unit(q.units);
+  const double band_lo = q.band ? in(q.band->low, single) : kNan, band_hi = q.band ? in(q.band->high, single) : kNan;
   Head head;
   head.command = "design";
   Inputs& inputs = head.inputs;
   inputs.number("freq_ghz", cell_of(q.freq, single));
-  if (ex) inputs.flag("exact", true);
+  if (q.model == Model::aperture) inputs.flag("exact", true);
   if (to_gain) {
-    inputs.number("gain_db", single_cell(q.gain->single));
+    inputs.number("gain_db", fw ? double_cell(q.gain->value) : single_cell(q.gain->single));
   } else {
     inputs.number("beamwidth_deg", cell_of(*q.beamwidth, single));
     inputs.number("level_db", cell_of(q.level.db, single));
@@ -411,10 +468,36 @@ void design(const DesignRequest& q, Sink& sink) {
   }
   if (q.s.is_counted()) inputs.numbers("s_range", triple(q.s, single));
   if (!std::isnan(throat)) inputs.number("throat_radius", cell(throat, single));
+  if (q.band) inputs.numbers("band_ghz", {cell_of(q.band->low, single), cell_of(q.band->high, single)});
   inputs.text("units", u);
+  // The full wave designs on the feed guide: checked as the open-ended guide
+  // over the design frequency and the band.
+  fullwave::Geometry guide{};
+  if (fw) {
+    const double lowest = q.band ? std::min(q.freq.value, band_lo) : q.freq.value;
+    const double highest = q.band ? std::max(q.freq.value, band_hi) : q.freq.value;
+    guide = feed_guide(q.body, throat, mu, lowest);
+    record_body(guide, mu, q.units, head);
+    guide.aperture_radius = guide.throat_radius;
+    guide.slant_radius = std::numeric_limits<double>::infinity();
+    solvable_up_to(guide, highest);
+  }
+  // A full-wave design at a level other than 3 or 10 dB gives its beamwidths
+  // at that level too.
+  const bool own_level = fw && !to_gain && q.level.db.value != 3.0 && q.level.db.value != 10.0;
   Layout layout(head, 1);
-  design_layout(layout, u, single, to_gain);
+  design_layout(layout, u, single, to_gain || fw);
+  if (own_level) {
+    const std::string lv = level_name(static_cast<float>(q.level.db.value));
+    layout.add("beamwidth_e_" + lv + "_deg", "deg", false, {}, q.level.db.value);
+    layout.add("beamwidth_h_" + lv + "_deg", "deg", false, {}, q.level.db.value);
+  }
   geometry_columns(layout, u, single, !std::isnan(throat));
+  if (fw) {
+    layout.add("s11_db", "dB", false, printed(2, 7, 1, {{"    S11"}}));
+    body_columns(layout, u);
+  }
+  if (q.band) band_layout(layout, to_gain, fw);
   head.unit_factor = un;
   head.key = "S = %";
   head.rows = q.s.size();
@@ -431,7 +514,39 @@ void design(const DesignRequest& q, Sink& sink) {
     // s, aperture in wavelengths, a, r (unit), gain, phase centres, the
     // four beamwidths at 3 and 10 dB.
     double f[11];
-    if (ex) {
+    std::vector<double> extra;  // the full wave's own columns before the geometry
+    fullwave::Design fd;
+    if (fw) {
+      // The aperture whose full-wave figure is the request: the gain column
+      // the directivity of the lossless horn (as response --full-wave has
+      // it; the realised gain is lower by the mismatch, 10 log10(1 - |S11|^2)).
+      fullwave::DesignRequest d;
+      d.guide = guide;
+      d.frequency_ghz = q.freq.value;
+      d.s_cycles = q.s.at(i).value;
+      d.to_gain = to_gain;
+      d.target = to_gain ? q.gain->value : q.beamwidth->value;
+      d.level_db = q.level.db.value;
+      d.plane = iplane;
+      fd = fullwave::design(d);
+      if (!fd.found) row.notes |= note_bit(Note::no_full_wave_design);
+      row.notes |= balance_notes(fd.power_balance);
+      const fullwave::Figures& g = fd.figures;
+      const fullwave::Geometry& b = fd.geometry;
+      const double v[] = {d.s_cycles,
+                          b.aperture_radius / exact::wavelength_m(q.freq.value),
+                          b.aperture_radius / mu,
+                          b.slant_radius / mu,
+                          g.directivity_db,
+                          g.phase_centres.e,
+                          g.phase_centres.h,
+                          g.level2.e,
+                          g.level2.h,
+                          g.level10.e,
+                          g.level10.h};
+      std::copy(std::begin(v), std::end(v), f);
+      if (own_level) extra = {g.level1.e, g.level1.h};
+    } else if (ex) {
       exact::DesignRequest d;
       d.frequency_ghz = q.freq.value;
       d.beamwidth_deg = q.beamwidth->value;
@@ -478,7 +593,56 @@ void design(const DesignRequest& q, Sink& sink) {
     for (int k = 0; k < 11; ++k) {
       if (k != 1) row.cells.push_back(cell(f[k], single));
     }
+    for (const double x : extra) row.cells.push_back(double_cell(x));
     geometry_cells(row.cells, f[2], f[3], throat, single);
+    if (fw) {
+      row.cells.push_back(double_cell(fd.figures.s11_db));
+      body_cells(row.cells, fd.power_balance, fd.geometry, mu);
+    }
+    if (q.band) {
+      std::vector<double> b;
+      const double a = f[2], r = f[3];
+      const double wl0 = exact::wavelength_m(q.freq.value);
+      if (!(a > 0.0)) {
+        b.assign(fw ? 5 : 4, kNan);
+      } else if (fw) {
+        fullwave::ResponseRequest rq;
+        rq.geometry = fd.geometry;
+        rq.level1_db = q.level.db.value;
+        b = band_cells(band_lo, band_hi, wl0, true, [&](double fr) {
+          rq.frequency_ghz = fr;
+          const fullwave::HornResponse h = solved([&] { return fullwave::response(rq); });
+          const double wl = exact::wavelength_m(fr);
+          if (power_unbalanced(h.power_balance)) row.notes |= note_bit(Note::power_balance);
+          return BandPoint{fullwave::design_figure(h.figures, to_gain, iplane), h.figures.phase_centres.e * wl,
+                           h.figures.phase_centres.h * wl, h.figures.s11_db};
+        });
+      } else if (ex) {
+        exact::ResponseRequest e;
+        e.aperture_radius_m = a * mu;
+        e.slant_radius_m = r * mu;
+        e.level1_db = q.level.db.value;
+        b = band_cells(band_lo, band_hi, wl0, false, [&](double fr) {
+          e.frequency_ghz = fr;
+          const exact::HornResponse h = exact::response(e);
+          return BandPoint{in_plane(h.beamwidths_1.e_plane_deg, h.beamwidths_1.h_plane_deg, iplane),
+                           h.phase_centre_e_wl * h.wavelength_m, h.phase_centre_h_wl * h.wavelength_m, kNan};
+        });
+      } else {
+        // The legacy routines in inches and single precision, as a response
+        // at the design's own level shows the horn.
+        const float arad = static_cast<float>(a) / un, srad = static_cast<float>(r) / un;
+        b = band_cells(band_lo, band_hi, wl_in, false, [&](double fr) {
+          const float ff = static_cast<float>(fr);
+          const HornFigures h = response_line(ff, arad, srad, q.level.db.single, ilev);
+          const double wl = static_cast<double>(legacy::c_in_per_ns) / fr;
+          const double figure = to_gain ? static_cast<double>(h.gain)
+                                        : legacy_design_beamwidth(h, ilev, iplane, q.level.db.single);
+          return BandPoint{figure, static_cast<double>(h.pce) * wl, static_cast<double>(h.pch) * wl, kNan};
+        });
+      }
+      for (const double x : b) row.cells.push_back(double_cell(x));
+    }
     sink.row(row);
   }
   sink.end();

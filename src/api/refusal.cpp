@@ -108,6 +108,8 @@ std::string message(const Refusal& r, const Words& w) {
     case Rule::freqs_need_cut:
       return given + ": several frequencies of a pattern go to one file in " + w.name(Arg::format) +
              " cut only; give " + w.name(Arg::freq) + " for the table, CSV or JSON";
+    case Rule::band_order:
+      return given + ": the band's second frequency must be above its first";
     case Rule::flare_outside:
       return given + ": the flare half-angle's bound must lie above 0 and at most 90 degrees";
   }

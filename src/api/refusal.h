@@ -14,7 +14,7 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, max_flare
+  full_wave, exact, f_over_d, taper, format, max_flare, band
 };
 
 enum class Rule {
@@ -51,6 +51,7 @@ enum class Rule {
   cut_no_axis,              // the .cut layout's angles do not sample the axis
   freqs_need_cut,           // several frequencies of a pattern outside the .cut layout
   flare_outside,            // a bound on the flare not within 0 to 90 degrees
+  band_order,               // a band whose high frequency is not above its low one
 };
 
 // A value in a message, shown as the shortest text of its precision.

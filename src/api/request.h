@@ -106,7 +106,13 @@ struct Job {
   bool unchecked = false;
 };
 
-// Horns designed to a beamwidth at a level in a plane, or to a gain, over S.
+// A band of frequencies, GHz.
+struct Band {
+  Number low, high;
+};
+
+// Horns designed to a beamwidth at a level in a plane, or to a gain, over S;
+// with a band, each designed horn also swept over it.
 struct DesignRequest : Job {
   Number freq;  // GHz
   std::optional<Number> beamwidth;
@@ -116,6 +122,7 @@ struct DesignRequest : Job {
   std::string plane_text = "E";
   Sweep s;
   Body body;
+  std::optional<Band> band;
 };
 
 // One horn over a sweep of frequencies (GHz).

@@ -16,6 +16,7 @@ const char* note_key(Note n) {
     case Note::no_full_wave_feed_design: return "no_full_wave_feed_design";
     case Note::power_balance: return "power_balance";
     case Note::flare_beyond: return "flare_beyond_max";
+    case Note::no_full_wave_design: return "no_full_wave_design";
   }
   return "";
 }
@@ -48,6 +49,10 @@ const char* note_text(Note n) {
     case Note::flare_beyond:
       return "the horn's flare half-angle is above the bound asked for (60 degrees unless another is given): more a "
              "flange round the guide than a horn";
+    case Note::no_full_wave_design:
+      return "no full-wave design at this S: a horn wider than its guide needs a flare (S = 0), aperture theory "
+             "has no design to start from, or no aperture from the guide's radius to four times aperture theory's "
+             "has the requested figure (shown as not-a-number)";
   }
   return "";
 }

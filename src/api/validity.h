@@ -22,8 +22,9 @@ enum class Note : unsigned {
   no_full_wave_feed_design,  // no full-wave feed design at this S
   power_balance,   // a full-wave solution whose radiated power misses the guide's net power
   flare_beyond,    // a feed horn whose flare half-angle exceeds the design's bound
+  no_full_wave_design,  // no full-wave beamwidth or gain design at this S
 };
-inline constexpr int note_kinds = 10;
+inline constexpr int note_kinds = 11;
 
 // A set of notes, one bit per kind.
 using Notes = unsigned;

@@ -27,7 +27,8 @@ using namespace cli;
 
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
-    "              --s-range START STOP STEP [--throat B] [--exact] [--units cm|in] [--format table|csv|json]\n"
+    "              --s-range START STOP STEP [--band FMIN FMAX] [--throat B]\n"
+    "              [--exact | --full-wave [--guide-length L] [--wall T]] [--units cm|in] [--format table|csv|json]\n"
     "              [--output FILE] [--plot FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
@@ -159,7 +160,14 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
   need_sweep(design_cmd, "--s-range", d.s_range, "Sweep of S in cycles, within 0 to 1");
+  design_cmd
+      ->add_option("--band", d.band,
+                   "Sweep each designed horn over this band in GHz: the design figure at both edges, the phase "
+                   "centres' spread and (--full-wave) the worst S11, from five frequencies")
+      ->type_name("FMIN FMAX")
+      ->expected(2);
   add_throat(design_cmd, d.throat);
+  add_full_wave(design_cmd, d);
   add_common(design_cmd, d.common);
 
   HornOptions r;

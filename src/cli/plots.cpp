@@ -297,7 +297,7 @@ std::unique_ptr<RowPlot> design_plot(const DesignOptions& o) {
     title = "Horns with a beamwidth of " + o.beamwidth + "° at " + o.level.level + " dB (" + plane + ") at " + o.freq +
             " GHz";
   }
-  return std::make_unique<DesignPlot>(title + " (" + models(o.common) + ")", o.common.units);
+  return std::make_unique<DesignPlot>(title + " (" + (o.full_wave ? full_wave_model() : models(o.common)) + ")", o.common.units);
 }
 
 std::unique_ptr<RowPlot> feed_plot(const FeedOptions& o) {

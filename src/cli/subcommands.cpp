@@ -81,7 +81,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::DesignRequest q;
-  model(q, c, false);
+  const bool single = model(q, c, o.full_wave);
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
   if (o.gain_opt->count() > 0) q.gain = read(w, Arg::gain, "--gain", o.gain, true);
   if (o.beamwidth_opt->count() > 0) q.beamwidth = read(w, Arg::beamwidth, "--beamwidth", o.beamwidth, true);
@@ -89,7 +89,11 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   q.plane = o.plane == "E" ? api::Plane::e : o.plane == "H" ? api::Plane::h : api::Plane::mean;
   q.plane_text = o.plane;
   q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
-  if (!o.throat.empty()) q.body.throat = read(w, Arg::throat, "--throat", o.throat, !c.exact);
+  read_body(w, o, q.body, single, true);
+  if (!o.band.empty()) {
+    w.given(Arg::band, "--band", o.band);
+    q.band = api::Band{number("--band", o.band.at(0), single), number("--band", o.band.at(1), single)};
+  }
   api::design(q, out);
 }
 

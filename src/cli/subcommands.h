@@ -12,24 +12,26 @@
 namespace quaven {
 namespace cli {
 
-struct DesignOptions {
-  Common common;
-  Level level;
-  std::string freq, beamwidth, gain, plane = "E";
-  std::vector<std::string> s_range;
-  CLI::Option* beamwidth_opt = nullptr;
-  CLI::Option* gain_opt = nullptr;
-  CLI::Option* plane_opt = nullptr;
-  std::string throat;  // empty: not given
-};
-
 // The full-wave model and the parts of its body besides the horn's radii, in
 // --units (empty: not given; the guide's length and wall then take the
-// library's defaults). `throat` is also response's feed guide without it.
+// library's defaults). `throat` is also response's and design's feed guide
+// without it.
 struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
+};
+
+// A design over S, to a beamwidth or a gain, optionally swept over a band
+// (`band`: FMIN FMAX, empty when not given).
+struct DesignOptions : FullWaveOptions {
+  Common common;
+  Level level;
+  std::string freq, beamwidth, gain, plane = "E";
+  std::vector<std::string> s_range, band;
+  CLI::Option* beamwidth_opt = nullptr;
+  CLI::Option* gain_opt = nullptr;
+  CLI::Option* plane_opt = nullptr;
 };
 
 // The options of a given horn: response (with `range` the frequencies) and

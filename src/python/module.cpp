@@ -115,6 +115,7 @@ class Words : public api::Words {
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
       case Arg::max_flare: return "max_flare_deg";
+      case Arg::band: return "band_ghz";
     }
     return "";
   }
@@ -232,11 +233,12 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
-              std::optional<double> throat_radius, bool exact, const std::string& units) {
+              std::optional<double> throat_radius, bool exact, bool full_wave, std::optional<double> guide_length,
+              std::optional<double> wall, std::optional<std::vector<double>> band_ghz, const std::string& units) {
   Words w;
   Result r;
   api::DesignRequest q;
-  start(r, "design", q, exact, false, units);
+  const bool single = start(r, "design", q, exact, full_wave, units);
   q.freq = number("freq_ghz", freq_ghz, true);
   r.inputs["freq_ghz"] = freq_ghz;
   if (gain_db) {
@@ -256,10 +258,16 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
     r.inputs["plane"] = plane;
   }
   const Column sv = values(s, "s");
-  q.s = sweep("s", sv, !exact);
-  body(q.body, throat_radius, std::nullopt, std::nullopt, w, r);
+  q.s = sweep("s", sv, single);
+  body(q.body, throat_radius, guide_length, wall, w, r);
+  if (band_ghz) {
+    if (band_ghz->size() != 2) throw py::value_error("band_ghz: give two frequencies, FMIN and FMAX");
+    q.band = api::Band{number("band_ghz", (*band_ghz)[0], single), number("band_ghz", (*band_ghz)[1], single)};
+    r.inputs["band_ghz"] = *band_ghz;
+  }
   r.inputs["s"] = as_array(sv);
   r.inputs["exact"] = exact;
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   run(api::design, q, w, r);
   return r;
@@ -389,14 +397,30 @@ Arguments:
   s              maximum aperture phase deviations S in cycles, 0 to 1: a
                  number, a sequence or a numpy array; one row each
   throat         radius of the feeding guide in `units`: adds horn_length
-                 and a note where the frequency is outside its single-mode band
+                 and a note where the frequency is outside its single-mode band;
+                 required with full_wave
   exact          True: the exact aperture-integral physics (beamwidth only)
+  full_wave      True: design on the real horn: at each S the aperture whose
+                 full-wave beamwidth (or directivity, the lossless horn's
+                 gain, for gain_db) is the request, found from aperture
+                 theory's by Brent's root finder, some 5 to 9 solutions a row;
+                 no design at S = 0 (a horn wider than its guide needs a flare)
+  guide_length   full wave only: length of the feed guide in `units`
+                 (default 1.5 TE11 cut-off wavelengths of the guide)
+  wall           full wave only: wall thickness in `units` (default a
+                 twentieth of that wavelength)
+  band_ghz       (FMIN, FMAX): sweep each designed horn over this band
   units          "in" (default) or "cm": unit of the returned lengths
 
 Returns a Result with the arrays s_cycles, aperture_radius_<units>,
 slant_radius_<units>, gain_db, phase_centre_e_wl, phase_centre_h_wl, the
 3 and 10 dB beamwidths beamwidth_{e,h}_{3,10}db_deg, flare_half_angle_deg,
-cone_length_<units> (and horn_length_<units> with a throat), and notes.)";
+cone_length_<units> (and horn_length_<units> with a throat), with full_wave
+s11_db, power_balance and the body (guide_radius_<units>,
+guide_length_<units>, wall_<units>), with band_ghz the figure at the band's
+edges (beamwidth_band_low_deg and beamwidth_band_high_deg, or gain_band_*_db),
+phase_centre_{e,h}_spread_wl and with full_wave s11_band_worst_db, and
+notes.)";
 
 const char* const kResponseDoc = R"(Beamwidths, phase centres and gain of one horn over frequency.
 
@@ -542,7 +566,8 @@ PYBIND11_MODULE(quaven, m) {
 
   m.def("design", &design, kDesignDoc, "freq_ghz"_a, "beamwidth_deg"_a = py::none(), py::kw_only(),
         "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a,
-        "throat"_a = py::none(), "exact"_a = false, "units"_a = "in");
+        "throat"_a = py::none(), "exact"_a = false, "full_wave"_a = false, "guide_length"_a = py::none(),
+        "wall"_a = py::none(), "band_ghz"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
         "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
