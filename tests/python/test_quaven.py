@@ -70,6 +70,9 @@ CASES = [
      lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3, full_wave=True, throat=0.45, wall=0.0590551)),
     (["feed", "--freq", "10", "--f-over-d", "0.4", *FULL_WAVE], "--s-range", "0.1 0.2 0.1",
      lambda v, ex: quaven.feed(10, 0.4, s=v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # ... and designed to a beamwidth on the real horn, swept over a band.
+    (["design", "--freq", "10", "--beamwidth", "30", "--band", "9.5", "10.5", *FULL_WAVE], "--s-range", "0 0.2 0.2",
+     lambda v, ex: quaven.design(10, 30, s=v, full_wave=True, throat=0.45, wall=0.0590551, band_ghz=(9.5, 10.5))),
 ]
 
 
