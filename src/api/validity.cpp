@@ -52,7 +52,7 @@ const char* note_text(Note n) {
     case Note::no_full_wave_design:
       return "no full-wave design at this S: a horn wider than its guide needs a flare (S = 0), aperture theory "
              "has no design to start from, or no aperture from the guide's radius to four times aperture theory's "
-             "has the requested figure (shown as not-a-number)";
+             "that the solver can take has the requested figure (shown as not-a-number)";
   }
   return "";
 }

@@ -54,7 +54,8 @@ class Solutions {
   }
 
   // The figure less the target; not-a-number where the solver refuses the
-  // body (a mesh beyond its bounds).
+  // horn (a mesh beyond its bounds: the guide itself is the caller's to
+  // check).
   double excess(double a) {
     for (const Entry& e : kept_) {
       if (e.a == a) return e.excess;
@@ -68,7 +69,6 @@ class Solutions {
       e.balance = horn.power_balance();
       e.excess = design_figure(e.figures, q_.to_gain, q_.plane) - q_.target;
     } catch (const std::invalid_argument&) {
-      if (kept_.empty()) throw;  // the guide itself refused: the request's fault
     }
     kept_.push_back(e);
     return e.excess;

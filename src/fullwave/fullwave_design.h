@@ -45,8 +45,10 @@ struct Design {
 // figures not-a-number) at S = 0 (a horn wider than its guide needs a
 // flare), where aperture theory has no start, or where no aperture between
 // the guide's radius (and 2 S lambda, the slant radius above the aperture)
-// and four times the start gives the request. Throws std::invalid_argument
-// as Horn's constructor does for a guide that does not carry TE11 alone.
+// and four times the start gives the request, or the solver refuses the
+// horns it needs (a mesh beyond max_unknowns). The guide is the caller's to
+// check (check_mesh on the open-ended guide): a guide the solver refuses
+// gives no design at any S.
 Design design(const DesignRequest& request);
 
 // The figure a design aims at, read off a horn's figures (levels as above).
