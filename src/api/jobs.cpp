@@ -389,11 +389,15 @@ void band_layout(Layout& l, bool to_gain, bool full_wave) {
   const bool single = false;
   const std::string what = to_gain ? "gain_band_" : "beamwidth_band_";
   const std::string unit = to_gain ? "db" : "deg";
-  l.add(what + "low_" + unit, to_gain ? "dB" : "deg", single, printed(2, 7, 2, {{to_gain ? "  G low" : " BW low"}}));
-  l.add(what + "high_" + unit, to_gain ? "dB" : "deg", single, printed(1, 7, 2, {{to_gain ? " G high" : "BW high"}}));
-  l.add("phase_centre_e_spread_wl", "wl", single, printed(2, 6, 3, {{" PC spread E, H"}}));
-  l.add("phase_centre_h_spread_wl", "wl", single, printed(2, 6, 3, {{""}}));
-  if (full_wave) l.add("s11_band_worst_db", "dB", false, printed(2, 7, 1, {{"S11 max"}}));
+  // Each heading right-justified over its gap and field.
+  const auto f = [](int gap, int width, int decimals, const std::string& heading) {
+    return printed(gap, width, decimals, {{right(gap + width, heading)}});
+  };
+  l.add(what + "low_" + unit, to_gain ? "dB" : "deg", single, f(2, 7, 2, to_gain ? "G low" : "BW low"));
+  l.add(what + "high_" + unit, to_gain ? "dB" : "deg", single, f(1, 7, 2, to_gain ? "G high" : "BW high"));
+  l.add("phase_centre_e_spread_wl", "wl", single, f(2, 6, 3, "PC E"));
+  l.add("phase_centre_h_spread_wl", "wl", single, f(2, 6, 3, "PC H"));
+  if (full_wave) l.add("s11_band_worst_db", "dB", false, f(2, 7, 1, "S11 max"));
 }
 
 // The figures of one frequency of a band sweep.
