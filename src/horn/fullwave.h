@@ -84,6 +84,11 @@ class Horn {
 
   int unknowns() const { return body_.unknowns(); }
 
+  // The integral equation solved: the CFIE for a wall of finite thickness (a
+  // closed body, unique at every frequency), the EFIE for an infinitely thin
+  // one (an open surface).
+  bor::Formulation formulation() const { return body_.formulation(); }
+
   // Radius in wavelengths of the sphere about the phase reference that holds
   // the whole body: it bounds how fast the pattern can change with angle.
   double source_radius_wl() const { return source_radius_wl_; }

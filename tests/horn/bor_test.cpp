@@ -67,10 +67,12 @@ TEST(BodyOfRevolution, SphereFarFieldMatchesMieSeries) {
     const double t = kPi * i / nseg;
     nodes.push_back({i == 0 || i == nseg ? 0.0 : a * std::sin(t), -a * std::cos(t)});
   }
-  quaven::bor::Body body(nodes, k);
+  quaven::bor::Options o;
+  o.formulation = quaven::bor::Formulation::efie;
+  quaven::bor::Body body(nodes, k, o);
   body.solve([&](double, double z) {
     const cd e = std::exp(cd(0.0, -k * z));
-    return quaven::bor::IncidentSample{e, 0.0, e};
+    return quaven::bor::IncidentSample(e, 0.0, e, e / 376.730313668, 0.0, e / 376.730313668);
   });
   for (int deg = 0; deg <= 180; deg += 10) {
     const double th = deg * kPi / 180.0;
