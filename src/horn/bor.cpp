@@ -316,11 +316,14 @@ Body::Body(std::vector<Point> nodes, double k, const Options& opt) : nodes_(std:
       quad_.push_back(Quad{s, a.rho + u * (b.rho - a.rho), a.z + u * (b.z - a.z), 0.5 * g.w[i] * len, u});
     }
   }
+  n_ = count;
   z_ = Eigen::MatrixXcd::Zero(count, count);
   if (wm_ > 0.0)
     fill<true>(opt);
   else
     fill<false>(opt);
+  lu_.compute(z_);
+  z_ = Eigen::MatrixXcd();
 }
 
 template <bool Mfie>
@@ -521,7 +524,7 @@ void Body::add_rhs(Eigen::VectorXcd& v, const Quad& q, const IncidentSample& s) 
   }
 }
 
-void Body::solve_rhs(const Eigen::VectorXcd& v) { x_ = z_.partialPivLu().solve(v / kEta); }
+void Body::solve_rhs(const Eigen::VectorXcd& v) { x_ = lu_.solve(v / kEta); }
 
 cd Body::rho_jt(int node) const { return it_[node] >= 0 && x_.size() ? x_[it_[node]] : cd(0.0); }
 cd Body::rho_jphi(int node) const { return ip_[node] >= 0 && x_.size() ? x_[ip_[node]] : cd(0.0); }

@@ -114,7 +114,7 @@ class Body {
  public:
   Body(std::vector<Point> nodes, double k, const Options& opt = Options());
 
-  int unknowns() const { return static_cast<int>(z_.rows()); }
+  int unknowns() const { return n_; }
   // Whether both ends of the generating curve lie on the axis.
   bool closed() const { return closed_; }
   // The equation solved (never `automatic`).
@@ -135,6 +135,12 @@ class Body {
   }
   // Solves for a right-hand side assembled as solve() assembles it.
   void solve_rhs(const Eigen::VectorXcd& v);
+
+  // An estimate of the reciprocal condition number (1-norm) of the moment
+  // matrix, from its LU factors: it falls towards 0 where the equation has
+  // no unique solution, as the EFIE's does at a resonance of the cavity a
+  // closed body encloses.
+  double rcond() const { return lu_.rcond(); }
 
   // Far field of the solved currents, phase referred to the point z0 on the
   // axis.
@@ -163,7 +169,9 @@ class Body {
   double we_ = 1.0, wm_ = 0.0;  // weights of the EFIE and the MFIE
   std::vector<int> it_, ip_;  // unknown index of the t and phi basis at each node, or -1
   std::vector<Quad> quad_;
-  Eigen::MatrixXcd z_;
+  int n_ = 0;
+  Eigen::MatrixXcd z_;  // the moment matrix while it is filled
+  Eigen::PartialPivLU<Eigen::MatrixXcd> lu_;
   Eigen::VectorXcd x_;
 };
 
