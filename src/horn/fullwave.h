@@ -3,8 +3,9 @@
 // metal, in double precision.
 //
 // The body is the feed guide (closed at its back by a plate), the cone and
-// the rim, with walls of a given thickness (a closed surface) or infinitely
-// thin (an open one). An x-directed electric dipole on the axis inside the
+// the rim, with walls of a given thickness (a closed surface, solved by the
+// combined-field equation, which has no spurious resonance) or infinitely
+// thin (an open one, solved by the electric-field equation; see bor.h). An x-directed electric dipole on the axis inside the
 // guide, a quarter guide wavelength in front of the back plate, launches the
 // TE11 wave; the azimuthal wall current of the guide is a sum of TE modes
 // only (J_phi = H_z at the wall), and a least-squares fit of the forward and
