@@ -1,6 +1,7 @@
 // Frequency scan of one full-wave horn body, for finding spurious resonances:
 // one CSV row per frequency with the reflection, the directivity, the
-// realised gain on the axis and the power balance, under the integral
+// realised gain on the axis, the power balance and the moment matrix's
+// reciprocal condition number, under the integral
 // equation chosen (the one the program picks, or the EFIE, MFIE or CFIE
 // forced). Lengths in inches, frequencies in GHz; the frequencies are
 // start + i * step (integer steps, so a long scan does not drift).
@@ -58,7 +59,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fullwave_scan: need STEP > 0 and STOP >= START\n");
     return 2;
   }
-  std::printf("frequency_ghz,formulation,unknowns,s11_db,s11_re,s11_im,directivity_db,axis_gain_db,power_balance\n");
+  std::printf("frequency_ghz,formulation,unknowns,s11_db,s11_re,s11_im,directivity_db,axis_gain_db,power_balance,rcond\n");
   const long n = std::lround((stop - start) / step);
   for (long i = 0; i <= n; ++i) {
     const double f = start + static_cast<double>(i) * step;
@@ -67,8 +68,9 @@ int main(int argc, char** argv) {
       double pe, ph;
       h.power_db(0.0, pe, ph);
       const std::complex<double> s = h.s11();
-      std::printf("%.6f,%s,%d,%.6f,%.8f,%.8f,%.6f,%.6f,%.6f\n", f, bor::name(h.formulation()), h.unknowns(),
-                  20.0 * std::log10(std::abs(s)), s.real(), s.imag(), h.directivity_db(), pe, h.power_balance());
+      std::printf("%.6f,%s,%d,%.6f,%.8f,%.8f,%.6f,%.6f,%.6f,%.4e\n", f, bor::name(h.formulation()), h.unknowns(),
+                  20.0 * std::log10(std::abs(s)), s.real(), s.imag(), h.directivity_db(), pe, h.power_balance(),
+                  h.rcond());
       std::fflush(stdout);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "fullwave_scan: %.6f GHz: %s\n", f, e.what());

@@ -15,9 +15,13 @@ the mesh gains nodes (the unknowns change) is left out of those and counted
 in mesh_d2_s11 and mesh_d2_gain_db instead: the small steps a frequency
 sweep on a mesh that follows the wavelength takes.
 
+and dips, the frequencies where the moment matrix's reciprocal condition
+number has a local minimum below a third of its median over the 21 points
+about it: where the equation is near a non-unique point.
+
 usage: summarise_scan.py FILE.csv ...
-       summarise_scan.py --peak FILE.csv   (prints the frequency of the
-                                            largest d2_s11 alone)
+       summarise_scan.py --dips FILE.csv   (prints the dips' frequencies, one
+                                            a line)
 """
 import csv
 import sys
@@ -44,14 +48,24 @@ def peak(f, d):
     return d[i], f[i + 1]
 
 
+def dips(s):
+    r = s["rcond"]
+    out = []
+    for i in range(1, len(r) - 1):
+        near = sorted(r[max(0, i - 10):i + 11])
+        if r[i] < r[i - 1] and r[i] <= r[i + 1] and r[i] < near[len(near) // 2] / 3.0:
+            out.append(s["frequency_ghz"][i])
+    return out
+
+
 def main(argv):
-    if len(argv) > 2 and argv[1] == "--peak":
-        s = read(argv[2])
-        cs = [complex(a, b) for a, b in zip(s["s11_re"], s["s11_im"])]
-        print(f"{peak(s['frequency_ghz'], second(cs, s['unknowns']))[1]:.6f}")
+    if len(argv) > 2 and argv[1] == "--dips":
+        for f in dips(read(argv[2])):
+            print(f"{f:.6f}")
         return 0
     print("file,formulation,from_ghz,to_ghz,step_mhz,points,balance_min,balance_max,"
-          "d2_s11,at_ghz,d2_s11db,at_ghz,d2_gain_db,at_ghz,d2_dir_db,at_ghz,mesh_d2_s11,mesh_d2_gain_db")
+          "d2_s11,at_ghz,d2_s11db,at_ghz,d2_gain_db,at_ghz,d2_dir_db,at_ghz,mesh_d2_s11,mesh_d2_gain_db,"
+          "rcond_min,rcond_max,dips_ghz")
     for path in argv[1:]:
         s = read(path)
         f = s["frequency_ghz"]
@@ -65,6 +79,7 @@ def main(argv):
             parts += [f"{v:.3g}", f"{at:.4f}"]
         for series in (cs, s["axis_gain_db"]):
             parts.append(f"{max(second(series, n, True) + [0.0]):.3g}")
+        parts += [f"{min(s['rcond']):.3g}", f"{max(s['rcond']):.3g}", " ".join(f"{x:.4f}" for x in dips(s))]
         print(",".join(parts))
     return 0
 

@@ -90,6 +90,12 @@ class Horn {
   // one (an open surface).
   bor::Formulation formulation() const { return body_.formulation(); }
 
+  // An estimate of the reciprocal condition number of the moment matrix
+  // (bor::Body::rcond): a sudden dip between neighbouring frequencies marks
+  // an equation near its non-unique points, as the EFIE's at a resonance of
+  // the cavity inside a thick wall.
+  double rcond() const { return body_.rcond(); }
+
   // Radius in wavelengths of the sphere about the phase reference that holds
   // the whole body: it bounds how fast the pattern can change with angle.
   double source_radius_wl() const { return source_radius_wl_; }
