@@ -299,7 +299,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                                     : pattern_plot(p);
   }
 
-  const bool progress = terminals.err && (!common.output.empty() || !terminals.out);
+  const bool to_file = !common.output.empty() && common.output != "-";
+  const bool progress = terminals.err && (to_file || !terminals.out);
   Output output(common.format, common.output, out, err, progress);
   // The plot takes each row as it is written.
   if (plot) {

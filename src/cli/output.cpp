@@ -7,7 +7,8 @@ namespace cli {
 
 Output::Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err,
                bool terminal)
-    : file_(file), out_(out), err_(err), terminal_(terminal), format_(format) {
+    // "-" is standard output, as in most programs that take a file name.
+    : file_(file == "-" ? std::string() : file), out_(out), err_(err), terminal_(terminal), format_(format) {
   // Known before the destination is opened, for the caller's table().
   if (format_ != "cut") writer_ = RowWriter::make(format_, out_, err_);
 }

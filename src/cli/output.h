@@ -23,7 +23,7 @@ struct OutputError {
 
 class Output {
  public:
-  // `format` table, csv or json; `file` empty for `out`. `terminal`:
+  // `format` table, csv or json; `file` empty or "-" for `out`. `terminal`:
   // whether `err` is a terminal (for the progress line).
   Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err, bool terminal);
 

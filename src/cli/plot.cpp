@@ -1,6 +1,8 @@
 // Drawing figures with gnuplot through a pipe.
 #include "cli/plot.h"
 
+#include "cli/atomic_file.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -104,19 +106,6 @@ std::string number(double v) {
 bool executable(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// The folder of `path`, "." for a bare name.
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string base_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // ----------------------------------------------------------------- script
@@ -323,27 +312,36 @@ std::string last_line(int fd) {
 }
 
 // Checks that the file gnuplot wrote is whole, by the end each format must
-// have (gnuplot does not report a failed write, e.g. on a full disk), and
-// forces it to the disk. The reason when not, else "".
-std::string finish(const std::string& path, Format format) {
-  const int fd = open(path.c_str(), O_RDONLY);
+// have (gnuplot does not report a failed write, e.g. on a full disk): the
+// reason when not, else "".
+std::string whole(const std::string& path, Format format) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return system_reason(errno);
   char tail[64] = {};
   const off_t size = lseek(fd, 0, SEEK_END);
   const off_t from = size > static_cast<off_t>(sizeof tail) ? size - static_cast<off_t>(sizeof tail) : 0;
   const ssize_t n = size > 0 ? pread(fd, tail, sizeof tail, from) : 0;
-  const std::string end(tail, n > 0 ? static_cast<std::size_t>(n) : 0);
-  const bool whole = format == Format::svg   ? end.find("</svg>") != std::string::npos
-                     : format == Format::pdf ? end.find("%%EOF") != std::string::npos
-                                             : end.size() >= 8 && end.compare(end.size() - 8, 8, "IEND\xae\x42\x60\x82") == 0;
-  std::string why;
-  if (!whole) {
-    why = "gnuplot's file is incomplete (a full disk or a file-size limit?)";
-  } else if (fsync(fd) != 0) {
-    why = system_reason(errno);
-  }
   close(fd);
-  return why;
+  const std::string end(tail, n > 0 ? static_cast<std::size_t>(n) : 0);
+  const bool ok = format == Format::svg   ? end.find("</svg>") != std::string::npos
+                  : format == Format::pdf ? end.find("%%EOF") != std::string::npos
+                                          : end.size() >= 8 && end.compare(end.size() - 8, 8, "IEND\xae\x42\x60\x82") == 0;
+  return ok ? std::string() : "gnuplot's file is incomplete (a full disk or a file-size limit?)";
+}
+
+// Copies the file at `from` to `to`; false when it cannot be read.
+bool copy(const std::string& from, std::ostream& to) {
+  const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buf[1 << 16];
+  ssize_t n = 0;
+  while ((n = read(fd, buf, sizeof buf)) > 0 || (n < 0 && errno == EINTR)) {
+    if (n > 0) to.write(buf, n);
+  }
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+  return n == 0;
 }
 
 }  // namespace
@@ -384,10 +382,8 @@ std::string find_gnuplot() {
 void check(const std::string& path) {
   format_of(path);
   find_gnuplot();
-  const std::string dir = folder_of(path);
-  if (access(dir.c_str(), W_OK | X_OK) != 0) {
-    throw Error("cannot write the plot file '" + path + "': " + system_reason(errno));
-  }
+  const std::string refused = AtomicFile::check(path, "plot file");
+  if (!refused.empty()) throw Error(refused);
 }
 
 std::string script(const Figure& fig, Format format, const std::string& output) {
@@ -428,23 +424,16 @@ void write(const Figure& fig, const std::string& path) {
   const Format format = format_of(path);
   const std::string program = find_gnuplot();
 
-  // gnuplot draws into a temporary file beside the destination.
-  std::string temp = folder_of(path) + "/." + base_of(path) + ".XXXXXX";
-  const int fd = mkstemp(&temp[0]);
-  if (fd < 0) throw Error("cannot write the plot file '" + path + "': " + system_reason(errno));
-  // The permissions an ordinary new file gets, not mkstemp's private ones.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-
+  // gnuplot draws into a scratch file, which is checked whole and then
+  // written to the destination as any output file is.
+  ScratchFile drawing;
+  std::string error;
+  if (!drawing.create("plot", error)) throw Error("cannot draw the plot: " + error);
   FILE* log = std::tmpfile();
   if (log == nullptr) {
-    const int err = errno;
-    std::remove(temp.c_str());
-    throw Error("cannot draw the plot: no temporary file for gnuplot's messages: " + system_reason(err));
+    throw Error("cannot draw the plot: no temporary file for gnuplot's messages: " + system_reason(errno));
   }
-  const int status = run(program, script(fig, format, temp), fileno(log));
+  const int status = run(program, script(fig, format, drawing.path()), fileno(log));
   const int err = errno;
   std::string why;
   if (status == -1) {
@@ -459,16 +448,17 @@ void write(const Figure& fig, const std::string& path) {
     }
     if (!said.empty()) why += ": " + said;
   } else {
-    why = finish(temp, format);
+    why = whole(drawing.path(), format);
   }
   std::fclose(log);
-  if (why.empty() && std::rename(temp.c_str(), path.c_str()) != 0) {
-    why = system_reason(errno);
+  if (!why.empty()) throw Error("cannot write the plot file '" + path + "': " + why);
+
+  AtomicFile out("plot file");
+  if (!out.open(path, error)) throw Error(error);
+  if (!copy(drawing.path(), out.stream())) {
+    throw Error("cannot draw the plot: cannot read gnuplot's file back: " + system_reason(errno));
   }
-  if (!why.empty()) {
-    std::remove(temp.c_str());
-    throw Error("cannot write the plot file '" + path + "': " + why);
-  }
+  if (!out.commit(error)) throw Error(error);
 }
 
 }  // namespace plot

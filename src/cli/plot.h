@@ -83,16 +83,19 @@ Format format_of(const std::string& path);
 std::string find_gnuplot();
 
 // What can be checked before any work is done: the extension, the gnuplot
-// program and a writable folder for `path`. Throws Error.
+// program and a destination that looks writable (AtomicFile::check).
+// Throws Error.
 void check(const std::string& path);
 
 // The gnuplot script, with its data inline, that draws `fig` to `output`.
 std::string script(const Figure& fig, Format format, const std::string& output);
 
-// Draws `fig` into `path`: gnuplot writes a temporary file in the same folder,
-// which is renamed into place only when gnuplot succeeded. On any failure the
-// temporary file is removed, a file already at `path` is untouched, and Error
-// says why.
+// Draws `fig` into `path`: gnuplot writes a scratch file (ScratchFile), which
+// is checked whole and then written to `path` as AtomicFile writes any
+// output (an ordinary file replaced only when complete, a link's target
+// replaced and the link kept, a FIFO or device written in place). On any
+// failure the scratch and temporary files are removed, a file already at
+// `path` is untouched, and Error says why.
 void write(const Figure& fig, const std::string& path);
 
 }  // namespace plot

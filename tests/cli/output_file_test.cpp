@@ -1,14 +1,19 @@
-// The atomic output file and the progress line.
+// The output file written without harm, and the progress line.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "cli/atomic_file.h"
 #include "cli/progress.h"
@@ -102,6 +107,114 @@ TEST_F(AtomicFileTest, AWritePastTheFileSizeLimitFailsAndLeavesThePreviousFile) 
   EXPECT_NE(error.find("File too large"), std::string::npos) << error;
   EXPECT_EQ(contents(file), "previous\n");
   expect_only(file);
+}
+
+// Every entry of a folder, recursively, as paths relative to it: no
+// temporary file may be left anywhere.
+std::vector<std::string> entries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(e.path().lexically_relative(dir).string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(AtomicFileTest, ALinkIsFollowedAndTheFileItEndsAtReplacedInItsOwnFolder) {
+  fs::create_directories(dir_ / "a");
+  fs::create_directories(dir_ / "b");
+  const fs::path target = dir_ / "b" / "target.csv";
+  std::ofstream(target) << "old\n";
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // Run as root, the file keeps its owner too (another user's, here).
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(target.c_str(), 1234, 4321), 0);
+  }
+  fs::create_symlink("../b/target.csv", dir_ / "a" / "link.csv");  // relative, into another folder
+  fs::create_symlink(dir_ / "a" / "link.csv", dir_ / "chain.csv");  // absolute, to a link
+  fs::create_symlink("b/new.csv", dir_ / "dangling.csv");           // to no file yet
+  struct Case {
+    const char* given;
+    fs::path written;
+  };
+  for (const Case& c : {Case{"a/link.csv", target}, Case{"chain.csv", target}, Case{"dangling.csv", dir_ / "b" / "new.csv"}}) {
+    std::string error;
+    AtomicFile f;
+    ASSERT_TRUE(f.open((dir_ / c.given).string(), error)) << c.given << ": " << error;
+    EXPECT_EQ(f.destination(), Destination::replaced) << c.given;
+    f.stream() << "new " << c.given << "\n";
+    ASSERT_TRUE(f.commit(error)) << c.given << ": " << error;
+    EXPECT_EQ(contents(c.written), std::string("new ") + c.given + "\n");
+  }
+  EXPECT_EQ(fs::read_symlink(dir_ / "a" / "link.csv"), "../b/target.csv");
+  EXPECT_EQ(fs::read_symlink(dir_ / "dangling.csv"), "b/new.csv");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  if (root) {
+    EXPECT_EQ(st.st_uid * 10000 + st.st_gid, 1234u * 10000 + 4321u);
+  }
+  EXPECT_EQ(entries(dir_), (std::vector<std::string>{"a", "a/link.csv", "b", "b/new.csv", "b/target.csv", "chain.csv",
+                                                     "dangling.csv"}));
+}
+
+TEST_F(AtomicFileTest, AFifoAndADeviceAreWrittenInPlaceAndAFullDeviceFails) {
+  // A FIFO with a reader: the reader gets every byte, and the FIFO stays.
+  const fs::path fifo = dir_ / "pipe.csv";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string text(300000, 'z');
+  std::string received;
+  std::thread reader([&] { received = contents(fifo); });
+  std::string error;
+  {
+    AtomicFile f;
+    const bool opened = f.open(fifo.string(), error);  // waits for the reader
+    EXPECT_TRUE(opened) << error;
+    if (opened) {
+      EXPECT_EQ(f.destination(), Destination::direct);
+      f.stream() << text;
+      EXPECT_TRUE(f.commit(error)) << error;
+    }
+  }
+  reader.join();
+  EXPECT_EQ(received.size(), text.size());
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  expect_only(fifo);
+
+  // Devices: written, never replaced; a full one is an error with the
+  // reason, found at the commit at the latest.
+  struct Case {
+    const char* path;
+    bool ok;
+  };
+  for (const Case& c : {Case{"/dev/null", true}, Case{"/dev/full", false}}) {
+    struct stat before {}, after {};
+    ASSERT_EQ(::stat(c.path, &before), 0);
+    AtomicFile f;
+    ASSERT_TRUE(f.open(c.path, error)) << error;
+    EXPECT_EQ(f.destination(), Destination::direct);
+    f.stream() << text;
+    EXPECT_EQ(f.commit(error), c.ok) << c.path;
+    if (!c.ok) {
+      EXPECT_EQ(error, std::string("cannot write the output file '") + c.path + "': No space left on device");
+    }
+    ASSERT_EQ(::stat(c.path, &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode) && after.st_rdev == before.st_rdev && after.st_ino == before.st_ino) << c.path;
+  }
+  EXPECT_EQ(AtomicFile::check("/dev/full"), "");
+  EXPECT_EQ(AtomicFile::check(dir_.string(), "plot file"),
+            "cannot write the plot file '" + dir_.string() + "': Is a directory");
+
+  // A block device is neither written over nor replaced (made here where
+  // the process may: root with the capability).
+  const fs::path disk = dir_ / "disk";
+  if (::mknod(disk.c_str(), S_IFBLK | 0600, makedev(7, 200)) == 0) {
+    AtomicFile f;
+    EXPECT_FALSE(f.open(disk.string(), error));
+    EXPECT_NE(error.find("block device"), std::string::npos) << error;
+    EXPECT_NE(AtomicFile::check(disk.string()).find("block device"), std::string::npos);
+    EXPECT_TRUE(fs::is_block_file(disk));
+  }
 }
 
 TEST(ProgressTest, ShownOnATerminalForLongRunsOnlyAndClearedAtTheEnd) {

@@ -9,8 +9,10 @@ import re
 import resource
 import shutil
 import signal
+import stat
 import subprocess
 import sys
+import threading
 import xml.etree.ElementTree as ET
 
 QUAVEN, WORK = sys.argv[1], sys.argv[2]
@@ -107,6 +109,30 @@ for cmd in (["pattern"] + horn + ["--angles", "0", "90", "5"],
         plotted = run(cmd + ["--format", form, "--plot", os.path.join(WORK, "same.png")])
         check(plain.returncode == 0 and plain.stdout == plotted.stdout and plain.stderr == plotted.stderr,
               "%s %s: output changed by --plot" % (cmd[0], form))
+
+# A link is followed, and the file it ends at replaced in its own folder; a
+# FIFO is written for its reader, and stays a FIFO.
+links, real = os.path.join(WORK, "links"), os.path.join(WORK, "real")
+os.makedirs(links)
+os.makedirs(real)
+os.symlink("../real/plot.svg", os.path.join(links, "p.svg"))
+r = run(["pattern"] + horn + ["--angles", "0", "90", "5", "--plot", os.path.join(links, "p.svg")])
+check(r.returncode == 0 and os.readlink(os.path.join(links, "p.svg")) == "../real/plot.svg"
+      and len(curves(os.path.join(real, "plot.svg"))) >= 4 and os.listdir(real) == ["plot.svg"],
+      "plot through a link: %d %r, %s" % (r.returncode, r.stderr, os.listdir(real)))
+fifo = os.path.join(WORK, "fifo.svg")
+os.mkfifo(fifo)
+received = []
+reader = threading.Thread(target=lambda: received.append(open(fifo, "rb").read()))
+reader.start()
+r = run(["pattern"] + horn + ["--angles", "0", "90", "5", "--plot", fifo])
+reader.join()
+check(r.returncode == 0 and stat.S_ISFIFO(os.stat(fifo).st_mode) and received[0].rstrip().endswith(b"</svg>"),
+      "plot onto a FIFO: %d %r" % (r.returncode, r.stderr))
+for f in (os.path.join(links, "p.svg"), fifo):
+    os.remove(f)
+shutil.rmtree(links)
+shutil.rmtree(real)
 
 # A plot that cannot be drawn: exit status 1, one line, no plot file and no
 # temporary file left; a file already there is untouched.

@@ -3,22 +3,27 @@
 // and a non-zero status, and nothing written before is lost. In memory
 // through the dialogue, and as a process: the built program with standard
 // output closed or on a full disk, and killed with SIGKILL part-way
-// through a long sweep.
+// through a long sweep. And the command line's --output and --plot as a
+// process: devices, standard output and signals.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <streambuf>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "dialogue_session.h"
 
@@ -240,6 +245,153 @@ TEST_F(WriteFailureTest, ASigkilledRunKeepsEveryRecordWrittenBeforeTheKill) {
     if (row.size() == 64) {
       EXPECT_NE(killed.find(row + "\n"), std::string::npos) << row;
     }
+}
+
+// --- the command line's destinations, as a process ---------------------
+
+struct Child {
+  pid_t pid = -1;
+  int status = -1;  // as waitpid gives it
+  std::string err;
+};
+
+// Starts the program with `args`, standard output on `out_path` opened with
+// `out_flags`, in `cwd`, with `env` ("NAME=value") added, the three
+// termination signals at their default action, and in a process group of
+// its own (so that a signal can reach it and its children, as Ctrl-C does).
+Child start(const std::vector<std::string>& args, const std::string& out_path, int out_flags,
+            const std::filesystem::path& cwd, const std::vector<std::string>& env = {}) {
+  const std::string err_path = (cwd / ".stderr").string();
+  Child c;
+  c.pid = fork();
+  if (c.pid == 0) {
+    setpgid(0, 0);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    const int out = open(out_path.c_str(), out_flags, 0644);
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || chdir(cwd.c_str()) != 0) _exit(100);
+    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+    std::vector<char*> argv = {const_cast<char*>(QUAVEN_BINARY)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(QUAVEN_BINARY, argv.data());
+    _exit(127);
+  }
+  return c;
+}
+
+Child run_in(const std::filesystem::path& cwd, const std::vector<std::string>& args, const std::string& out_path,
+             int out_flags = O_WRONLY | O_CREAT | O_TRUNC) {
+  Child c = start(args, out_path, out_flags, cwd);
+  waitpid(c.pid, &c.status, 0);
+  c.err = read_file((cwd / ".stderr").string());
+  std::filesystem::remove(cwd / ".stderr");
+  return c;
+}
+
+int exit_status(const Child& c) { return WIFEXITED(c.status) ? WEXITSTATUS(c.status) : -1; }
+
+// The names in a folder.
+std::vector<std::string> names(const std::filesystem::path& dir) {
+  std::vector<std::string> n;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) n.push_back(e.path().filename().string());
+  std::sort(n.begin(), n.end());
+  return n;
+}
+
+// Waits up to 30 s for an entry of `dir` whose name starts with `prefix`.
+bool appears(const std::filesystem::path& dir, const std::string& prefix) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& n : names(dir))
+      if (n.compare(0, prefix.size(), prefix) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+const std::vector<std::string> kPattern = {"pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10",
+                                           "--angles", "0",        "90",  "15",     "--format", "csv"};
+
+std::vector<std::string> with(std::vector<std::string> args, std::initializer_list<std::string> more) {
+  args.insert(args.end(), more);
+  return args;
+}
+
+// As root, --output /dev/full and --output /dev/stdout turned the device and
+// the link into ordinary files, and the full disk ended with status 0;
+// --output - wrote a file named '-'.
+TEST_F(WriteFailureTest, OutputOntoADeviceOrStandardOutputIsWrittenThereAndNeverReplaced) {
+  const std::string out = (dir_ / "stdout").string();
+  const Child plain = run_in(dir_, kPattern, out);
+  ASSERT_EQ(exit_status(plain), 0) << plain.err;
+  const std::string rows = read_file(out);
+  ASSERT_NE(rows.find("\n90,"), std::string::npos) << rows;
+
+  struct stat before {}, after {};
+  ASSERT_EQ(stat("/dev/full", &before), 0);
+  const Child full = run_in(dir_, with(kPattern, {"--output", "/dev/full"}), out);
+  EXPECT_EQ(exit_status(full), 1);
+  EXPECT_EQ(full.err, "quaven: cannot write the output file '/dev/full': No space left on device\n");
+  ASSERT_EQ(stat("/dev/full", &after), 0);
+  EXPECT_TRUE(S_ISCHR(after.st_mode) && after.st_rdev == before.st_rdev);
+
+  // Standard output by its name or by '-': the rows go there, through the
+  // descriptor the shell opened (a redirection that appends appends).
+  for (const char* name : {"/dev/stdout", "-"}) {
+    std::ofstream(out) << "head\n";
+    const Child c = run_in(dir_, with(kPattern, {"--output", name}), out, O_WRONLY | O_APPEND);
+    EXPECT_EQ(exit_status(c), 0) << name << ": " << c.err;
+    EXPECT_EQ(read_file(out), "head\n" + rows) << name;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
+  EXPECT_EQ(names(dir_), std::vector<std::string>{"stdout"});  // and no file '-'
+  const Child on_full = run_in(dir_, with(kPattern, {"--output", "/dev/stdout"}), "/dev/full", O_WRONLY);
+  EXPECT_EQ(exit_status(on_full), 1);
+  EXPECT_NE(on_full.err.find("No space left on device"), std::string::npos) << on_full.err;
+}
+
+// Ctrl-C or SIGTERM during a run left the hidden temporary file behind.
+TEST_F(WriteFailureTest, ASignalMidRunRemovesTheTemporaryFileAndEndsTheRunAsTheSignalDoes) {
+  const std::filesystem::path file = dir_ / "out.csv";
+  // 1.8 million rows: seconds of work, ended as soon as it has begun.
+  const std::vector<std::string> args = {"pattern", "--aperture", "1.2",  "--slant",  "3",   "--freq",
+                                         "10",      "--angles",   "0",    "180",      "1e-4", "--format",
+                                         "csv",     "--output",   "out.csv"};
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    std::ofstream(file) << "old\n";
+    Child c = start(args, "/dev/null", O_WRONLY, dir_);
+    const bool began = appears(dir_, ".out.csv.");
+    kill(c.pid, sig);
+    waitpid(c.pid, &c.status, 0);
+    std::filesystem::remove(dir_ / ".stderr");
+    EXPECT_TRUE(began) << strsignal(sig);
+    EXPECT_TRUE(WIFSIGNALED(c.status) && WTERMSIG(c.status) == sig) << strsignal(sig) << ": status " << c.status;
+    EXPECT_EQ(names(dir_), std::vector<std::string>{"out.csv"}) << strsignal(sig);
+    EXPECT_EQ(read_file(file.string()), "old\n") << strsignal(sig);
+  }
+}
+
+// The same for --plot while gnuplot draws (a stand-in that reads its script
+// and waits): its scratch file under TMPDIR and the plot's temporary go.
+TEST_F(WriteFailureTest, ASignalWhileThePlotIsDrawnRemovesItsScratchFile) {
+  const std::filesystem::path tmp = dir_ / "tmp", fake = dir_ / "gnuplot";
+  std::filesystem::create_directories(tmp);
+  std::ofstream(fake) << "#!/bin/sh\ncat >/dev/null\nexec sleep 30\n";
+  std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+  const std::string env_tmp = "TMPDIR=" + tmp.string(), env_plot = "QUAVEN_GNUPLOT=" + fake.string();
+  Child c = start(with(kPattern, {"--plot", "p.svg"}), "/dev/null", O_WRONLY, dir_, {env_tmp, env_plot});
+  const bool drawing = appears(tmp, "quaven-plot-");
+  kill(-c.pid, SIGTERM);  // the whole group, gnuplot too, as a terminal's Ctrl-C
+  waitpid(c.pid, &c.status, 0);
+  std::filesystem::remove(dir_ / ".stderr");
+  EXPECT_TRUE(drawing);
+  EXPECT_TRUE(WIFSIGNALED(c.status) && WTERMSIG(c.status) == SIGTERM) << c.status;
+  EXPECT_EQ(names(tmp), std::vector<std::string>{});
+  EXPECT_EQ(names(dir_), (std::vector<std::string>{"gnuplot", "tmp"}));
 }
 
 }  // namespace
