@@ -186,7 +186,6 @@ Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
   directivity_db_ = 10.0 * std::log10(4.0 * std::norm(axis.e) / sum);
   // (pi / (2 eta)) int (|rE_theta|^2 + |rE_phi|^2) sin = P/4 int |field|^2 sin.
   balance_ = 0.25 * sum / (1.0 - std::norm(s11_));
-
 }
 
 exact::Field Horn::field(double theta) const {
