@@ -234,6 +234,7 @@ HornResponse response(const ResponseRequest& request) {
   r.figures = figures(horn, request.level1_db, request.level2_db);
   r.power_balance = horn.power_balance();
   r.unknowns = horn.unknowns();
+  r.formulation = horn.formulation();
   return r;
 }
 

@@ -145,6 +145,7 @@ struct HornResponse {
   Figures figures{};
   double power_balance = 0.0;
   int unknowns = 0;
+  bor::Formulation formulation = bor::Formulation::automatic;  // the equation solved
 };
 // Throws std::invalid_argument (with a one-line reason) for a geometry that
 // is not a horn or a frequency below the guide's cut-off.
