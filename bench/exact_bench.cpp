@@ -1,5 +1,5 @@
 // Per-call cost of the exact-mode figures, through the functions of
-// horn/exact.h only, so that the same file also builds against earlier
+// aperture/exact.h only, so that the same file also builds against earlier
 // commits for side-by-side runs:
 //   response line  exact::figures at 3 and 10 dB (beamwidths, phase centres,
 //                  gain) of the 1.2 x 3 inch horn at 4 to 40 GHz;
@@ -12,7 +12,7 @@
 // Run: ./exact_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
-#include "horn/exact.h"
+#include "aperture/exact.h"
 
 namespace {
 

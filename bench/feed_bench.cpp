@@ -5,7 +5,7 @@
 // Run: ./feed_bench --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
-#include "horn/feed.h"
+#include "feed/feed.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 // Run: ./fullwave_bench --benchmark_min_time=2
 #include <benchmark/benchmark.h>
 
-#include "horn/fullwave.h"
-#include "horn/fullwave_feed.h"
+#include "fullwave/fullwave.h"
+#include "fullwave/fullwave_feed.h"
 
 namespace {
 

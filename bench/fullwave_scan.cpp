@@ -9,7 +9,7 @@
 //   fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP
 //                 [auto|efie|mfie|cfie] [SEGMENTS_PER_WAVELENGTH]
 //
-// bench/scan_resonances.sh runs the scans whose summaries are in
+// bench/scans/scan_resonances.sh runs the scans whose summaries are in
 // bench/scans/.
 #include <cmath>
 #include <cstdio>
@@ -18,7 +18,7 @@
 #include <exception>
 #include <string>
 
-#include "horn/fullwave.h"
+#include "fullwave/fullwave.h"
 
 int main(int argc, char** argv) {
   using namespace quaven;

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "dialogue/answers.h"
+#include "text/answers.h"
 #include "fuzz_check.h"
 
 namespace {

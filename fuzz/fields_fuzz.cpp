@@ -13,7 +13,7 @@
 #include <cstring>
 #include <string>
 
-#include "dialogue/fields.h"
+#include "text/fields.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -27,7 +27,15 @@ emcmake cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j2
 
-"$here/node_modules/.bin/esbuild" "$here/src/app.js" --bundle --format=esm --minify --log-level=warning \
-  --alias:quaven-wasm="$build/quaven.mjs" --outfile="$build/app.bundle.js"
+# The worker (the WebAssembly module inside it) is bundled first and goes
+# into the page's script as text, from which the page starts it. It is a
+# classic script, not a module: a page opened from disk has no origin, and
+# Chromium refuses a module worker from such a page's Blob URL.
+esbuild="$here/node_modules/.bin/esbuild"
+"$esbuild" "$here/src/worker.js" --bundle --format=iife --minify --log-level=warning \
+  --define:import.meta.url=self.location.href \
+  --alias:quaven-wasm="$build/quaven.mjs" --outfile="$build/worker.bundle.txt"
+"$esbuild" "$here/src/app.js" --bundle --format=esm --minify --log-level=warning \
+  --alias:quaven-worker="$build/worker.bundle.txt" --loader:.txt=text --outfile="$build/app.bundle.js"
 node "$here/tools/inline.mjs" "$here/src/index.html" "$here/src/style.css" "$build/app.bundle.js" "$out/quaven.html"
 echo "$out/quaven.html ($(stat -c %s "$out/quaven.html") bytes)"

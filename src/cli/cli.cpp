@@ -92,10 +92,8 @@ void add_throat(CLI::App* app, std::string& throat) {
       ->type_name("B");
 }
 
-// --full-wave and the parts of the body it needs besides the horn's radii;
-// only where the full-wave solver is built in.
+// --full-wave and the parts of the body it needs besides the horn's radii.
 void add_full_wave(CLI::App* app, FullWaveOptions& o) {
-#ifdef QUAVEN_FULL_WAVE
   app->add_flag("--full-wave", o.full_wave,
                 "Figures from the full-wave (body-of-revolution moment-method) solution of the real horn; needs "
                 "--throat");
@@ -107,25 +105,17 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                   "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
                   "wavelength at the lowest frequency)")
       ->type_name("T");
-#else
-  (void)app;
-  (void)o;
-#endif
 }
 
 // --throat where only the full-wave model needs it (pattern, feed).
 void add_guide_throat(CLI::App* app, FullWaveOptions& o) {
-#ifdef QUAVEN_FULL_WAVE
   app->add_option("--throat", o.throat, "With --full-wave: radius of the feed guide, in --units")->type_name("B");
-#else
-  (void)app;
-  (void)o;
-#endif
 }
 
 }  // namespace
 
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals) {
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals,
+            const ProgressHook& progress) {
   CLI::App app{"QUAVEN: design a conical TE11 horn to a beamwidth or a gain, and predict its beamwidths, gain,\n"
                "phase centres and radiation pattern. Without arguments it runs the console dialogue.",
                "quaven"};
@@ -268,7 +258,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   const std::string& plot_file = common.plot.file;
   try {
     if (!floor_db.empty()) {
-      const float f = real_value("--floor", floor_db);
+      const float f = number("--floor", floor_db, true).single;
       if (!(f < 0.0f)) throw UsageError{"--floor: must be below 0 dB"};
       p.common.plot.floor_db = static_cast<double>(f);
     }
@@ -300,29 +290,29 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   }
 
   const bool to_file = !common.output.empty() && common.output != "-";
-  const bool progress = terminals.err && (to_file || !terminals.out);
-  Output output(common.format, common.output, out, err, progress);
-  // The plot takes each row as it is written.
+  const bool on_terminal = terminals.err && (to_file || !terminals.out);
+  Output output(common.format, common.output, out, err, on_terminal);
+  output.on_progress = progress;
+  // The plot takes the head, then each row as it is written.
   if (plot) {
-    output.on_row = [&plot](const std::vector<Cell>& cells) {
-      std::vector<double> values;
-      values.reserve(cells.size());
-      for (const Cell& c : cells) values.push_back(c.value);
-      plot->add(values);
-    };
+    output.on_begin = [&plot](const api::Head& head) { plot->begin(head); };
+    output.on_row = [&plot](const api::Row& row) { plot->add(row); };
   }
+  Words words;
   try {
     if (design_cmd->parsed()) {
-      design(d, output);
+      design(d, words, output);
     } else if (response_cmd->parsed()) {
-      response(r, output);
+      response(r, words, output);
     } else if (feed_cmd->parsed()) {
-      feed(f, output);
+      feed(f, words, output);
     } else {
-      pattern(p, output);
+      pattern(p, words, output);
     }
   } catch (const UsageError& e) {
     return usage_error(err, e.what, usage, help);
+  } catch (const api::Refusal& e) {
+    return usage_error(err, api::message(e, words), usage, help);
   } catch (const OutputError& e) {
     err << "quaven: " << e.what << "\n";
     return 1;

@@ -1,7 +1,8 @@
-// The command-line subcommands: design, response and pattern, each writing
+// The command-line subcommands: design, response, pattern and feed, each writing
 // one table as fixed-width text, CSV or JSON, then exiting.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 
 namespace quaven {
@@ -18,6 +19,13 @@ struct Terminals {
   bool out = false;
   bool err = false;
 };
-int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals = {});
+//
+// `progress`, when given, is called with the rows written and the rows to
+// come: once with none written when the table starts, then after each row
+// (the browser page forwards it from its worker to show how far a long
+// solve has gone).
+using ProgressHook = std::function<void(long long done, long long total)>;
+int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& err, Terminals terminals = {},
+            const ProgressHook& progress = nullptr);
 
 }  // namespace quaven

@@ -3,73 +3,44 @@
 #include <cmath>
 #include <sstream>
 
-#include "dialogue/answers.h"
-#include "dialogue/records.h"
-#include "horn/input_checks.h"
-#include "horn/levels.h"
-#include "numeric/constants.h"
+#include "text/answers.h"
 
 namespace quaven {
 namespace cli {
 namespace {
 
-// One number alone, read as the dialogue reads an answer, in precision T.
+// One number alone, read as the dialogue reads an answer, in precision T;
+// false when it is not one finite number.
 template <typename T>
-T read_value(const std::string& option, const std::string& text, bool allow_inf) {
-  if (allow_inf && (text == "inf" || text == "+inf")) return static_cast<T>(INFINITY);
-  bool plain = !text.empty();
+bool read_value(const std::string& text, bool allow_inf, T& v) {
+  if (allow_inf && (text == "inf" || text == "+inf")) {
+    v = static_cast<T>(INFINITY);
+    return true;
+  }
   for (const char c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ',' || c == '/') plain = false;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ',' || c == '/') return false;
   }
-  T v = 0;
-  if (plain) {
-    std::istringstream in(text);
-    AnswerReader reader(in);
-    if (reader.read_reals(&v, 1)) return v;
-  }
-  throw UsageError{option + ": cannot read '" + text + "' as a finite number"};
+  if (text.empty()) return false;
+  std::istringstream in(text);
+  AnswerReader reader(in);
+  return static_cast<bool>(reader.read_reals(&v, 1));
 }
 
 }  // namespace
 
-float real_value(const std::string& option, const std::string& text, bool allow_inf) {
-  return read_value<float>(option, text, allow_inf);
+api::Number number(const std::string& option, const std::string& text, bool single, bool allow_inf) {
+  api::Number n;
+  const bool f = read_value(text, allow_inf, n.single);
+  if ((single && !f) || !read_value(text, allow_inf, n.value)) {
+    throw UsageError{option + ": cannot read '" + text + "' as a finite number"};
+  }
+  if (!f) n.single = static_cast<float>(n.value);
+  return n;
 }
 
-double exact_value(const std::string& option, const std::string& text, bool allow_inf) {
-  return read_value<double>(option, text, allow_inf);
-}
-
-Sweep sweep_value(const std::string& option, const std::vector<std::string>& texts) {
-  Sweep s;
-  s.first = real_value(option, texts.at(0));
-  s.last = real_value(option, texts.at(1));
-  s.step = real_value(option, texts.at(2));
-  if (s.step == 0.0f) throw UsageError{option + ": the step must not be 0"};
-  if (!count_sweep(s)) throw UsageError{option + ": START STOP STEP give no countable number of values"};
-  return s;
-}
-
-BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std::string>& texts,
-                               const Sweep& counted) {
-  BasicSweep<double> s;
-  s.first = exact_value(option, texts.at(0));
-  s.last = exact_value(option, texts.at(1));
-  s.step = exact_value(option, texts.at(2));
-  s.count = counted.count;
-  return s;
-}
-
-float positive(const std::string& option, float v) {
-  const std::string problem = checks::positive(option, static_cast<double>(v));
-  if (!problem.empty()) throw UsageError{problem};
-  return v;
-}
-
-float Common::un() const { return unit_factor[iunit() - 1]; }
-
-double Common::metres_per_unit() const {
-  return units == "cm" ? physical::metres_per_cm : physical::metres_per_inch;
+api::Sweep sweep(api::Arg arg, const std::string& option, const std::vector<std::string>& texts) {
+  return api::Sweep::counted(arg, number(option, texts.at(0), true), number(option, texts.at(1), true),
+                             number(option, texts.at(2), true));
 }
 
 void add_common(CLI::App* app, Common& c, bool cut) {
@@ -100,12 +71,28 @@ void Level::add(CLI::App* app) {
                    ->check(CLI::IsMember({"3", "10"}));
 }
 
-void Level::resolve(float& plev, int& ilev, bool exact) const {
-  plev = real_value("--level", level);
-  const int derive = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
-  const std::string problem =
-      checks::level_curve("--level", level, plev, "--derive-from", derive_from, derive, exact, ilev);
-  if (!problem.empty()) throw UsageError{problem};
+api::Level Level::read() const {
+  api::Level l;
+  l.db = number("--level", level, true);
+  l.derive_from = derive_from.empty() ? 0 : (derive_from == "3" ? 1 : 2);
+  return l;
+}
+
+void Words::given(api::Arg arg, const std::string& option, const std::vector<std::string>& texts) {
+  names_[arg] = option;
+  std::string t = option;
+  for (const auto& x : texts) t += " " + x;
+  given_[arg] = t;
+}
+
+std::string Words::name(api::Arg arg) const {
+  const auto it = names_.find(arg);
+  return it == names_.end() ? std::string() : it->second;
+}
+
+std::string Words::given(api::Arg arg) const {
+  const auto it = given_.find(arg);
+  return it == given_.end() ? name(arg) : it->second;
 }
 
 }  // namespace cli

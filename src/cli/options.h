@@ -1,12 +1,16 @@
 // Reading the command line's option values: numbers as the dialogue reads its
-// answers, sweeps, the options every subcommand takes and the pattern level.
+// answers (in single precision and in double from the same text), sweeps,
+// the options every subcommand takes, and the command line's names for the
+// arguments of a request in its messages.
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <map>
 #include <string>
 #include <vector>
 
-#include "cli/rows.h"
+#include "api/refusal.h"
+#include "api/request.h"
 
 namespace quaven {
 namespace cli {
@@ -16,19 +20,14 @@ struct UsageError {
   std::string what;
 };
 
-// A real option value, read exactly as the dialogue reads an answer; `inf`
-// only where `allow_inf` (an infinite slant radius: S = 0).
-float real_value(const std::string& option, const std::string& text, bool allow_inf = false);
-// The same value read in double precision, for exact mode.
-double exact_value(const std::string& option, const std::string& text, bool allow_inf = false);
-// START STOP STEP of a sweep option, counted.
-Sweep sweep_value(const std::string& option, const std::vector<std::string>& texts);
-// The sweep `counted` (read by sweep_value from the same texts) in double
-// precision, with the same count.
-BasicSweep<double> exact_sweep(const std::string& option, const std::vector<std::string>& texts,
-                               const Sweep& counted);
-// `v`, or a UsageError when it is not greater than 0.
-float positive(const std::string& option, float v);
+// A real option value read as the dialogue reads an answer, in single and
+// in double precision; `inf` only where `allow_inf` (an infinite slant
+// radius: S = 0). With `single` the text must read as a finite float too
+// (the legacy models, and every option the command line has always read so);
+// without it the float is the double rounded.
+api::Number number(const std::string& option, const std::string& text, bool single, bool allow_inf = false);
+// START STOP STEP of a sweep option, counted as the legacy programs count.
+api::Sweep sweep(api::Arg arg, const std::string& option, const std::vector<std::string>& texts);
 
 // What --plot asks for (and, for the pattern, --plot-polar and --floor).
 struct PlotOptions {
@@ -44,18 +43,12 @@ struct Common {
   std::string output;
   bool exact = false;
   PlotOptions plot;
-  int iunit() const { return units == "cm" ? 1 : 2; }
-  // Factor from inches to the unit, as the legacy tables multiply by it.
-  float un() const;
-  // Metres per unit, for exact mode.
-  double metres_per_unit() const;
+  api::Units unit() const { return units == "cm" ? api::Units::cm : api::Units::in; }
 };
 // `cut`: the form may also be the .cut layout (the pattern subcommand).
 void add_common(CLI::App* app, Common& c, bool cut = false);
 
-// The pattern level and the curve level it is derived from, as the
-// dialogue's level and derive prompts settle them: a level of 3 or 10 selects
-// that curve; any other needs --derive-from.
+// The pattern level and the curve it is derived from, as typed.
 struct Level {
   std::string level = "3";
   std::string derive_from;
@@ -63,9 +56,20 @@ struct Level {
   CLI::Option* derive_opt = nullptr;
 
   void add(CLI::App* app);
-  // Sets plev (as typed) and ilev (the curve, 1: 3 dB, 2: 10 dB).
-  // In exact mode no curve is needed and --derive-from is not used.
-  void resolve(float& plev, int& ilev, bool exact = false) const;
+  api::Level read() const;
+};
+
+// The command line's words for a request's arguments: each option's name
+// and, once read, its texts as typed ("--freq-range 8 12 0.5").
+class Words : public api::Words {
+ public:
+  void name(api::Arg arg, const std::string& option) { names_[arg] = option; }
+  void given(api::Arg arg, const std::string& option, const std::vector<std::string>& texts);
+  std::string name(api::Arg arg) const override;
+  std::string given(api::Arg arg) const override;
+
+ private:
+  std::map<api::Arg, std::string> names_, given_;
 };
 
 }  // namespace cli

@@ -1,54 +1,56 @@
 #include "cli/output.h"
 
-#include <cstdio>
-
 namespace quaven {
 namespace cli {
 
 Output::Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err,
                bool terminal)
     // "-" is standard output, as in most programs that take a file name.
-    : file_(file == "-" ? std::string() : file), out_(out), err_(err), terminal_(terminal), format_(format) {
-  // Known before the destination is opened, for the caller's table().
-  if (format_ != "cut") writer_ = RowWriter::make(format_, out_, err_);
-}
+    : file_(file == "-" ? std::string() : file), out_(out), err_(err), terminal_(terminal), format_(format) {}
 
-std::ostream& Output::begin_raw(long long rows) {
+void Output::open() {
   dest_ = &out_;
   if (!file_.empty()) {
     std::string error;
     if (!atomic_.open(file_, error)) throw OutputError{error};
     dest_ = &atomic_.stream();
   }
-  writer_.reset();
+}
+
+std::ostream& Output::begin_raw(long long rows) {
+  open();
   progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  total_ = rows;
+  if (on_progress) on_progress(0, total_);
   return *dest_;
 }
 
 void Output::raw_row() {
   check();
-  progress_->update(++done_);
+  advance();
 }
 
-void Output::begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
-                   const std::string& table_header, const std::string& key, long long rows) {
-  dest_ = &out_;
-  if (!file_.empty()) {
-    std::string error;
-    if (!atomic_.open(file_, error)) throw OutputError{error};
-    dest_ = &atomic_.stream();
-  }
+void Output::advance() {
+  progress_->update(++done_);
+  if (on_progress) on_progress(done_, total_);
+}
+
+void Output::begin(const api::Head& head) {
+  open();
   writer_ = RowWriter::make(format_, *dest_, err_);
-  writer_->begin(command, inputs, columns, table_header, key);
-  progress_ = std::make_unique<Progress>(err_, terminal_, rows);
+  writer_->begin(head);
+  if (on_begin) on_begin(head);
+  progress_ = std::make_unique<Progress>(err_, terminal_, head.rows);
+  total_ = head.rows;
   check();
+  if (on_progress) on_progress(0, total_);
 }
 
-void Output::row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line) {
-  writer_->row(cells, notes, table_line);
+void Output::row(const api::Row& row) {
+  writer_->row(row);
   check();
-  if (on_row) on_row(cells);
-  progress_->update(++done_);
+  if (on_row) on_row(row);
+  advance();
 }
 
 void Output::end() {

@@ -11,7 +11,8 @@
 
 #include "cli/atomic_file.h"
 #include "cli/progress.h"
-#include "cli/row_writer.h"
+#include "api/table.h"
+#include "text/row_writer.h"
 
 namespace quaven {
 namespace cli {
@@ -21,32 +22,34 @@ struct OutputError {
   std::string what;
 };
 
-class Output {
+class Output : public api::Sink {
  public:
   // `format` table, csv or json; `file` empty or "-" for `out`. `terminal`:
   // whether `err` is a terminal (for the progress line).
   Output(const std::string& format, const std::string& file, std::ostream& out, std::ostream& err, bool terminal);
 
   // Opens the destination and writes the head: the command, its inputs and
-  // the columns (CSV, JSON) or the table header. `rows` is the number of
-  // rows to come, `key` names the first column in the table's notes.
-  void begin(const std::string& command, const Inputs& inputs, const std::vector<std::string>& columns,
-             const std::string& table_header, const std::string& key, long long rows);
+  // the columns (CSV, JSON) or the table header.
+  void begin(const api::Head& head) override;
+  void row(const api::Row& row) override;
+  // Writes the tail and, for a file, puts it in place.
+  void end() override;
   // For a form with a layout of its own (the .cut form): opens the
   // destination and gives the stream to write to; raw_row() after each unit
   // of `rows`, end() to finish.
   std::ostream& begin_raw(long long rows);
   void raw_row();
-  // Whether the table lines are shown (otherwise they need not be made).
-  bool table() const { return writer_ && writer_->table(); }
-  void row(const std::vector<Cell>& cells, Notes notes, const std::string& table_line);
-  // Called with the cells of each row after it is written (e.g. to plot them).
-  std::function<void(const std::vector<Cell>&)> on_row;
-  // Writes the tail and, for a file, puts it in place.
-  void end();
+  // Called with the head, and with each row after it is written (to plot them).
+  std::function<void(const api::Head&)> on_begin;
+  std::function<void(const api::Row&)> on_row;
+  // Called with the rows written and the rows to come: at the start, then
+  // after each row.
+  std::function<void(long long done, long long total)> on_progress;
 
  private:
+  void open();
   void check();
+  void advance();
 
   std::string file_;
   std::ostream& out_;
@@ -58,6 +61,7 @@ class Output {
   std::unique_ptr<RowWriter> writer_;
   std::unique_ptr<Progress> progress_;
   long long done_ = 0;
+  long long total_ = 0;
 };
 
 }  // namespace cli

@@ -8,10 +8,14 @@
 #include <limits>
 #include <utility>
 
-#include "horn/levels.h"
 
 namespace quaven {
 namespace cli {
+
+double RowPlot::at(const api::Row& row, const std::string& column) const {
+  const int k = head_.index(column);
+  return k < 0 ? std::numeric_limits<double>::quiet_NaN() : row.cells.at(static_cast<std::size_t>(k)).value;
+}
 
 namespace {
 
@@ -28,7 +32,6 @@ std::string db(double level) {
   return (level < 0.0 ? "−" : "") + std::string(buf);
 }
 
-double at(const std::vector<double>& row, std::size_t k) { return row.at(k); }
 
 // What a title says of the models.
 std::string models(const Common& c) { return c.exact ? "exact aperture integral" : "legacy models"; }
@@ -44,13 +47,13 @@ std::string horn_title(const HornOptions& o) {
 
 // ---------------------------------------------------------------- pattern
 
-// Rows: the angle, then power (dB) and phase (degrees) of each cut.
+// Power (dB) and phase (degrees) of each cut against the angle.
 class PatternPlot : public RowPlot {
  public:
   // `dbi`: the power is directivity in dBi, shown as such on a rectangular
   // grid (a polar grid always shows it relative to the peak).
   PatternPlot(std::string title, const std::vector<std::string>& cuts, const PlotOptions& o, bool dbi)
-      : title_(std::move(title)), options_(o), dbi_(dbi) {
+      : RowPlot(std::move(title)), options_(o), dbi_(dbi) {
     for (const std::string& c : cuts) {
       power_.push_back(named(c));
       phase_.push_back(named(c));
@@ -58,10 +61,16 @@ class PatternPlot : public RowPlot {
     }
   }
 
-  void add(const std::vector<double>& row) override {
+  void add(const api::Row& row) override {
+    // The columns of each cut, in the order of the cuts' names.
+    static const char* const columns[][2] = {{"amplitude_e_db", "phase_e_deg"},
+                                             {"amplitude_h_db", "phase_h_deg"},
+                                             {"amplitude_45_co_db", "phase_45_co_deg"},
+                                             {"amplitude_45_xp_db", "phase_45_xp_deg"}};
+    const double angle = at(row, "angle_deg");
     for (std::size_t k = 0; k < power_.size(); ++k) {
-      power_[k].add(at(row, 0), at(row, 1 + 2 * k));
-      phase_[k].add(at(row, 0), at(row, 2 + 2 * k));
+      power_[k].add(angle, at(row, columns[k][0]));
+      phase_[k].add(angle, at(row, columns[k][1]));
     }
   }
 
@@ -115,14 +124,10 @@ class PatternPlot : public RowPlot {
     // narrow one.
     if (hi - lo >= 90.0) power.xtic_step = phase.xtic_step = 30.0;
 
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {power, phase};
-    return fig;
+    return plot::Figure{title_, {power, phase}};
   }
 
  private:
-  std::string title_;
   PlotOptions options_;
   bool dbi_;
   std::vector<plot::Series> power_;
@@ -131,41 +136,35 @@ class PatternPlot : public RowPlot {
 
 // --------------------------------------------------------------- response
 
-// Rows: frequency, E-plane beamwidths at the two levels, E-plane phase
-// centre, the same three for the H plane, gain.
+// The beamwidths at the two levels of each plane, the phase centres and the
+// gain, against frequency.
 class ResponsePlot : public RowPlot {
  public:
-  // The levels are resolved when the figure is made: by then the
-  // subcommand has accepted them.
-  ResponsePlot(std::string title, Level level) : title_(std::move(title)), level_(std::move(level)) {
+  explicit ResponsePlot(std::string title) : RowPlot(std::move(title)) {
     widths_.resize(4);
     centres_ = {named("Phase centre, E plane"), named("Phase centre, H plane"), named("Gain (right axis)")};
     centres_[2].second_axis = true;
   }
 
-  void add(const std::vector<double>& row) override {
-    const double f = at(row, 0);
-    widths_[0].add(f, at(row, 1));
-    widths_[1].add(f, at(row, 2));
-    widths_[2].add(f, at(row, 4));
-    widths_[3].add(f, at(row, 5));
-    centres_[0].add(f, at(row, 3));
-    centres_[1].add(f, at(row, 6));
-    centres_[2].add(f, at(row, 7));
+  void add(const api::Row& row) override {
+    const double f = at(row, "frequency_ghz");
+    const std::vector<std::string> widths = width_columns();
+    for (std::size_t k = 0; k < widths.size() && k < 4; ++k) widths_[k].add(f, at(row, widths[k]));
+    centres_[0].add(f, at(row, "phase_centre_e_wl"));
+    centres_[1].add(f, at(row, "phase_centre_h_wl"));
+    centres_[2].add(f, at(row, "gain_db"));
   }
 
   plot::Figure figure() const override {
-    float plev = 0.0f;
-    int ilev = 0;
-    level_.resolve(plev, ilev);
-    const std::array<float, 4> blv = column_levels(plev, ilev);
     plot::Panel widths;
     widths.title = "Beamwidths";
     widths.xlabel = "Frequency (GHz)";
     widths.ylabel = "Full beamwidth (deg)";
     widths.series = widths_;
-    for (int k = 0; k < 4; ++k) {
-      widths.series[k].name = (k < 2 ? "E plane, " : "H plane, ") + db(static_cast<double>(blv[k]));
+    const std::vector<std::string> columns = width_columns();
+    for (std::size_t k = 0; k < columns.size() && k < 4; ++k) {
+      const double level = head_.columns.at(static_cast<std::size_t>(head_.index(columns[k]))).level_db;
+      widths.series[k].name = (k < 2 ? "E plane, " : "H plane, ") + db(level);
     }
     plot::Panel centres;
     centres.title = "Phase centres behind the aperture, and gain";
@@ -173,34 +172,40 @@ class ResponsePlot : public RowPlot {
     centres.ylabel = "Phase centre (wavelengths)";
     centres.y2label = "Gain (dB)";
     centres.series = centres_;
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {widths, centres};
-    return fig;
+    return plot::Figure{title_, {widths, centres}};
   }
 
  private:
-  std::string title_;
-  Level level_;
+  // The beamwidth columns, E plane then H plane, each at its two levels.
+  std::vector<std::string> width_columns() const {
+    std::vector<std::string> names;
+    for (const char* plane : {"beamwidth_e_", "beamwidth_h_"}) {
+      for (const api::Column& c : head_.columns) {
+        if (c.name.compare(0, 12, plane) == 0) names.push_back(c.name);
+      }
+    }
+    return names;
+  }
+
   std::vector<plot::Series> widths_;
   std::vector<plot::Series> centres_;
 };
 
 // ----------------------------------------------------------------- design
 
-// Rows: S, aperture radius, slant radius, gain, ...
+// The aperture and slant radii, and the gain, against S.
 class DesignPlot : public RowPlot {
  public:
-  DesignPlot(std::string title, std::string units) : title_(std::move(title)), units_(std::move(units)) {
+  DesignPlot(std::string title, std::string units) : RowPlot(std::move(title)), units_(std::move(units)) {
     radii_ = {named("Aperture radius"), named("Slant radius")};
     gain_ = named("Gain");
   }
 
-  void add(const std::vector<double>& row) override {
-    const double s = at(row, 0);
-    radii_[0].add(s, at(row, 1));
-    radii_[1].add(s, at(row, 2));
-    gain_.add(s, at(row, 3));
+  void add(const api::Row& row) override {
+    const double s = at(row, "s_cycles");
+    radii_[0].add(s, at(row, "aperture_radius_" + units_));
+    radii_[1].add(s, at(row, "slant_radius_" + units_));
+    gain_.add(s, at(row, "gain_db"));
   }
 
   plot::Figure figure() const override {
@@ -217,14 +222,10 @@ class DesignPlot : public RowPlot {
     gain.xlabel = radii.xlabel;
     gain.ylabel = "Gain (dB)";
     gain.series = {gain_};
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {radii, gain};
-    return fig;
+    return plot::Figure{title_, {radii, gain}};
   }
 
  private:
-  std::string title_;
   std::string units_;
   std::vector<plot::Series> radii_;
   plot::Series gain_;
@@ -233,22 +234,23 @@ class DesignPlot : public RowPlot {
 
 // ------------------------------------------------------------------- feed
 
-// Rows: f/D, rim half-angle, S, aperture and slant radii, aperture in
-// wavelengths, the aperture efficiency and its four factors, the efficiency
-// at the aperture plane, the focus, the two edge tapers, the 45-degree
-// cross-polar peak, ... The budget and the tapers are drawn against f/D for a
-// sweep of f/D, else against S.
+// The aperture efficiency and its four factors, the two edge tapers and the
+// 45-degree cross-polar peak, drawn against f/D for a sweep of f/D, else
+// against S.
 class FeedPlot : public RowPlot {
  public:
-  FeedPlot(std::string title, bool against_s) : title_(std::move(title)), against_s_(against_s) {
+  FeedPlot(std::string title, bool against_s) : RowPlot(std::move(title)), against_s_(against_s) {
     budget_ = {named("Aperture"), named("Spillover"), named("Illumination"), named("Phase"), named("Polarisation")};
     tapers_ = {named("Edge taper, E plane"), named("Edge taper, H plane"), named("Cross-polar peak, 45° plane")};
   }
 
-  void add(const std::vector<double>& row) override {
-    const double x = at(row, against_s_ ? 2 : 0);
-    for (std::size_t k = 0; k < budget_.size(); ++k) budget_[k].add(x, 100.0 * at(row, 6 + k));
-    for (std::size_t k = 0; k < tapers_.size(); ++k) tapers_[k].add(x, at(row, 13 + k));
+  void add(const api::Row& row) override {
+    static const char* const budget[] = {"aperture_efficiency", "spillover_efficiency", "illumination_efficiency",
+                                         "phase_efficiency", "polarisation_efficiency"};
+    static const char* const tapers[] = {"edge_taper_e_db", "edge_taper_h_db", "cross_pol_45_db"};
+    const double x = at(row, against_s_ ? "s_cycles" : "f_over_d");
+    for (std::size_t k = 0; k < budget_.size(); ++k) budget_[k].add(x, 100.0 * at(row, budget[k]));
+    for (std::size_t k = 0; k < tapers_.size(); ++k) tapers_[k].add(x, at(row, tapers[k]));
   }
 
   plot::Figure figure() const override {
@@ -263,14 +265,10 @@ class FeedPlot : public RowPlot {
     tapers.xlabel = xlabel;
     tapers.ylabel = "Level (dB)";
     tapers.series = tapers_;
-    plot::Figure fig;
-    fig.title = title_;
-    fig.panels = {budget, tapers};
-    return fig;
+    return plot::Figure{title_, {budget, tapers}};
   }
 
  private:
-  std::string title_;
   bool against_s_;
   std::vector<plot::Series> budget_;
   std::vector<plot::Series> tapers_;
@@ -288,8 +286,7 @@ std::unique_ptr<RowPlot> pattern_plot(const HornOptions& o) {
 }
 
 std::unique_ptr<RowPlot> response_plot(const HornOptions& o) {
-  return std::make_unique<ResponsePlot>("Response of the horn with " + horn_title(o) + " (" + models(o) + ")",
-                                        o.level);
+  return std::make_unique<ResponsePlot>("Response of the horn with " + horn_title(o) + " (" + models(o) + ")");
 }
 
 std::unique_ptr<RowPlot> design_plot(const DesignOptions& o) {

@@ -1,13 +1,16 @@
-// The plots of the subcommands (--plot FILE). Each takes the rows of its
-// subcommand as they are made (the values of the CSV and JSON columns, in
-// their order) and turns them into a plot::Figure at the end; only a run that
-// asks for a plot keeps them. A new subcommand's plot is one more RowPlot.
+// The plots of the subcommands (--plot FILE). Each takes the head of its
+// subcommand's rows, then the rows as they are made, reads the columns it
+// draws by their names, and turns them into a plot::Figure at the end; only
+// a run that asks for a plot keeps them. A new subcommand's plot is one more
+// RowPlot.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "api/table.h"
 #include "cli/plot.h"
 #include "cli/subcommands.h"
 
@@ -16,9 +19,17 @@ namespace cli {
 
 class RowPlot {
  public:
+  explicit RowPlot(std::string title) : title_(std::move(title)) {}
   virtual ~RowPlot() = default;
-  virtual void add(const std::vector<double>& row) = 0;
+  void begin(const api::Head& head) { head_ = head; }
+  virtual void add(const api::Row& row) = 0;
   virtual plot::Figure figure() const = 0;
+
+ protected:
+  // The value of the named column in `row` (not-a-number without it).
+  double at(const api::Row& row, const std::string& column) const;
+  std::string title_;
+  api::Head head_;
 };
 
 // Power and phase of each cut against the angle off axis. The power is shown

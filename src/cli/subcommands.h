@@ -1,5 +1,6 @@
-// The three subcommands: their options as read, checked, and the rows each
-// writes as it computes them.
+// The subcommands design, response, pattern and feed: their options as
+// typed, turned into the value API's requests, whose rows are written as
+// they are computed.
 #pragma once
 
 #include <string>
@@ -50,13 +51,14 @@ struct FeedOptions : FullWaveOptions {
   std::vector<std::string> f_over_d_range, s_range;
 };
 
-// Each checks its options, throwing UsageError for a value it cannot use
-// before anything is written, then writes its rows to `out` one by one
-// (OutputError when they cannot be written).
-void design(const DesignOptions& o, Output& out);
-void response(const HornOptions& o, Output& out);
-void pattern(const HornOptions& o, Output& out);
-void feed(const FeedOptions& o, Output& out);
+// Each reads its options (UsageError for a text it cannot read), names them
+// in `words`, and runs its request, whose rows go to `out` one by one
+// (api::Refusal for a request the model refuses, OutputError when the rows
+// cannot be written).
+void design(const DesignOptions& o, Words& words, Output& out);
+void response(const HornOptions& o, Words& words, Output& out);
+void pattern(const HornOptions& o, Words& words, Output& out);
+void feed(const FeedOptions& o, Words& words, Output& out);
 
 }  // namespace cli
 }  // namespace quaven

@@ -15,16 +15,20 @@
 #include <ostream>
 #include <string>
 
-#include "dialogue/answers.h"
-#include "dialogue/fields.h"
-#include "dialogue/records.h"
-#include "horn/figures.h"
-#include "horn/levels.h"
+#include "api/checks.h"
+#include "api/jobs.h"
+#include "text/answers.h"
+#include "text/fields.h"
+#include "text/records.h"
+#include "text/row_writer.h"
 #include "numeric/constants.h"
 #include "numeric/sweep.h"
 
 namespace quaven {
 namespace {
+
+// A number of the dialogue's answers, as the value API takes it.
+api::Number number(float x) { return api::Number{x, static_cast<double>(x)}; }
 
 // The run ends here: `status` is the exit status, the diagnostic (if any)
 // has been written already.
@@ -185,7 +189,7 @@ class Dialogue {
 
     prompt(" Enter Pattern Level (dB) at Beamwdith ");
     read_reals(&plev_, 1, "pattern level", "a number");
-    ilev_ = curve_of_level(plev_);
+    ilev_ = api::checks::own_curve(plev_);
     if (ilev_ == 0) {
       for (;;) {
         terminal(" Enter Beamwidth Level to Derive Given Level\n");
@@ -207,7 +211,6 @@ class Dialogue {
     report("\n\n Circular TE-11 Mode Horn Designed to Beamwidth\n\n" + blanks(3) + " Frequency (GHz) = " +
            fixed(8, 3, freq_) + "\n" + blanks(3) + " Design Beamwidth: " + fixed(7, 2, bw_) + " " + " @:" +
            fixed(4, 0, plev_) + " dB\n");
-    blv_ = column_levels(plev_, ilev_);
 
     while (sweep()) {
     }
@@ -227,20 +230,19 @@ class Dialogue {
       if (sstep == 0.0f) return false;
       if (sweep_count(sstart, sstop, sstep, nspt, "S range")) break;
     }
-    const std::string header = design_header();
-    terminal(header);
-    report(header);
-    for (int i = 1; i <= nspt; ++i) design_line(sstart + static_cast<float>(i - 1) * sstep);
+    api::DesignRequest q;
+    q.unchecked = true;
+    q.units = units();
+    q.freq = number(freq_);
+    q.beamwidth = number(bw_);
+    q.level = api::Level{number(plev_), ilev_};
+    q.plane = static_cast<api::Plane>(iplane_);
+    q.s = api::Sweep::counted(api::Arg::s, number(sstart), number(sstop), number(sstep));
+    Lines lines(*this);
+    api::design(q, lines);
     while (response()) {
     }
     return true;
-  }
-
-  void design_line(float s) {
-    const std::string line =
-        design_record(quaven::design_line(freq_, curve_beamwidth(bw_, plev_, ilev_), ilev_, iplane_, s), un_());
-    report(line);
-    terminal(line);
   }
 
   // One horn of the frequency-response loop; false when an aperture of 0
@@ -265,19 +267,41 @@ class Dialogue {
       if (sweep_count(fstart, fstop, fstep, nfpt, "frequency range")) break;
     }
     report(response_title(arad, srad, iunit_));
-    const std::string header = response_header(blv_.data());
-    terminal(header);
-    report(header);
-    for (int i = 1; i <= nfpt; ++i) response_line(fstart + static_cast<float>(i - 1) * fstep, arad, srad);
+    api::ResponseRequest q;
+    q.unchecked = true;
+    q.units = units();
+    q.cone = api::Cone{number(horn_answer_[0]), number(horn_answer_[1])};
+    q.level = api::Level{number(plev_), ilev_};
+    q.freqs = api::Sweep::counted(api::Arg::freqs, number(fstart), number(fstop), number(fstep));
+    Lines lines(*this);
+    api::response(q, lines);
     return true;
   }
 
-  void response_line(float fr, float arad, float srad) {
-    const std::string line = response_record(fr, quaven::response_line(fr, arad, srad, plev_, ilev_), un_());
-    report(line);
-    terminal(line);
-  }
+  // The tables of the value API's rows: the header to the terminal first,
+  // each line to the report first.
+  class Lines : public api::Sink {
+   public:
+    explicit Lines(Dialogue& d) : d_(d) {}
+    void begin(const api::Head& head) override {
+      head_ = head;
+      const std::string text = table_header(head_);
+      d_.terminal(text);
+      d_.report(text);
+    }
+    void row(const api::Row& row) override {
+      const std::string line = table_line(head_, row);
+      d_.report(line);
+      d_.terminal(line);
+    }
+    void end() override {}
 
+   private:
+    Dialogue& d_;
+    api::Head head_;
+  };
+
+  api::Units units() const { return iunit_ == 1 ? api::Units::cm : api::Units::in; }
   float un_() const { return unit_factor[iunit_ - 1]; }
 
   AnswerReader answers_;
@@ -300,7 +324,6 @@ class Dialogue {
   float bw_ = 0.0f;
   float plev_ = 0.0f;
   int ilev_ = 0;
-  std::array<float, 4> blv_ = {};
   int iplane_ = 0;
 };
 

@@ -4,14 +4,15 @@
 #include <cmath>
 #include <cstdio>
 
-#include "horn/fullwave.h"
+#include "fullwave/fullwave.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace drawing {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using physical::pi;
 
 }  // namespace
 
@@ -55,7 +56,7 @@ Drawing horn_drawing(const fullwave::Geometry& g, const Unit& unit) {
   };
   const auto degrees = [](double radians) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f°", radians * 180.0 / kPi);
+    std::snprintf(buf, sizeof buf, "%.2f°", radians * 180.0 / pi);
     return std::string(buf);
   };
   using K = Dimension::Kind;

@@ -1,4 +1,5 @@
 #include "drawing/sheet.h"
+#include "numeric/constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +12,7 @@ namespace sheet {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using physical::pi;
 
 // Proportions of the lettering and the dimension marks, in text heights.
 constexpr double kArrow = 1.0;        // arrow length
@@ -49,7 +50,7 @@ double text_width(const std::string& s, double height) {
 void box(const Text& t, Vec& lo, Vec& hi) {
   const double w = text_width(t.text, t.height);
   const double x0 = t.align < 0 ? 0.0 : t.align == 0 ? -0.5 * w : -w;
-  const double c = std::cos(t.angle_deg * kPi / 180.0), sn = std::sin(t.angle_deg * kPi / 180.0);
+  const double c = std::cos(t.angle_deg * pi / 180.0), sn = std::sin(t.angle_deg * pi / 180.0);
   lo = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
   hi = {-lo.x, -lo.y};
   for (const Vec corner : {Vec{x0, -0.25 * t.height}, Vec{x0 + w, -0.25 * t.height}, Vec{x0, t.height},
@@ -149,7 +150,7 @@ class Builder {
 
   void angle(Vec vertex, Vec p1, Vec p2, double radius, const std::string& label) {
     const Vec u1 = unit_vec(sub(p1, vertex)), u2 = unit_vec(sub(p2, vertex));
-    double a1 = std::atan2(u1.y, u1.x) * 180.0 / kPi, a2 = std::atan2(u2.y, u2.x) * 180.0 / kPi;
+    double a1 = std::atan2(u1.y, u1.x) * 180.0 / pi, a2 = std::atan2(u2.y, u2.x) * 180.0 / pi;
     double sweep = std::fmod(a2 - a1 + 720.0, 360.0);
     if (sweep > 180.0) {
       std::swap(a1, a2);
@@ -157,13 +158,13 @@ class Builder {
     }
     for (const Vec u : {u1, u2}) line(vertex, add(vertex, mul(u, radius + kOvershoot * th_)), Layer::dimension);
     const auto on = [&](double deg) {
-      return Vec{std::cos(deg * kPi / 180.0), std::sin(deg * kPi / 180.0)};
+      return Vec{std::cos(deg * pi / 180.0), std::sin(deg * pi / 180.0)};
     };
     // Arrows at the arc's ends along its tangent: inside the arc, or on an
     // arc too short for them, outside it pointing in.
     const double len = kArrow * th_;
-    const bool inside = radius * sweep * kPi / 180.0 >= 2.5 * len;
-    const double extra = inside ? 0.0 : 2.0 * len / radius * 180.0 / kPi;
+    const bool inside = radius * sweep * pi / 180.0 >= 2.5 * len;
+    const double extra = inside ? 0.0 : 2.0 * len / radius * 180.0 / pi;
     s_.arcs.push_back({vertex, radius, a1 - extra, a1 + sweep + extra, Layer::dimension});
     const Vec e1 = on(a1), e2 = on(a1 + sweep);
     const double sg = inside ? 1.0 : -1.0;
@@ -319,7 +320,7 @@ Sheet layout(const Drawing& d) {
     for (const Vec v : a) extend(s, v);
   for (const Arc& a : s.arcs) {
     for (int i = 0; i <= 16; ++i) {
-      const double t = (a.from_deg + (a.to_deg - a.from_deg) * i / 16.0) * kPi / 180.0;
+      const double t = (a.from_deg + (a.to_deg - a.from_deg) * i / 16.0) * pi / 180.0;
       extend(s, add(a.centre, Vec{a.radius * std::cos(t), a.radius * std::sin(t)}));
     }
   }

@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "drawing/files.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace drawing {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using physical::pi;
 
 struct Vertex {
   float x, y, z;
@@ -92,7 +93,7 @@ std::string stl(const Profile& profile, const StlOptions& options) {
   const int m = options.segments;
   std::vector<double> cs(static_cast<std::size_t>(m)), sn(static_cast<std::size_t>(m));
   for (int j = 0; j < m; ++j) {
-    const double t = 2.0 * kPi * j / m;
+    const double t = 2.0 * pi * j / m;
     cs[static_cast<std::size_t>(j)] = std::cos(t);
     sn[static_cast<std::size_t>(j)] = std::sin(t);
   }

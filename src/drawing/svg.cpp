@@ -5,6 +5,7 @@
 
 #include "drawing/files.h"
 #include "drawing/sheet.h"
+#include "numeric/constants.h"
 
 namespace quaven {
 namespace drawing {
@@ -81,7 +82,7 @@ std::string svg(const Drawing& d) {
     }
     if (st.layer == Layer::dimension) {
       for (const sheet::Arc& a : s.arcs) {
-        const double pi = 3.14159265358979323846;
+        const double pi = physical::pi;
         const Vec from{a.centre.x + a.radius * std::cos(a.from_deg * pi / 180.0),
                        a.centre.y + a.radius * std::sin(a.from_deg * pi / 180.0)};
         const Vec to{a.centre.x + a.radius * std::cos(a.to_deg * pi / 180.0),

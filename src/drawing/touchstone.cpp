@@ -1,4 +1,5 @@
 #include "drawing/touchstone.h"
+#include "numeric/constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,7 @@ namespace touchstone {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using physical::pi;
 constexpr double kC = 299792458.0;         // m/s
 constexpr double kChi11 = 1.8411837813406593;  // first zero of J1', the TE11 cut-off
 
@@ -23,7 +24,7 @@ std::string number(const char* format, double v) {
 }  // namespace
 
 std::vector<std::string> horn_port_comments(double throat_radius_m) {
-  const double cutoff_ghz = kChi11 * kC / (2.0 * kPi * throat_radius_m) * 1e-9;
+  const double cutoff_ghz = kChi11 * kC / (2.0 * pi * throat_radius_m) * 1e-9;
   return {
       "Port 1: the TE11 wave of the circular feed guide, radius " + number("%.9g", throat_radius_m) +
           " m, at the throat plane (where the guide meets the cone).",
@@ -66,7 +67,7 @@ std::string s1p(const std::vector<Sample>& samples, Form form, const std::vector
     if (form == Form::ri) {
       o += " " + number("%.12g", s.s11.real()) + " " + number("%.12g", s.s11.imag());
     } else {
-      o += " " + number("%.12g", std::abs(s.s11)) + " " + number("%.12g", std::arg(s.s11) * 180.0 / kPi);
+      o += " " + number("%.12g", std::abs(s.s11)) + " " + number("%.12g", std::arg(s.s11) * 180.0 / pi);
     }
     o += "\n";
   }

@@ -63,8 +63,14 @@ inline constexpr double pi = 3.14159265358979323846;
 inline constexpr double rad_per_deg = pi / 180.0;
 // Speed of light in vacuum, m/s (exact by the definition of the metre).
 inline constexpr double c = 299792458.0;
-// First zero of J1'(z), j'_{1,1} (A&S table 9.5), to double precision.
-inline constexpr double chi = 1.8411837813406593;
+// The roots that set a circular guide's cut-offs (A&S table 9.5), to double
+// precision: the zeros of J1'(z) for TE11, TE12 and TE13, and the first
+// zeros of J0 and J1 for TM01 and TM11.
+inline constexpr double chi = 1.8411837813406593;      // j'_{1,1}: TE11
+inline constexpr double chi_te12 = 5.3314427735250325; // j'_{1,2}
+inline constexpr double chi_te13 = 8.5363163663462246; // j'_{1,3}
+inline constexpr double chi_tm01 = 2.4048255576957728; // j_{0,1}
+inline constexpr double chi_tm11 = 3.8317059702075123; // j_{1,1}
 // Impedance of free space mu0 c in ohms (CODATA 2018 mu0).
 inline constexpr double eta = 376.730313668;
 // Metres per inch (exact by definition) and per centimetre.

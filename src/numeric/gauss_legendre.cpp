@@ -10,7 +10,7 @@ namespace quaven {
 namespace numeric {
 namespace {
 
-constexpr double kPi = physical::pi;
+using physical::pi;
 
 GaussRule make_rule(int n) {
   // Newton's method on P_n from the asymptotic first guess
@@ -19,7 +19,7 @@ GaussRule make_rule(int n) {
   r.x.resize(n);
   r.w.resize(n);
   for (int i = 0; i < (n + 1) / 2; ++i) {
-    double z = std::cos(kPi * (i + 0.75) / (n + 0.5));
+    double z = std::cos(pi * (i + 0.75) / (n + 0.5));
     double dp = 0.0;
     for (int it = 0; it < 100; ++it) {
       double p0 = 1.0, p1 = z;

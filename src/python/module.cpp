@@ -1,40 +1,23 @@
 // The Python module `quaven`: designs, responses, patterns and dish feeds of
-// conical TE11 horns as numpy arrays. A binding over the models library: it checks the
-// arguments with the checks the command line makes, calls the same library
-// routines row by row, and names the arrays as the command line names its CSV
-// columns. No physics here.
+// conical TE11 horns as numpy arrays. A binding over the value API
+// (api/jobs.h): it reads the arguments into a request, runs it, and hands
+// over its columns as arrays named as the command line names its CSV
+// columns, the request's refusals in Python's words. No physics here.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <complex>
-#include <cstdio>
-#include <iterator>
 #include <limits>
+#include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "horn/checks.h"
-#include "horn/chp11.h"
-#include "horn/columns.h"
-#include "horn/exact_api.h"
-#include "horn/feed.h"
-#include "horn/figures.h"
-#include "horn/fullwave.h"
-#include "horn/fullwave_feed.h"
-#include "horn/gain_design.h"
-#include "horn/geometry.h"
-#include "horn/input_checks.h"
-#include "horn/levels.h"
-#include "horn/validity.h"
-#include "numeric/constants.h"
+#include "api/jobs.h"
+#include "api/refusal.h"
+#include "api/validity.h"
 #include "numeric/shortest.h"
 
 namespace py = pybind11;
@@ -43,6 +26,7 @@ namespace quaven {
 namespace python {
 namespace {
 
+using api::Arg;
 using Column = std::vector<double>;
 
 // A call's result: the arrays by column name, in the command line's column
@@ -55,11 +39,6 @@ struct Result {
   py::dict inputs;
 };
 
-// Raises ValueError with a check's message, if it has one.
-void refuse(const std::string& problem) {
-  if (!problem.empty()) throw py::value_error(problem);
-}
-
 // A number as a user would have typed it: the shortest text that reads back
 // to the same double, as Python's repr shows it.
 std::string text(double x) { return shortest(x); }
@@ -70,13 +49,15 @@ double finite(const char* name, double x) {
   return x;
 }
 
-// A finite number for the legacy models, which read their inputs in single
-// precision as the command line does.
-float single(const char* name, double x) {
-  if (std::fabs(finite(name, x)) > static_cast<double>(std::numeric_limits<float>::max())) {
+// A finite number that the legacy models, which read their inputs in single
+// precision as the command line does, can read too (only there is the float
+// checked); both precisions of it.
+api::Number number(const char* name, double x, bool single) {
+  finite(name, x);
+  if (single && std::fabs(x) > static_cast<double>(std::numeric_limits<float>::max())) {
     throw py::value_error(std::string(name) + ": cannot read '" + text(x) + "' as a finite number");
   }
-  return static_cast<float>(x);
+  return api::Number::of(x);
 }
 
 // The values of a scalar, a sequence or a numpy array of real numbers, flat.
@@ -91,469 +72,238 @@ Column values(const py::handle& obj, const char* name) {
   return v;
 }
 
-// Values every one of which the command line could have read: finite, and in
-// single precision for the legacy models (returned; empty for exact mode).
-std::vector<float> readable(const char* name, const Column& v, bool exact) {
-  std::vector<float> f;
-  for (const double x : v) {
-    if (exact) {
-      finite(name, x);
-    } else {
-      f.push_back(single(name, x));
-    }
-  }
-  return f;
-}
-
-// The length unit of all lengths in and out: "in" or "cm". Inches per unit
-// for the legacy models, metres per unit for exact mode.
-struct Units {
-  std::string name;
-  float un;    // the legacy tables' factor from inches to the unit
-  double mu;   // metres per unit
-};
-Units units_of(const std::string& units) {
-  if (units == "in") return {units, legacy::unit_factor[1], physical::metres_per_inch};
-  if (units == "cm") return {units, legacy::unit_factor[0], physical::metres_per_cm};
-  throw py::value_error("units: '" + units + "' is neither 'in' nor 'cm'");
-}
-
-// The pattern level and the curve it is designed on, as the command line's
-// --level and --derive-from settle them.
-int curve_of(double level_db, const std::optional<double>& derive_from, bool exact, float& plev) {
-  plev = single("level_db", level_db);
-  int derive = 0;
-  std::string derive_text;
-  if (derive_from) {
-    if (*derive_from != 3.0 && *derive_from != 10.0) {
-      throw py::value_error("derive_from: " + text(*derive_from) + " is neither 3 nor 10");
-    }
-    derive = *derive_from == 3.0 ? 1 : 2;
-    derive_text = text(*derive_from);
-  }
-  int curve = 0;
-  refuse(checks::level_curve("level_db", text(level_db), plev, "derive_from", derive_text, derive, exact, curve));
-  return curve;
-}
-
-// Columns of n rows filled by `fill(i, row)`, which returns the row's notes,
-// with the interpreter free for other threads; then handed over as float64
-// arrays and the notes column.
-template <class Fill>
-void fill_rows(Result& r, std::size_t n, Fill fill) {
-  const std::size_t width = r.columns.size() - 1;
-  std::vector<Column> cols(width, Column(n));
-  std::vector<Notes> notes(n);
-  {
-    py::gil_scoped_release free;
-    std::vector<double> row(width);
-    for (std::size_t i = 0; i < n; ++i) {
-      notes[i] = fill(i, row.data());
-      for (std::size_t k = 0; k < width; ++k) cols[k][i] = row[k];
-    }
-  }
-  for (std::size_t k = 0; k < width; ++k) {
-    r.arrays[py::str(r.columns[k])] = py::array_t<double>(static_cast<py::ssize_t>(n), cols[k].data());
-  }
-  py::list keys;
-  for (const Notes x : notes) keys.append(note_keys(x));
-  r.arrays["notes"] = keys;
-}
-
-// A figure as the command line gives it: a legacy figure in single
-// precision, an exact one in double.
-double figure(double x, bool exact) { return exact ? x : static_cast<double>(static_cast<float>(x)); }
-
-// The cone's shape after the figures of a row: flare angle and cone length,
-// and the horn's length with a throat; `k` is the next column.
-std::size_t geometry(double* row, std::size_t k, double a, double r, double throat, bool exact) {
-  const ConeGeometry g = cone_geometry(a, r, throat);
-  row[k++] = figure(g.flare_half_angle_deg, exact);
-  row[k++] = figure(g.cone_length, exact);
-  if (!std::isnan(throat)) row[k++] = figure(g.horn_length, exact);
-  return k;
-}
-
-// The least and greatest of some values (0 and 0 when there are none).
-std::pair<double, double> extent(const Column& v) {
-  if (v.empty()) return {0.0, 0.0};
-  const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-  return {*lo, *hi};
-}
-
-// The throat radius in the unit, or NaN when not given.
-double throat_of(const std::optional<double>& throat, Result& r) {
-  if (!throat) return NAN;
-  single("throat", *throat);
-  refuse(checks::positive("throat", *throat));
-  r.inputs["throat_radius"] = *throat;
-  return *throat;
+// The values as a sweep, each one the command line could have read.
+api::Sweep sweep(const char* name, const Column& v, bool single) {
+  std::vector<api::Number> n;
+  for (const double x : v) n.push_back(number(name, x, single));
+  return api::Sweep::list(std::move(n));
 }
 
 py::array_t<double> as_array(const Column& v) {
   return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
 }
 
-// The full-wave model's arguments by their names here.
-const checks::FullWaveLabels kFullWave{"full_wave", "exact", "throat", "guide_length", "wall"};
-
-// Which full-wave arguments are given, checked together: a wrong combination
-// is a TypeError.
-void full_wave_arguments(bool full_wave, bool exact, const std::optional<double>& throat,
-                         const std::optional<double>& guide_length, const std::optional<double>& wall) {
-  const std::string problem = checks::full_wave_options(kFullWave, full_wave, exact, throat.has_value(),
-                                                        guide_length.has_value(), wall.has_value());
-  if (!problem.empty()) throw py::type_error(problem);
+api::Units units_of(const std::string& units) {
+  if (units == "in") return api::Units::in;
+  if (units == "cm") return api::Units::cm;
+  throw py::value_error("units: '" + units + "' is neither 'in' nor 'cm'");
 }
 
-// A length in the unit, when given, in metres.
-std::optional<double> metres(const char* name, const std::optional<double>& x, const Units& u) {
-  return x ? std::optional<double>(finite(name, *x) * u.mu) : std::nullopt;
-}
-
-// The full-wave body of the horn (a, rs and the throat in the unit), its
-// guide's length and wall defaulting at `lowest_ghz`, the horn checked to be
-// solvable up to `highest_ghz`; without `a` the feed guide alone (a feed
-// design's), as an open-ended guide. The guide's length and wall go to the
-// inputs in the unit.
-fullwave::Geometry full_wave_body(std::optional<double> a, double rs, double throat,
-                                  const std::optional<double>& guide_length, const std::optional<double>& wall,
-                                  double lowest_ghz, double highest_ghz, const Units& u, Result& r) {
-  fullwave::Geometry g{};
-  const std::string throat_label = "throat " + text(throat);
-  if (a) {
-    refuse(fullwave::body(kFullWave, throat_label, *a * u.mu, rs * u.mu, throat * u.mu,
-                          metres("guide_length", guide_length, u), metres("wall", wall, u), lowest_ghz, g));
-    refuse(fullwave::solvable_up_to(kFullWave, throat_label, g, highest_ghz));
-  } else {
-    refuse(fullwave::feed_guide(kFullWave, throat_label, throat * u.mu, metres("guide_length", guide_length, u),
-                                metres("wall", wall, u), lowest_ghz, g));
-    g.aperture_radius = g.throat_radius;
-    g.slant_radius = INFINITY;
+// Python's names for the arguments, with the values as given.
+class Words : public api::Words {
+ public:
+  void given(Arg arg, double value) { given_[arg] = name(arg) + " " + text(value); }
+  std::string name(Arg arg) const override {
+    switch (arg) {
+      case Arg::freq: return "freq_ghz";
+      case Arg::beamwidth: return "beamwidth_deg";
+      case Arg::gain: return "gain_db";
+      case Arg::level: return "level_db";
+      case Arg::derive_from: return "derive_from";
+      case Arg::plane: return "plane";
+      case Arg::s: return "s";
+      case Arg::freqs: return "freqs_ghz";
+      case Arg::angles: return "angles_deg";
+      case Arg::aperture: return "aperture";
+      case Arg::slant: return "slant";
+      case Arg::throat: return "throat";
+      case Arg::guide_length: return "guide_length";
+      case Arg::wall: return "wall";
+      case Arg::full_wave: return "full_wave";
+      case Arg::exact: return "exact";
+      case Arg::f_over_d: return "f_over_d";
+      case Arg::taper: return "taper_db";
+      case Arg::format: return "format";
+    }
+    return "";
   }
-  r.inputs["guide_length"] = g.guide_length / u.mu;
-  r.inputs["wall"] = g.wall / u.mu;
-  return g;
+  std::string given(Arg arg) const override {
+    const auto it = given_.find(arg);
+    return it == given_.end() ? name(arg) : it->second;
+  }
+
+ private:
+  std::map<Arg, std::string> given_;
+};
+
+// The pattern level and the curve it is derived from, as the command line's
+// --level and --derive-from give them.
+api::Level level_of(double level_db, const std::optional<double>& derive_from, Words& w) {
+  api::Level l;
+  l.db = number("level_db", level_db, true);
+  if (derive_from) {
+    if (*derive_from != 3.0 && *derive_from != 10.0) {
+      throw py::value_error("derive_from: " + text(*derive_from) + " is neither 3 nor 10");
+    }
+    l.derive_from = *derive_from == 3.0 ? 1 : 2;
+    w.given(Arg::derive_from, *derive_from);
+  }
+  w.given(Arg::level, level_db);
+  return l;
 }
 
-// A full-wave solution, its refusal (a geometry the solver does not take) a
-// ValueError.
-template <class Solve>
-auto solved(Solve solve) {
+// The rows of a job as columns.
+class Columns : public api::Sink {
+ public:
+  void begin(const api::Head& head) override {
+    head_ = head;
+    cols_.assign(head.columns.size(), Column());
+  }
+  void row(const api::Row& row) override {
+    for (std::size_t k = 0; k < row.cells.size(); ++k) cols_[k].push_back(row.cells[k].value);
+    notes_.push_back(row.notes);
+  }
+  void end() override {}
+
+  // Into the result: the columns, their arrays and the notes; the solved
+  // body's guide length and wall into its inputs.
+  void into(Result& r) const {
+    for (const api::Column& c : head_.columns) r.columns.push_back(c.name);
+    r.columns.push_back("notes");
+    for (std::size_t k = 0; k < cols_.size(); ++k) r.arrays[py::str(head_.columns[k].name)] = as_array(cols_[k]);
+    py::list keys;
+    for (const Notes x : notes_) keys.append(note_keys(x));
+    r.arrays["notes"] = keys;
+    for (const api::Inputs::Item& item : head_.inputs.items()) {
+      if (item.key == "guide_length" || item.key == "wall") r.inputs[py::str(item.key)] = item.cells.at(0).value;
+    }
+  }
+
+ private:
+  api::Head head_;
+  std::vector<Column> cols_;
+  std::vector<Notes> notes_;
+};
+
+// Runs a job with the interpreter free for other threads; its refusal a
+// TypeError (arguments that do not go together) or a ValueError.
+template <class Request, class Job>
+void run(Job job, const Request& q, const Words& words, Result& r) {
+  Columns columns;
   try {
-    return solve();
-  } catch (const std::invalid_argument& e) {
-    throw py::value_error(std::string(kFullWave.full_wave) + ": " + e.what());
+    py::gil_scoped_release free;
+    job(q, columns);
+  } catch (const api::Refusal& e) {
+    if (e.combination()) throw py::type_error(api::message(e, words));
+    throw py::value_error(api::message(e, words));
   }
+  columns.into(r);
+}
+
+// A result of `command` and the model of its flags; true for the legacy
+// models, which read in single precision.
+bool start(Result& r, const char* command, api::Job& j, bool exact, bool full_wave, const std::string& units) {
+  r.command = command;
+  j.units = units_of(units);
+  j.exact_asked = exact;
+  j.full_wave_asked = full_wave;
+  j.model = full_wave ? api::Model::full_wave : exact ? api::Model::aperture : api::Model::legacy;
+  return j.model == api::Model::legacy;
+}
+
+// The horn of `aperture` and `slant` in the unit, recorded in the inputs.
+api::Cone cone(double aperture, double slant, Words& w, Result& r) {
+  api::Cone c;
+  c.aperture = number("aperture", aperture, true);
+  if (std::isnan(slant) || (std::isinf(slant) && slant < 0.0)) {
+    throw py::value_error("slant: cannot read '" + text(slant) + "' as a finite number or inf");
+  }
+  c.slant = std::isinf(slant) ? api::Number::of(slant) : number("slant", slant, true);
+  w.given(Arg::aperture, aperture);
+  w.given(Arg::slant, slant);
+  r.inputs["aperture_radius"] = aperture;
+  r.inputs["slant_radius"] = slant;
+  return c;
+}
+
+// The body: the throat recorded in the inputs, the guide's length and wall
+// in the unit when given.
+void body(api::Body& b, const std::optional<double>& throat, const std::optional<double>& guide_length,
+          const std::optional<double>& wall, Words& w, Result& r) {
+  if (throat) {
+    b.throat = number("throat", *throat, true);
+    w.given(Arg::throat, *throat);
+    r.inputs["throat_radius"] = *throat;
+  }
+  if (guide_length) b.guide_length = api::Number::of(finite("guide_length", *guide_length));
+  if (wall) b.wall = api::Number::of(finite("wall", *wall));
 }
 
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, const std::string& units) {
-  const Units u = units_of(units);
+  Words w;
   Result r;
-  r.command = "design";
-  const float freq = single("freq_ghz", freq_ghz);
-  refuse(checks::positive("freq_ghz", freq_ghz));
-  if (beamwidth_deg.has_value() == gain_db.has_value()) {
-    throw py::type_error("give either beamwidth_deg or gain_db");
-  }
-  const bool to_gain = gain_db.has_value();
-  float bw = 0.0f, gain = 0.0f, plev = 3.0f;
-  int ilev = 1, iplane = 1;
+  api::DesignRequest q;
+  start(r, "design", q, exact, false, units);
+  q.freq = number("freq_ghz", freq_ghz, true);
   r.inputs["freq_ghz"] = freq_ghz;
-  if (to_gain) {
-    gain = single("gain_db", *gain_db);
+  if (gain_db) {
+    q.gain = number("gain_db", *gain_db, true);
     r.inputs["gain_db"] = *gain_db;
-  } else {
-    bw = single("beamwidth_deg", *beamwidth_deg);
-    refuse(checks::positive("beamwidth_deg", *beamwidth_deg));
-    ilev = curve_of(level_db, derive_from, exact, plev);
+  }
+  if (beamwidth_deg) {
+    q.beamwidth = number("beamwidth_deg", *beamwidth_deg, true);
+    q.level = level_of(level_db, derive_from, w);
     if (plane != "E" && plane != "H" && plane != "avg") {
       throw py::value_error("plane: '" + plane + "' is none of 'E', 'H' and 'avg'");
     }
-    iplane = plane == "E" ? 1 : (plane == "H" ? 2 : 3);
+    q.plane = plane == "E" ? api::Plane::e : plane == "H" ? api::Plane::h : api::Plane::mean;
+    q.plane_text = plane;
     r.inputs["beamwidth_deg"] = *beamwidth_deg;
     r.inputs["level_db"] = level_db;
     r.inputs["plane"] = plane;
   }
   const Column sv = values(s, "s");
-  const std::vector<float> sf = readable("s", sv, exact);
-  if (exact && to_gain) throw py::value_error("exact designs to a beamwidth, not to a gain");
-  if (exact) {
-    const auto [lo, hi] = extent(sv);
-    refuse(checks::s_within_design_range("s", lo, hi));
-  } else if (!sf.empty()) {
-    const auto [lo, hi] = std::minmax_element(sf.begin(), sf.end());
-    refuse(checks::s_within_design_range("s", *lo, *hi));
-  }
-  const double throat = figure(throat_of(throat_radius, r), exact);
+  q.s = sweep("s", sv, !exact);
+  body(q.body, throat_radius, std::nullopt, std::nullopt, w, r);
   r.inputs["s"] = as_array(sv);
   r.inputs["exact"] = exact;
   r.inputs["units"] = units;
-  const std::string un = "_" + units;
-  r.columns = {"s_cycles",          "aperture_radius" + un, "slant_radius" + un,     "gain_db",
-               "phase_centre_e_wl", "phase_centre_h_wl",    "beamwidth_e_3db_deg", "beamwidth_h_3db_deg",
-               "beamwidth_e_10db_deg", "beamwidth_h_10db_deg"};
-  add_geometry_columns(r.columns, un, !std::isnan(throat));
-  r.columns.push_back("notes");
-
-  // After the figures (s, aperture in wavelengths, a, r, then the rest, each
-  // as a figure of the mode): the geometry, and the notes every design row
-  // may carry.
-  const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
-  const double tw = exact ? throat * u.mu / exact::wavelength_m(freq_ghz) : throat / static_cast<double>(u.un) / wl_in;
-  const auto finish = [&](double* row, double aw, Notes notes) {
-    const double a = row[1], rs = row[2];
-    geometry(row, 10, a, rs, throat, exact);
-    notes |= horn_notes(aw, 0.0, tw);
-    if (rs < a) notes |= note_bit(Note::not_a_cone);
-    return notes;
-  };
-  if (exact) {
-    exact::DesignRequest q;
-    q.frequency_ghz = freq_ghz;
-    q.beamwidth_deg = *beamwidth_deg;
-    q.level_db = level_db;
-    q.plane = static_cast<exact::Plane>(iplane);
-    fill_rows(r, sv.size(), [&](std::size_t i, double* row) {
-      exact::DesignRequest qi = q;
-      qi.s_cycles = sv[i];
-      const exact::HornDesign d = exact::design(qi);
-      const exact::HornResponse& h = d.response;
-      const double v[] = {d.s_cycles,
-                          d.aperture_radius_m / u.mu,
-                          d.slant_radius_m / u.mu,
-                          h.gain_db,
-                          h.phase_centre_e_wl,
-                          h.phase_centre_h_wl,
-                          h.beamwidths_1.e_plane_deg,
-                          h.beamwidths_1.h_plane_deg,
-                          h.beamwidths_2.e_plane_deg,
-                          h.beamwidths_2.h_plane_deg};
-      std::copy(std::begin(v), std::end(v), row);
-      return finish(row, d.aperture_radius_wl, d.found() ? 0 : note_bit(Note::no_design));
-    });
-  } else {
-    const float bwc = to_gain ? 0.0f : curve_beamwidth(bw, plev, ilev);
-    fill_rows(r, sf.size(), [&](std::size_t i, double* row) {
-      DesignLine d = to_gain ? gain_design_line(freq, gain, sf[i]) : design_line(freq, bwc, ilev, iplane, sf[i]);
-      // A design the curves cannot give: no horn of positive finite size, or
-      // one whose own beamwidth misses the request.
-      const bool no_horn = !(std::isfinite(d.arad) && d.arad > 0.0f);
-      const bool beyond = to_gain ? no_horn
-                                  : beyond_design_curves(static_cast<double>(bw),
-                                                         legacy_design_beamwidth(d.fig, ilev, iplane, plev),
-                                                         static_cast<double>(d.arad));
-      HornFigures h = d.fig;
-      if (no_horn) {
-        d.aw = d.arad = d.srad = NAN;
-        h.bwe3 = h.bwh3 = h.bwe10 = h.bwh10 = h.pce = h.pch = h.gain = NAN;
-      }
-      const float v[] = {d.s, u.un * d.arad, u.un * d.srad, h.gain, h.pce, h.pch, h.bwe3, h.bwh3, h.bwe10, h.bwh10};
-      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
-      return finish(row, static_cast<double>(d.aw), beyond ? note_bit(Note::beyond_curves) : 0);
-    });
-  }
+  run(api::design, q, w, r);
   return r;
-}
-
-// The horn of `aperture` and `slant` in the unit, in the precision of the
-// mode: checked as the command line checks --aperture and --slant, recorded
-// in the inputs.
-std::pair<double, double> horn(double aperture, double slant, bool exact, Result& r) {
-  single("aperture", aperture);
-  refuse(checks::positive("aperture", aperture));
-  if (std::isnan(slant) || (std::isinf(slant) && slant < 0.0)) {
-    throw py::value_error("slant: cannot read '" + text(slant) + "' as a finite number or inf");
-  }
-  const double a = figure(aperture, exact);
-  const double rs = std::isinf(slant) ? slant : figure(single("slant", slant), exact);
-  refuse(checks::slant_exceeds_aperture("slant " + text(slant), rs, "aperture " + text(aperture), a));
-  r.inputs["aperture_radius"] = aperture;
-  r.inputs["slant_radius"] = slant;
-  return {a, rs};
 }
 
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
-                std::optional<double> derive_from, std::optional<double> throat_radius, bool exact_only,
+                std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
                 const std::string& units) {
-  const Units u = units_of(units);
-  full_wave_arguments(full_wave, exact_only, throat_radius, guide_length, wall);
-  const bool exact = exact_only || full_wave;  // the full wave reads its inputs in double too
+  Words w;
   Result r;
-  r.command = "response";
-  const auto [a, rs] = horn(aperture, slant, exact, r);
-  float plev = 3.0f;
-  const int ilev = curve_of(level_db, derive_from, exact, plev);
+  api::ResponseRequest q;
+  const bool single = start(r, "response", q, exact, full_wave, units);
+  q.cone = cone(aperture, slant, w, r);
+  q.level = level_of(level_db, derive_from, w);
   const Column f = values(freqs_ghz, "freqs_ghz");
-  const std::vector<float> ff = readable("freqs_ghz", f, exact);
-  if (exact) {
-    const auto [lo, hi] = extent(f);
-    if (!f.empty()) refuse(checks::frequencies_positive("freqs_ghz", lo, hi));
-  } else if (!ff.empty()) {
-    const auto [lo, hi] = std::minmax_element(ff.begin(), ff.end());
-    refuse(checks::frequencies_positive("freqs_ghz", *lo, *hi));
-  }
-  const double throat = figure(throat_of(throat_radius, r), exact);
-  if (full_wave) {
-    refuse(checks::full_wave_throat("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a, "slant",
-                                    rs));
-  } else if (!std::isnan(throat)) {
-    refuse(checks::throat_inside_aperture("throat " + text(*throat_radius), throat, "aperture " + text(aperture), a));
-  }
+  q.freqs = sweep("freqs_ghz", f, single);
+  body(q.body, throat_radius, guide_length, wall, w, r);
   r.inputs["level_db"] = level_db;
   r.inputs["freqs_ghz"] = as_array(f);
-  r.inputs["exact"] = exact_only;
+  r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
-  const std::array<float, 4> blv = column_levels(plev, ilev);
-  const std::string un = "_" + units;
-  r.columns = response_columns(blv);
-  add_geometry_columns(r.columns, un, !std::isnan(throat));
-  r.columns.push_back("notes");
-  // The user's own level in double in place of its column's.
-  const double level1 = ilev == 1 ? level_db : static_cast<double>(blv[0]);
-  const double level2 = ilev == 2 ? level_db : static_cast<double>(blv[1]);
-  if (full_wave) {
-    // Exact mode's columns from the full-wave pattern, the directivity (the
-    // gain of the lossless horn) as the gain, and the return loss last.
-    r.columns.insert(r.columns.end() - 1, "s11_db");
-    fullwave::ResponseRequest q;
-    if (!f.empty()) q.geometry = full_wave_body(a, rs, throat, guide_length, wall, extent(f).first, extent(f).second, u, r);
-    q.level1_db = level1;
-    q.level2_db = level2;
-    fill_rows(r, f.size(), [&](std::size_t i, double* row) {
-      fullwave::ResponseRequest qi = q;
-      qi.frequency_ghz = f[i];
-      const fullwave::HornResponse h = solved([&] { return fullwave::response(qi); });
-      const fullwave::Figures& g = h.figures;
-      const double v[] = {h.frequency_ghz,    g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h,
-                          g.level2.h,         g.phase_centres.h, g.directivity_db, h.s_cycles,
-                          h.aperture_radius_wl};
-      std::copy(std::begin(v), std::end(v), row);
-      row[geometry(row, std::size(v), a, rs, throat, true)] = g.s11_db;
-      return horn_notes(h.aperture_radius_wl, h.s_cycles, throat / (exact::wavelength_m(f[i]) / u.mu));
-    });
-  } else if (exact) {
-    exact::ResponseRequest q;
-    q.aperture_radius_m = a * u.mu;
-    q.slant_radius_m = rs * u.mu;
-    q.level1_db = level1;
-    q.level2_db = level2;
-    fill_rows(r, f.size(), [&](std::size_t i, double* row) {
-      exact::ResponseRequest qi = q;
-      qi.frequency_ghz = f[i];
-      const exact::HornResponse h = exact::response(qi);
-      const double v[] = {h.frequency_ghz,     h.beamwidths_1.e_plane_deg, h.beamwidths_2.e_plane_deg,
-                          h.phase_centre_e_wl, h.beamwidths_1.h_plane_deg, h.beamwidths_2.h_plane_deg,
-                          h.phase_centre_h_wl, h.gain_db,                  h.s_cycles,
-                          h.aperture_radius_wl};
-      std::copy(std::begin(v), std::end(v), row);
-      geometry(row, 10, a, rs, throat, true);
-      return horn_notes(h.aperture_radius_wl, h.s_cycles, throat / (h.wavelength_m / u.mu));
-    });
-  } else {
-    const float arad = static_cast<float>(a) / u.un, srad = static_cast<float>(rs) / u.un;
-    fill_rows(r, ff.size(), [&](std::size_t i, double* row) {
-      const HornFigures h = response_line(ff[i], arad, srad, plev, ilev);
-      const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(ff[i]);
-      const double aw = static_cast<double>(arad) / wl_in;
-      const double s = exact::phase_deviation_cycles(static_cast<double>(arad), static_cast<double>(srad), wl_in);
-      const float v[] = {ff[i], h.bwe3, h.bwe10, h.pce, h.bwh3, h.bwh10, h.pch, h.gain,
-                         static_cast<float>(s), static_cast<float>(aw)};
-      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
-      geometry(row, 10, a, rs, throat, false);
-      return horn_notes(aw, s, throat / (wl_in * static_cast<double>(u.un)));
-    });
-  }
+  run(api::response, q, w, r);
   return r;
 }
 
-Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact_only,
+Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
                bool full_wave, std::optional<double> throat_radius, std::optional<double> guide_length,
                std::optional<double> wall, const std::string& units) {
-  const Units u = units_of(units);
-  full_wave_arguments(full_wave, exact_only, throat_radius, guide_length, wall);
-  const std::string problem =
-      checks::throat_needs_full_wave(kFullWave, "the pattern", full_wave, throat_radius.has_value());
-  if (!problem.empty()) throw py::type_error(problem);
-  const bool exact = exact_only || full_wave;
+  Words w;
   Result r;
-  r.command = "pattern";
-  const float freq = single("freq_ghz", freq_ghz);
-  refuse(checks::positive("freq_ghz", freq_ghz));
-  const auto [a, rs] = horn(aperture, slant, exact, r);
+  api::PatternRequest q;
+  const bool single = start(r, "pattern", q, exact, full_wave, units);
+  q.freq = number("freq_ghz", freq_ghz, true);
+  q.cone = cone(aperture, slant, w, r);
   const Column angles = values(angles_deg, "angles_deg");
-  const std::vector<float> af = readable("angles_deg", angles, exact);
+  q.angles = sweep("angles_deg", angles, single);
   r.inputs["freq_ghz"] = freq_ghz;
   r.inputs["angles_deg"] = as_array(angles);
-  r.inputs["exact"] = exact_only;
+  r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
-  r.columns = {"angle_deg", "amplitude_e_db", "phase_e_deg", "amplitude_h_db", "phase_h_deg"};
-  // Exact mode adds the 45-degree plane, co- and cross-polar (Ludwig's third
-  // definition).
-  if (exact) {
-    for (const char* col : {"amplitude_45_co_db", "phase_45_co_deg", "amplitude_45_xp_db", "phase_45_xp_deg"})
-      r.columns.push_back(col);
-  }
-  r.columns.push_back("notes");
-  if (full_wave) {
-    // Solved once at this frequency, then read at every angle.
-    const double throat = throat_of(throat_radius, r);
-    refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(aperture), a, "slant", rs));
-    const fullwave::Geometry g = full_wave_body(a, rs, throat, guide_length, wall, freq_ghz, freq_ghz, u, r);
-    std::optional<fullwave::Horn> horn;
-    {
-      py::gil_scoped_release free;
-      solved([&] { horn.emplace(g, freq_ghz); });
-    }
-    const Notes notes = horn_notes(horn->aw(), exact::phase_deviation_cycles(a, rs, exact::wavelength_m(freq_ghz) / u.mu),
-                                   g.throat_radius / exact::wavelength_m(freq_ghz));
-    fill_rows(r, angles.size(), [&](std::size_t i, double* row) {
-      const fullwave::PatternPoint p = fullwave::pattern_point(*horn, angles[i]);
-      const exact::PatternPoint& q = p.planes;
-      const double v[] = {q.angle_deg,         q.amplitude_e_db,     q.phase_e_deg,
-                          q.amplitude_h_db,    q.phase_h_deg,        p.amplitude_45_co_db,
-                          p.phase_45_co_deg,   p.amplitude_45_xp_db, p.phase_45_xp_deg};
-      std::copy(std::begin(v), std::end(v), row);
-      return notes;
-    });
-  } else if (exact) {
-    const exact::PatternEvaluator horn(a * u.mu, rs * u.mu, freq_ghz);
-    const feed::PolarPattern polar(a * u.mu, rs * u.mu, freq_ghz);
-    const Notes notes = horn_notes(horn.aperture_radius_wl(), horn.s_cycles(), NAN);
-    fill_rows(r, angles.size(), [&](std::size_t i, double* row) {
-      const exact::PatternPoint p = horn.at(angles[i]);
-      const feed::Polarised q = polar.at(angles[i], 45.0);
-      const double v[] = {p.angle_deg,
-                          p.amplitude_e_db,
-                          p.phase_e_deg,
-                          p.amplitude_h_db,
-                          p.phase_h_deg,
-                          20.0 * std::log10(std::abs(q.co)),
-                          std::arg(q.co) / physical::rad_per_deg,
-                          20.0 * std::log10(std::abs(q.xp)),
-                          std::arg(q.xp) / physical::rad_per_deg};
-      std::copy(std::begin(v), std::end(v), row);
-      return notes;
-    });
-  } else {
-    const float arad = static_cast<float>(a) / u.un, srad = static_cast<float>(rs) / u.un;
-    const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
-    const Notes notes = horn_notes(
-        static_cast<double>(arad) / wl_in,
-        exact::phase_deviation_cycles(static_cast<double>(arad), static_cast<double>(srad), wl_in), NAN);
-    fill_rows(r, af.size(), [&](std::size_t i, double* row) {
-      float ampe = 0.0f, amph = 0.0f, phe = 0.0f, phh = 0.0f;
-      chp11(freq, arad, srad, af[i] * legacy::rad_per_deg, ampe, amph, phe, phh);
-      const float v[] = {af[i], ampe, phe, amph, phh};
-      for (std::size_t k = 0; k < std::size(v); ++k) row[k] = static_cast<double>(v[k]);
-      return notes;
-    });
-  }
+  body(q.body, throat_radius, guide_length, wall, w, r);
+  run(api::pattern, q, w, r);
   return r;
 }
 
@@ -564,139 +314,38 @@ bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("n
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
             const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
             std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
-  const Units u = units_of(units);
-  full_wave_arguments(full_wave, false, throat_radius, guide_length, wall);
-  const std::string problem = checks::throat_needs_full_wave(kFullWave, "feed", full_wave, throat_radius.has_value());
-  if (!problem.empty()) throw py::type_error(problem);
+  Words w;
   Result r;
-  r.command = "feed";
-  finite("freq_ghz", freq_ghz);
-  refuse(checks::positive("freq_ghz", freq_ghz));
+  api::FeedRequest q;
+  start(r, "feed", q, false, full_wave, units);
+  if (!full_wave) q.model = api::Model::aperture;
+  q.freq = api::Number::of(finite("freq_ghz", freq_ghz));
   r.inputs["freq_ghz"] = freq_ghz;
   const Column fds = values(f_over_d, "f_over_d");
-  readable("f_over_d", fds, true);
-  if (!fds.empty()) {
-    const double lo = extent(fds).first;
-    refuse(checks::f_over_d_positive(scalar(f_over_d) ? "f_over_d " + text(lo) : std::string("f_over_d"), lo));
-  }
+  q.f_over_d = sweep("f_over_d", fds, false);
+  if (!fds.empty() && scalar(f_over_d)) w.given(Arg::f_over_d, fds[0]);
   r.inputs["f_over_d"] = as_array(fds);
-
-  // A horn to judge, or the design's phase deviations and taper.
-  const bool judging = aperture.has_value() || slant.has_value();
-  double a = 0.0, rs = 0.0, taper = NAN;
-  Column sv;
-  const bool s_given = !s.is_none();
-  if (judging) {
-    if (!aperture || !slant) throw py::type_error("give both aperture and slant to judge a horn");
-    if (taper_db || s_given) {
-      throw py::type_error("taper_db and s design a horn; aperture and slant judge a given one");
-    }
-    std::tie(a, rs) = horn(*aperture, *slant, true, r);
-  } else {
-    if (taper_db) {
-      taper = finite("taper_db", *taper_db);
-      refuse(checks::edge_taper_negative("taper_db " + text(taper), taper));
-      r.inputs["taper_db"] = taper;
-    }
-    if (s_given) {
-      sv = values(s, "s");
-      readable("s", sv, true);
-      const auto [lo, hi] = extent(sv);
-      if (!sv.empty()) refuse(checks::s_within_design_range("s", lo, hi));
-      r.inputs["s"] = as_array(sv);
-    }
-    const std::string needs_s = checks::full_wave_design_needs_s(kFullWave, "s", full_wave, s_given);
-    if (!needs_s.empty()) throw py::type_error(needs_s);
+  if (aperture && slant) {
+    const api::Cone c = cone(*aperture, *slant, w, r);
+    q.aperture = c.aperture;
+    q.slant = c.slant;
+  } else if (aperture || slant) {
+    q.aperture = aperture ? api::Number::of(*aperture) : api::Number{};
+  }
+  if (taper_db) {
+    q.taper = api::Number::of(finite("taper_db", *taper_db));
+    w.given(Arg::taper, *taper_db);
+    if (!aperture && !slant) r.inputs["taper_db"] = *taper_db;
+  }
+  if (!s.is_none()) {
+    const Column sv = values(s, "s");
+    q.s = sweep("s", sv, false);
+    if (!aperture && !slant) r.inputs["s"] = as_array(sv);
   }
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
-
-  // The full wave: a judged horn solved once, every f/D reading its pattern;
-  // a design's guide, common to all its horns, tried first as an open-ended
-  // guide so that a guide the model refuses is refused before any row.
-  fullwave::Geometry body{};
-  std::optional<fullwave::Horn> solved_horn;
-  if (full_wave) {
-    const double throat = throat_of(throat_radius, r);
-    if (judging) {
-      refuse(checks::full_wave_throat("throat " + text(throat), throat, "aperture " + text(*aperture), a, "slant", rs));
-    }
-    body = full_wave_body(judging ? std::optional<double>(a) : std::nullopt, rs, throat, guide_length, wall,
-                          freq_ghz, freq_ghz, u, r);
-    py::gil_scoped_release free;
-    solved([&] { solved_horn.emplace(body, freq_ghz); });
-  }
-
-  const std::string un = "_" + units;
-  r.columns = feed_columns(un);
-  const bool design = !judging;
-  if (design) r.columns.push_back("best");
-  if (full_wave) r.columns.push_back("s11_db");
-  r.columns.push_back("notes");
-
-  // One row per f/D, or per f/D and S; a design's best row is known only
-  // once every S of its f/D is designed, so the rows of one f/D are made
-  // before any is written.
-  const std::size_t per_fd = s_given ? sv.size() : 1;
-  std::vector<feed::FeedRow> rows;
-  std::vector<double> s11;  // the full wave's return loss of each row
-  std::vector<char> best;
-  const auto row_of = [&](std::size_t i, double* row) {
-    if (i % per_fd == 0) {
-      const double fd = fds[i / per_fd];
-      rows.clear();
-      best.assign(per_fd, 0);
-      s11.clear();
-      if (full_wave) {
-        for (std::size_t k = 0; k < per_fd; ++k) {
-          fullwave::FeedRow w;
-          if (judging) {
-            w = fullwave::judge_feed(*solved_horn, body, freq_ghz, fd);
-          } else {
-            w = solved([&] { return fullwave::design_feed(body, freq_ghz, fd, sv[k], taper); });
-          }
-          rows.push_back(w.feed);
-          s11.push_back(w.s11_db);
-        }
-      } else if (judging) {
-        rows.push_back(feed::judge(feed::JudgeRequest{a * u.mu, rs * u.mu, freq_ghz, fd}));
-      } else if (!s_given) {
-        rows.push_back(std::isnan(taper) ? feed::best_design_row(freq_ghz, fd)
-                                         : feed::design({freq_ghz, fd, 0.0, taper}));
-        best[0] = 1;
-      } else {
-        for (std::size_t k = 0; k < per_fd; ++k) rows.push_back(feed::design({freq_ghz, fd, sv[k], taper}));
-      }
-      // Of designs over S, the one of highest efficiency is the best.
-      if (design && s_given) {
-        int b = -1;
-        for (std::size_t k = 0; k < per_fd; ++k) {
-          const double eta = rows[k].judgement.best.aperture;
-          if (!std::isnan(eta) && (b < 0 || eta > rows[b].judgement.best.aperture)) b = static_cast<int>(k);
-        }
-        if (b >= 0) best[b] = 1;
-      }
-    }
-    const feed::FeedRow& f = rows[i % per_fd];
-    const feed::Judgement& j = f.judgement;
-    const double ar = design ? f.aperture_radius_m / u.mu : a, sr = design ? f.slant_radius_m / u.mu : rs;
-    const double v[] = {f.f_over_d, j.rim_half_angle_deg, f.s_cycles, ar, sr, f.aperture_radius_wl,
-                        j.best.aperture, j.best.spillover, j.best.illumination, j.best.phase, j.best.polarisation,
-                        j.aperture_efficiency_at_aperture_plane, j.focus_behind_aperture_wl, j.edge_taper_e_db,
-                        j.edge_taper_h_db, j.cross_pol_45_db, f.gain_db};
-    std::copy(std::begin(v), std::end(v), row);
-    std::size_t k = geometry(row, std::size(v), ar, sr, NAN, true);
-    if (design) row[k++] = best[i % per_fd] ? 1.0 : 0.0;
-    if (full_wave) row[k] = s11[i % per_fd];
-    Notes n = 0;
-    if (design && std::isnan(f.aperture_radius_wl)) {
-      n |= note_bit(full_wave ? Note::no_full_wave_feed_design : Note::no_feed_design);
-    }
-    if (below_te11_cutoff(f.aperture_radius_wl)) n |= note_bit(Note::below_cutoff);
-    if (f.s_cycles > 1.0) n |= note_bit(Note::s_above_one);
-    return n;
-  };
-  fill_rows(r, fds.size() * per_fd, row_of);
+  body(q.body, throat_radius, guide_length, wall, w, r);
+  run(api::feed, q, w, r);
   return r;
 }
 

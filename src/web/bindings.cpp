@@ -4,6 +4,10 @@
 // message, note, CSV and JSON byte is the command line's own and the page
 // does no arithmetic of its own on the horn. Beside it, the sentences that
 // explain the notes named in the rows of CSV and JSON.
+//
+// The page loads this module in a Web Worker, so a long run holds the
+// worker, not the page; the worker passes a function that posts each
+// progress report (rows written, rows to come) back to the page.
 #include <emscripten/bind.h>
 
 #include <sstream>
@@ -11,10 +15,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#if __has_include("horn/validity.h")
-#include "horn/validity.h"
-#define QUAVEN_HAS_NOTES 1
-#endif
+#include "api/validity.h"
 
 namespace {
 
@@ -24,7 +25,9 @@ struct Run {
   std::string err;
 };
 
-Run run(const emscripten::val& args) {
+// `progress`: a function called with (rows written, rows to come), or
+// undefined.
+Run run(const emscripten::val& args, const emscripten::val& progress) {
   std::vector<std::string> words = emscripten::vecFromJSArray<std::string>(args);
   words.insert(words.begin(), "quaven");
   std::vector<const char*> argv;
@@ -33,7 +36,13 @@ Run run(const emscripten::val& args) {
   std::ostringstream out, err;
   Run r;
   try {
-    r.status = quaven::run_cli(static_cast<int>(words.size()), argv.data(), out, err);
+    quaven::ProgressHook hook;
+    if (progress.typeOf().as<std::string>() == "function") {
+      hook = [&progress](long long done, long long total) {
+        progress(static_cast<double>(done), static_cast<double>(total));
+      };
+    }
+    r.status = quaven::run_cli(static_cast<int>(words.size()), argv.data(), out, err, {}, hook);
   } catch (const std::exception& e) {
     // Nothing the command line lets through should end here; if it does,
     // the page shows it instead of losing the module.
@@ -48,12 +57,10 @@ Run run(const emscripten::val& args) {
 // Each note's name, as the rows carry it, with the sentence that explains it.
 emscripten::val notes() {
   emscripten::val texts = emscripten::val::object();
-#ifdef QUAVEN_HAS_NOTES
   for (int i = 0; i < quaven::note_kinds; ++i) {
     const auto n = static_cast<quaven::Note>(i);
     texts.set(quaven::note_key(n), std::string(quaven::note_text(n)));
   }
-#endif
   return texts;
 }
 

@@ -9,32 +9,12 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "cli/rows.h"
+#include "cli/csv.h"
+#include "reference.h"
 
 namespace quaven {
 namespace {
 
-
-// The data rows of CSV output, empty cells as not-a-number; the last
-// column, the notes, goes to `notes`.
-std::vector<std::vector<double>> csv_rows(const std::string& text, std::vector<std::string>* notes = nullptr) {
-  std::vector<std::vector<double>> rows;
-  std::istringstream in(text);
-  std::string line;
-  std::getline(in, line);  // column names
-  while (std::getline(in, line)) {
-    const std::size_t last = line.rfind(',');
-    if (notes != nullptr) notes->push_back(line.substr(last + 1));
-    line.erase(last);
-    std::vector<double> row;
-    std::string cell;
-    std::istringstream cells(line);
-    while (std::getline(cells, cell, ',')) row.push_back(cell.empty() ? NAN : std::stod(cell));
-    if (!line.empty() && line.back() == ',') row.push_back(NAN);
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 // Each designed horn, asked back through `response --exact` at the design
 // frequency, has the requested beamwidth at the requested level: the two
@@ -43,18 +23,19 @@ TEST(CliExact, DesignedHornsHaveTheRequestedBeamwidthInTheResponse) {
   const CliRun d = run({"design", "--exact", "--freq", "10", "--beamwidth", "30", "--level", "3", "--plane", "E",
                      "--s-range", "0.1", "0.7", "0.3", "--format", "csv"});
   ASSERT_EQ(d.status, 0) << d.err;
-  const auto rows = csv_rows(d.out);
+  const Csv rows(d.out);
   ASSERT_EQ(rows.size(), 3u);
-  for (const auto& r : rows) {
-    const std::string a = std::to_string(r[1]), s = std::to_string(r[2]);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const std::string a = std::to_string(rows(i, "aperture_radius_in")), s = std::to_string(rows(i, "slant_radius_in"));
     const CliRun q = run({"response", "--exact", "--aperture", a.c_str(), "--slant", s.c_str(), "--freq-range", "10",
                        "10", "1", "--format", "csv"});
     ASSERT_EQ(q.status, 0) << q.err;
-    const auto resp = csv_rows(q.out);
+    const Csv resp(q.out);
     ASSERT_EQ(resp.size(), 1u);
     // The lengths went through six decimals; 0.01 degree still holds.
-    EXPECT_NEAR(resp[0][1], 30.0, 0.01) << "S=" << r[0];
-    EXPECT_NEAR(r[6], 30.0, 1e-4) << "S=" << r[0] << " design's own E 3 dB column";
+    const double s_cycles = rows(i, "s_cycles");
+    EXPECT_NEAR(resp(0, "beamwidth_e_3db_deg"), 30.0, 0.01) << "S=" << s_cycles;
+    EXPECT_NEAR(rows(i, "beamwidth_e_3db_deg"), 30.0, 1e-4) << "S=" << s_cycles << " design's own E 3 dB column";
   }
 }
 
@@ -65,12 +46,12 @@ TEST(CliExact, ResponseColumnsAreTheExactFigures) {
   const CliRun q = run({"response", "--exact", "--aperture", "1", "--slant", "1.25", "--freq-range", "11.80285",
                      "11.80285", "1", "--format", "csv"});
   ASSERT_EQ(q.status, 0) << q.err;
-  const auto r = csv_rows(q.out);
+  const Csv r(q.out);
   ASSERT_EQ(r.size(), 1u);
-  EXPECT_NEAR(r[0][1], 32.064921, 0.01);  // E 3 dB
-  EXPECT_NEAR(r[0][2], 89.122679, 0.01);  // E 10 dB
-  EXPECT_NEAR(r[0][4], 37.262448, 0.01);  // H 3 dB
-  EXPECT_NEAR(r[0][5], 71.920614, 0.01);  // H 10 dB
+  EXPECT_NEAR(r(0, "beamwidth_e_3db_deg"), 32.064921, 0.01);
+  EXPECT_NEAR(r(0, "beamwidth_e_10db_deg"), 89.122679, 0.01);
+  EXPECT_NEAR(r(0, "beamwidth_h_3db_deg"), 37.262448, 0.01);
+  EXPECT_NEAR(r(0, "beamwidth_h_10db_deg"), 71.920614, 0.01);
 }
 
 // The full-wave model of a horn about two wavelengths across: its 3 dB
@@ -86,11 +67,11 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   const CliRun e = run(exact), f = run(full);
   ASSERT_EQ(e.status, 0) << e.err;
   ASSERT_EQ(f.status, 0) << f.err;
-  const auto er = csv_rows(e.out), fr = csv_rows(f.out);
+  const Csv er(e.out), fr(f.out);
   ASSERT_EQ(fr.size(), 1u);
-  EXPECT_NEAR(fr[0][1], er[0][1], 3.0);  // E 3 dB
-  EXPECT_NEAR(fr[0][4], er[0][4], 3.0);  // H 3 dB
-  EXPECT_LT(fr[0].back(), -10.0);        // s11_db, after the geometry
+  EXPECT_NEAR(fr(0, "beamwidth_e_3db_deg"), er(0, "beamwidth_e_3db_deg"), 3.0);
+  EXPECT_NEAR(fr(0, "beamwidth_h_3db_deg"), er(0, "beamwidth_h_3db_deg"), 3.0);
+  EXPECT_LT(fr(0, "s11_db"), -10.0);
   EXPECT_NE(f.out.find(",s11_db,notes"), std::string::npos);
   // The table shows the return loss as its last column.
   std::vector<std::string> table(full.begin(), full.end());
@@ -98,7 +79,7 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   const CliRun t = run(table);
   ASSERT_EQ(t.status, 0) << t.err;
   char s11[32];
-  std::snprintf(s11, sizeof s11, "%10.1f\n", fr[0].back());
+  std::snprintf(s11, sizeof s11, "%10.1f\n", fr(0, "s11_db"));
   EXPECT_NE(t.out.find("Gain  S11 (dB)\n"), std::string::npos) << t.out;
   EXPECT_NE(t.out.find(s11), std::string::npos) << t.out;
 
@@ -115,7 +96,7 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
                                     "--throat", "0.45", "--freq-range", "10", "10", "1", "--format", "csv"};
   const CliRun g = run(guide);
   ASSERT_EQ(g.status, 0) << g.err;
-  EXPECT_LT(csv_rows(g.out).at(0).back(), -10.0);
+  EXPECT_LT(Csv(g.out)(0, "s11_db"), -10.0);
   guide[5] = "5";
   const CliRun c = run(guide);
   EXPECT_EQ(c.status, 2);
@@ -141,12 +122,11 @@ TEST(CliExact, PatternIsTheDirectivityAndItsAxisValueTheGain) {
   const CliRun p = run({"pattern", "--exact", "--aperture", "1", "--slant", "inf", "--freq", "11.80285267716535",
                         "--angles", "0", "0", "1", "--format", "csv"});
   ASSERT_EQ(p.status, 0) << p.err;
-  const auto r = csv_rows(p.out);
+  const Csv r(p.out);
   ASSERT_EQ(r.size(), 1u);
-  const double chi = 1.8411837813406593;
-  const double want = 10.0 * std::log10(4.0 * M_PI * M_PI * 2.0 / (chi * chi - 1.0));
-  EXPECT_NEAR(r[0][1], want, 1e-9);
-  EXPECT_NEAR(r[0][3], want, 1e-9);
+  const double want = 10.0 * std::log10(4.0 * kPi * kPi * 2.0 / (kChi11 * kChi11 - 1.0));
+  EXPECT_NEAR(r(0, "amplitude_e_db"), want, 1e-9);
+  EXPECT_NEAR(r(0, "amplitude_h_db"), want, 1e-9);
   // A horn with phase deviation: the axis value is the response's gain.
   for (const char* slant : {"2.8927", "1.6", "5"}) {
     const CliRun q = run({"pattern", "--exact", "--aperture", "1.1686", "--slant", slant, "--freq", "10", "--angles",
@@ -154,10 +134,10 @@ TEST(CliExact, PatternIsTheDirectivityAndItsAxisValueTheGain) {
     const CliRun g = run({"response", "--exact", "--aperture", "1.1686", "--slant", slant, "--freq-range", "10", "10",
                        "1", "--format", "csv"});
     ASSERT_EQ(q.status + g.status, 0) << q.err << g.err;
-    const auto axis = csv_rows(q.out), gain = csv_rows(g.out);
-    EXPECT_NEAR(axis.at(0)[1], gain.at(0)[7], 1e-12) << slant;
-    EXPECT_NEAR(axis.at(0)[3], gain.at(0)[7], 1e-12) << slant;
-    EXPECT_LT(axis.at(1)[1], axis.at(0)[1]) << slant;
+    const Csv axis(q.out), gain(g.out);
+    EXPECT_NEAR(axis(0, "amplitude_e_db"), gain(0, "gain_db"), 1e-12) << slant;
+    EXPECT_NEAR(axis(0, "amplitude_h_db"), gain(0, "gain_db"), 1e-12) << slant;
+    EXPECT_LT(axis(1, "amplitude_e_db"), axis(0, "amplitude_e_db")) << slant;
   }
 }
 
@@ -165,11 +145,10 @@ TEST(CliExact, ImpossibleDesignIsNotANumberWithANote) {
   const CliRun d = run({"design", "--exact", "--freq", "10", "--beamwidth", "150", "--level", "3", "--plane", "avg",
                      "--s-range", "0", "0", "1", "--format", "csv"});
   EXPECT_EQ(d.status, 0);
-  std::vector<std::string> notes;
-  const auto r = csv_rows(d.out, &notes);
+  const Csv r(d.out);
   ASSERT_EQ(r.size(), 1u);
-  EXPECT_TRUE(std::isnan(r[0][1]));
-  EXPECT_EQ(notes.at(0), "no_design");
+  EXPECT_TRUE(std::isnan(r(0, "aperture_radius_in")));
+  EXPECT_EQ(r.text(0, "notes"), "no_design");
   EXPECT_EQ(d.err, "");
   // The table keeps its lines; the note goes to standard error.
   const CliRun t = run({"design", "--exact", "--freq", "10", "--beamwidth", "150", "--level", "3", "--plane", "avg",

@@ -16,12 +16,14 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
-#include "cli/rows.h"
+#include "cli/csv.h"
 #include "dialogue/dialogue.h"
-#include "dialogue/fields.h"
-#include "horn/chngn.h"
-#include "horn/chp11.h"
-#include "horn/gain_design.h"
+#include "text/fields.h"
+#include "legacy/chngn.h"
+#include "legacy/chp11.h"
+#include "legacy/gain_design.h"
+#include "numeric/sweep.h"
+#include "reference.h"
 
 namespace quaven {
 namespace {
@@ -68,35 +70,6 @@ std::vector<std::string> dialogue_lines(const std::string& answers, const std::s
   fs::remove(report);
   if (header != nullptr) *header = line_with(out.str(), header_end);
   return lines_after(out.str(), header_end);
-}
-
-// A standard CSV reader (RFC 4180: quoted fields, doubled quotes, CRLF).
-std::vector<std::vector<std::string>> read_csv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        rows.back().back() += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        rows.back().back() += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      rows.back().emplace_back();
-    } else if (c == '\n') {
-      rows.emplace_back(1);
-    } else if (c != '\r') {
-      rows.back().back() += c;
-    }
-  }
-  if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
-  return rows;
 }
 
 // A CSV cell as a float: empty for a value that is not finite.
@@ -243,7 +216,7 @@ TEST(CliTest, GainDesignGivesBackItsTargetGainThroughChngn) {
         else EXPECT_TRUE(std::isinf(d.srad));
         // The closed form, evaluated in double precision: k a = exp((G + L)/(20/ln 10)).
         const double ka = std::exp((target + static_cast<double>(loss)) * std::log(10.0) / 20.0);
-        EXPECT_NEAR(d.arad, ka * 11.80285 / (2.0 * M_PI) / f, 8.0 * eps * d.arad) << f << " " << target << " " << s;
+        EXPECT_NEAR(d.arad, ka * 11.80285 / (2.0 * kPi) / f, 8.0 * eps * d.arad) << f << " " << target << " " << s;
       }
     }
   }
@@ -312,15 +285,9 @@ TEST(CliTest, CsvAndJsonCarryEveryFloatExactlyAndNonFiniteAsEmptyOrNull) {
   const auto csv = read_csv(cli({"design", "--freq", "10", "--gain", "20", "--s-range", "0", "0.4", "0.2", "--format",
                                  "csv"})
                                 .out);
-  DesignRequest r;
-  r.freq = 10.0f;
-  r.to_gain = true;
-  r.gain = 20.0f;
-  r.s = {0.0f, 0.4f, 0.2f, 0};
-  ASSERT_TRUE(count_sweep(r.s));
   ASSERT_EQ(csv.size(), 4u);
   for (int i = 1; i <= 3; ++i) {
-    const DesignLine d = design_row(r, i);
+    const DesignLine d = gain_design_line(10.0f, 20.0f, 0.0f + static_cast<float>(i - 1) * 0.2f);
     const float expected[] = {d.s, d.arad, d.srad, d.fig.gain, d.fig.pce, d.fig.pch};
     for (int k = 0; k < 6; ++k) EXPECT_TRUE(holds(csv[i][k], expected[k])) << "row " << i << " col " << k;
   }

@@ -11,45 +11,19 @@
 
 #include "cli/cli.h"
 #include "cli/cli_run.h"
+#include "cli/csv.h"
 
 namespace quaven {
 namespace {
 
 
-// CSV text as a header and rows of cells.
-struct Csv {
-  std::vector<std::string> columns;
-  std::vector<std::vector<std::string>> rows;
-  std::size_t col(const std::string& name) const {
-    for (std::size_t k = 0; k < columns.size(); ++k)
-      if (columns[k] == name) return k;
-    ADD_FAILURE() << "no column " << name;
-    return 0;
-  }
-  double num(std::size_t row, const std::string& name) const {
-    const std::string& c = rows.at(row).at(col(name));
-    return c.empty() ? NAN : std::stod(c);
-  }
-  std::string text(std::size_t row, const std::string& name) const { return rows.at(row).at(col(name)); }
-};
-
+// The CSV of a run of the command line.
 Csv csv(const std::vector<std::string>& args) {
   std::vector<std::string> a = args;
   a.insert(a.end(), {"--format", "csv"});
   const CliRun r = run(a);
   EXPECT_EQ(r.status, 0) << r.err;
-  Csv c;
-  std::istringstream in(r.out);
-  for (std::string line; std::getline(in, line);) {
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (std::size_t k; (k = line.find(',', start)) != std::string::npos; start = k + 1)
-      cells.push_back(line.substr(start, k - start));
-    cells.push_back(line.substr(start));
-    if (c.columns.empty()) c.columns = cells;
-    else c.rows.push_back(cells);
-  }
-  return c;
+  return Csv(r.out);
 }
 
 TEST(CliChecks, ImpossibleHornsAndSweepsAreRefusedBeforeAnythingIsWritten) {
@@ -98,16 +72,16 @@ TEST(CliNotes, RowsSayWhereTheModelsStop) {
   // 150 gives an aperture below the cut-off of its own guide.
   const Csv d60 = csv({"design", "--freq", "10", "--beamwidth", "60", "--s-range", "0", "0", "1"});
   EXPECT_EQ(d60.text(0, "notes"), "beyond_curves");
-  EXPECT_LT(d60.num(0, "beamwidth_e_3db_deg"), 59.5);
+  EXPECT_LT(d60(0, "beamwidth_e_3db_deg"), 59.5);
   const Csv d200 = csv({"design", "--freq", "10", "--beamwidth", "200", "--s-range", "0", "1", "0.5"});
   for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_TRUE(std::isnan(d200.num(i, "aperture_radius_in")) && std::isnan(d200.num(i, "slant_radius_in")));
+    EXPECT_TRUE(std::isnan(d200(i, "aperture_radius_in")) && std::isnan(d200(i, "slant_radius_in")));
     EXPECT_NE(d200.text(i, "notes").find("beyond_curves"), std::string::npos);
   }
   const Csv d150 = csv({"design", "--freq", "10", "--beamwidth", "150", "--s-range", "0.1", "0.2", "0.1"});
   EXPECT_EQ(d150.text(0, "notes"), "below_cutoff;beyond_curves");
   EXPECT_EQ(d150.text(1, "notes"), "below_cutoff;beyond_curves;not_a_cone");
-  EXPECT_TRUE(std::isnan(d150.num(1, "flare_half_angle_deg")));
+  EXPECT_TRUE(std::isnan(d150(1, "flare_half_angle_deg")));
   // The README's horn: no note at its design.
   const Csv ok = csv({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.1", "0.5", "0.1"});
   for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(ok.text(i, "notes"), "") << i;
@@ -117,11 +91,11 @@ TEST(CliNotes, RowsSayWhereTheModelsStop) {
   // alone from 8.645 to 11.291 GHz.
   const Csv r = csv({"response", "--aperture", "1.2", "--slant", "3", "--freq-range", "2.5", "52.5", "2.5", "--throat",
                      "0.4"});
-  ASSERT_EQ(r.rows.size(), 21u);
-  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+  ASSERT_EQ(r.size(), 21u);
+  for (std::size_t i = 0; i < r.size(); ++i) {
     const double f = 2.5 * static_cast<double>(i + 1), wl = 11.80285 / f;
-    EXPECT_NEAR(r.num(i, "s_cycles"), 1.2 * 1.2 / (2 * wl * 3), 1e-6) << f;
-    EXPECT_NEAR(r.num(i, "aperture_wavelengths"), 1.2 / wl, 1e-6) << f;
+    EXPECT_NEAR(r(i, "s_cycles"), 1.2 * 1.2 / (2 * wl * 3), 1e-6) << f;
+    EXPECT_NEAR(r(i, "aperture_wavelengths"), 1.2 / wl, 1e-6) << f;
     std::string want;
     if (f < 2.882) want = "below_cutoff";
     if (f > 49.18) want = "s_above_1";

@@ -15,6 +15,12 @@ taken relative to a full turn, 360, at least (3.6e-4 dB or degrees); near a
 null a 2e-7 change of a/lambda (the exact speed of light) moves the phase by
 some 2e-4 degrees.
 
+Cases of the dish feed, the full wave, the .cut layout and --plot pictures
+(SVG, whose bytes are stable) are compared like the exact ones. With
+PYTHONPATH naming a build's Python module, python_outputs.py beside this
+script prints the arrays of a set of module calls in every model; its output
+is one more case, compared the same way.
+
 Record with the build before a change, compare with the build after it.
 """
 import os
@@ -89,6 +95,58 @@ EXACT += [
     ["pattern", "--exact", "--aperture", "1.3", "--slant", "inf", "--freq", "11.1", "--angles", "-60", "60", "12"],
 ]
 
+# The dish feed (exact aperture integral): a judged horn, designs at the best
+# S, over S, to a taper, over f/D; the .cut layout; --plot pictures.
+OTHER = [
+    ["feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3"],
+    ["feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--format", "csv"],
+    ["feed", "--freq", "12", "--f-over-d", "0.35"],
+    ["feed", "--freq", "12", "--f-over-d", "0.35", "--s-range", "0.1", "0.5", "0.2", "--units", "cm"],
+    ["feed", "--freq", "12", "--f-over-d", "0.35", "--s-range", "0.1", "0.5", "0.2", "--format", "json"],
+    ["feed", "--freq", "10", "--f-over-d", "0.5", "--taper", "-12", "--format", "csv"],
+    ["feed", "--freq", "10", "--f-over-d", "0.5", "--taper", "-12", "--s-range", "0", "0.3", "0.3"],
+    ["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.6", "0.1", "--format", "csv"],
+    ["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.6", "0.1"],
+    ["feed", "--freq", "10", "--f-over-d", "0", "--aperture", "1.2", "--slant", "3"],
+    ["pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "15",
+     "--format", "cut"],
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "15", "--format", "cut"],
+    ["design", "--freq", "10", "--beamwidth", "30", "--s-range", "0.1", "0.5", "0.1", "--plot", "p.svg"],
+    ["response", "--exact", "--aperture", "1.2", "--slant", "3", "--freq-range", "8", "12", "1", "--plot", "p.svg"],
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "-90", "90", "5",
+     "--plot", "p.svg", "--plot-polar"],
+    ["pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "-90", "90", "5",
+     "--plot", "p.svg"],
+    ["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.6", "0.1", "--plot", "p.svg"],
+]
+
+# The full wave (slow: a few solutions each).
+FW = ["--full-wave", "--throat", "0.45"]
+FULL_WAVE = [
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1"] + FW,
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--format", "json",
+     "--wall", "0.06", "--guide-length", "2"] + FW,
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "11", "1", "--format", "csv",
+     "--units", "cm", "--level", "6"] + ["--full-wave", "--throat", "1.143"],
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--plot", "p.svg"] + FW,
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "180", "10"] + FW,
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "15",
+     "--format", "csv"] + FW,
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "15",
+     "--format", "cut"] + FW,
+    ["feed", "--freq", "10", "--f-over-d-range", "0.3", "0.5", "0.1", "--aperture", "1.2", "--slant", "3"] + FW,
+    ["feed", "--freq", "10", "--f-over-d", "0.4", "--aperture", "1.2", "--slant", "3", "--format", "json"] + FW,
+    ["feed", "--freq", "11.7", "--f-over-d", "0.4", "--throat", "0.35", "--full-wave", "--s-range",
+     "0.2", "0.2", "0.1"],
+    ["feed", "--freq", "11.7", "--f-over-d", "0.4", "--throat", "0.35", "--full-wave", "--s-range",
+     "0.2", "0.2", "0.1", "--format", "csv"],
+    ["feed", "--freq", "10", "--f-over-d", "0.4", "--full-wave", "--throat", "0.45"],
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "30", "1"] + FW,
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--exact"] + FW,
+    ["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--wall", "0.1"],
+    ["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "9", "1", "--throat", "0.4"],
+]
+
 DIALOGUE = [
     "report.txt\n2\n10 30\n3\n1\n0.1 0.5 0.1\n1.2 3\n8 12 0.5\n0 0\n0 0 0.1\n0 0\n0 0 0\n0 0\n",
     "report.txt\n1\n12 25\n6\n2\n2\n0 0.8 0.1\n3.5 10\n10 14 1\n0 0\n0.2 0.3 0.05\n0 0\n0 0 0\n0 0\n",
@@ -103,10 +161,20 @@ def cases():
         yield "exact%03d" % i, argv, None, True
     for i, text in enumerate(DIALOGUE):
         yield "dialogue%d" % i, [], text, False
+    for i, argv in enumerate(OTHER):
+        yield "other%03d" % i, argv, None, True
+    for i, argv in enumerate(FULL_WAVE):
+        yield "fullwave%03d" % i, argv, None, True
+    if os.environ.get("PYTHONPATH"):
+        yield "python", None, None, True
 
 
 def run(program, argv, stdin):
     with tempfile.TemporaryDirectory() as work:
+        if argv is None:  # the Python module's companion script
+            script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "python_outputs.py")
+            p = subprocess.run(["/usr/bin/python3", script], capture_output=True, cwd=work, timeout=600)
+            return {"stdout": p.stdout, "stderr": p.stderr, "status": b"%d\n" % p.returncode}
         p = subprocess.run([os.path.abspath(program)] + argv, input=(stdin or "").encode(),
                            capture_output=True, cwd=work, timeout=600)
         parts = {"stdout": p.stdout, "stderr": p.stderr, "status": b"%d\n" % p.returncode,
@@ -115,6 +183,10 @@ def run(program, argv, stdin):
         if os.path.exists(report):
             with open(report, "rb") as f:
                 parts["report"] = f.read()
+        picture = os.path.join(work, "p.svg")
+        if os.path.exists(picture):
+            with open(picture, "rb") as f:
+                parts["plot"] = f.read()
         return parts
 
 
@@ -158,12 +230,13 @@ def main():
             if old == data:
                 continue
             ok = False
-            if exact and old is not None and key == "stdout":
-                ok, rel = close(old.decode(), data.decode(), 360.0 if argv[0] == "pattern" else 0.0)
+            if exact and old is not None and key in ("stdout", "plot"):
+                turn = argv is None or argv[0] == "pattern"
+                ok, rel = close(old.decode(), data.decode(), 360.0 if turn else 0.0)
                 worst = max(worst, rel)
             if not ok:
                 failures += 1
-                print("DIFFERS: %s %s (%s)" % (name, key, " ".join(argv)))
+                print("DIFFERS: %s %s (%s)" % (name, key, " ".join(argv or ["python_outputs.py"])))
         if mode == "record" and "report" not in parts and stdin is not None:
             print("note: %s wrote no report" % name)
     if mode == "compare":

@@ -1,4 +1,4 @@
-#include "cli/cut.h"
+#include "text/cut.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "horn/feed.h"
+#include "feed/feed.h"
 #include "numeric/constants.h"
 
 namespace quaven {

@@ -16,8 +16,9 @@
 #include <vector>
 
 #include "cli/atomic_file.h"
+#include "cli/cli.h"
 #include "cli/progress.h"
-#include "cli/row_writer.h"
+#include "text/row_writer.h"
 #include <nlohmann/json.hpp>
 
 namespace quaven {
@@ -250,28 +251,59 @@ TEST(ProgressTest, ShownOnATerminalForLongRunsOnlyAndClearedAtTheEnd) {
   }
 }
 
+// The hook the browser page's worker forwards: rows written and rows to come,
+// from none at the start to all at the end, whatever the form.
+TEST(ProgressTest, HookSeesEveryRowOfARun) {
+  for (const char* format : {"table", "json", "cut"}) {
+    std::vector<const char*> argv{"quaven", "pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10",
+                                  "--angles", "0", "90", "15", "--exact", "--format", format};
+    std::vector<std::pair<long long, long long>> calls;
+    std::ostringstream out, err;
+    const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err, {},
+                               [&calls](long long done, long long total) { calls.emplace_back(done, total); });
+    ASSERT_EQ(status, 0) << err.str();
+    const long long rows = std::string(format) == "cut" ? 3 : 7;
+    ASSERT_EQ(calls.size(), static_cast<std::size_t>(rows + 1)) << format;
+    for (long long i = 0; i <= rows; ++i) EXPECT_EQ(calls[static_cast<std::size_t>(i)], std::make_pair(i, rows)) << format;
+  }
+}
+
 TEST(RowWriterTest, EachFormatStreamsRowsWithTheirNotes) {
-  Inputs in;
-  in.number("freq_ghz", single_cell(0.2f));
-  in.numbers("s_range", {double_cell(0.1), double_cell(INFINITY)});
-  in.text("units", "in \"x\"");
-  const std::vector<std::string> columns = {"s_cycles", "gain_db"};
+  api::Head head;
+  head.command = "design";
+  head.inputs.number("freq_ghz", api::single_cell(0.2f));
+  head.inputs.numbers("s_range", {api::double_cell(0.1), api::double_cell(INFINITY)});
+  head.inputs.text("units", "in \"x\"");
+  head.columns = {{"s_cycles", "cycles", true}, {"gain_db", "dB", false}};
+  // The table: S in a legacy 6.3 field, the gain by printf in 7.2 after two
+  // blanks, each under its heading.
+  api::Field s_field, gain_field;
+  s_field.width = 6;
+  s_field.decimals = 3;
+  s_field.head = {{"     S"}};
+  gain_field.style = api::Field::Style::printf;
+  gain_field.gap = 2;
+  gain_field.width = 7;
+  gain_field.decimals = 2;
+  gain_field.head = {{"", 3.0f, " dB"}};
+  head.table = {{0, s_field}, {1, gain_field}};
+  head.key = "S = %";
   const Notes cut = note_bit(Note::below_cutoff);
   const auto run = [&](const std::string& format, int rows, std::string* err_text = nullptr) {
     std::ostringstream out, err;
     auto w = RowWriter::make(format, out, err);
-    w->begin("design", in, columns, "HEAD\n", "S = %");
+    w->begin(head);
     for (int i = 1; i <= rows; ++i) {
       const Notes n = (i <= 3 || i == 5 || i >= 8) ? cut | (i == 2 ? note_bit(Note::s_above_one) : 0) : 0;
-      w->row({single_cell(0.1f * static_cast<float>(i)), double_cell(i == 4 ? NAN : 1.0 / 3.0)}, n,
-             "line " + std::to_string(i) + "\n");
+      w->row({{api::single_cell(0.1f * static_cast<float>(i)), api::double_cell(i == 4 ? NAN : 1.0 / 3.0)}, n});
     }
     w->end();
     if (err_text != nullptr) *err_text = err.str();
     return out.str();
   };
   std::string err;
-  EXPECT_EQ(run("table", 20, &err).substr(0, 19), "HEAD\nline 1\nline 2\n");
+  EXPECT_EQ(run("table", 20, &err).substr(0, 65), "\n     S   3. dB\n\n 0.100     0.33\n 0.200     0.33\n 0.300     0.33\n");
+  EXPECT_EQ(run("table", 4).substr(65), " 0.400      nan\n");
   EXPECT_EQ(err, std::string("quaven: note at S = 0.1 to 0.3, 0.5, 0.8 to 2 (17 rows): ") +
                      note_text(Note::below_cutoff) + "\nquaven: note at S = 0.2 (1 row): " +
                      note_text(Note::s_above_one) + "\n");

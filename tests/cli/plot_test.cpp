@@ -1,6 +1,7 @@
 // The gnuplot driver on figures made for the purpose: gaps, the polar floor,
 // series gnuplot cannot autoscale, and names it must not misread.
 #include "cli/plot.h"
+#include "reference.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,8 +15,6 @@
 namespace quaven {
 namespace {
 
-constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class PlotTest : public ::testing::Test {
  protected:
@@ -78,7 +77,7 @@ TEST_F(PlotTest, NonFiniteValuesAreGapsAndPolarValuesStopAtTheFloor) {
   plot::Figure fig;
   fig.title = "gaps";
   plot::Panel rect;
-  rect.series = {series("a", {0, 1, kNaN, 3, 4, -kInf, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+  rect.series = {series("a", {0, 1, kNan, 3, 4, -kInf, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
                               22, 23, 24, 25, 26, 27, 28, 29})};
   fig.panels = {rect};
   const std::string svg = dir_ + "/gaps.svg";
@@ -108,11 +107,11 @@ TEST_F(PlotTest, DrawsSeriesWithNothingToScaleAndAwkwardNames) {
   plot::Panel empty;
   plot::Panel y2;
   y2.log_y = true;
-  y2.series = {series("neg", {-1, -2}), series("nan", {kNaN, kNaN})};
+  y2.series = {series("neg", {-1, -2}), series("nan", {kNan, kNan})};
   y2.series[1].second_axis = true;
   plot::Panel polar;
   polar.polar = true;
-  polar.series = {series("nan", {kNaN})};
+  polar.series = {series("nan", {kNan})};
   fig.panels = {empty, y2, polar};
   for (const char* name : {"/it's.svg", "/b.png", "/c.PDF"}) {
     const std::string path = dir_ + name;

@@ -13,7 +13,7 @@
 
 #include "drawing/files.h"
 #include "drawing/touchstone.h"
-#include "horn/fullwave.h"
+#include "fullwave/fullwave.h"
 
 namespace {
 

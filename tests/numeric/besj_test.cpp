@@ -7,6 +7,7 @@
 #include <string>
 
 #include "test_data.h"
+#include "reference.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ TEST(Besj, HalfIntegerOrdersMatchTheirClosedForms) {
   // J_1/2(x) = sqrt(2/(pi x)) sin x, J_-1/2(x) = sqrt(2/(pi x)) cos x,
   // J_3/2(x) = sqrt(2/(pi x)) (sin x / x - cos x)  (A&S 10.1.11, 10.1.1).
   for (double x = 0.25; x <= 15.0; x += 0.25) {
-    const double a = std::sqrt(2.0 / (M_PI * x));
+    const double a = std::sqrt(2.0 / (quaven::kPi * x));
     const float xf = static_cast<float>(x);
     EXPECT_NEAR(besj(xf, 0.5f), a * std::sin(x), 1.5e-6) << "x = " << x;
     EXPECT_NEAR(besj(xf, -0.5f), a * std::cos(x), 2e-6) << "x = " << x;

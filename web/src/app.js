@@ -1,23 +1,84 @@
 // The page: forms that become command lines, run by the WebAssembly build of
-// QUAVEN's own command line, whose JSON is laid out as tables and plots and
-// whose CSV and JSON are offered for download as they are. No figure is
-// computed here; numbers are only formatted for display.
-import * as echarts from 'echarts/core';
-import { LineChart } from 'echarts/charts';
-import { GridComponent, PolarComponent, LegendComponent, TooltipComponent } from 'echarts/components';
-import { CanvasRenderer } from 'echarts/renderers';
-import createQuaven from 'quaven-wasm';
+// QUAVEN's own command line in a worker per section (engine.js), whose JSON is
+// laid out as tables and plots and whose CSV and JSON are offered for
+// download as they are. No figure is computed here; numbers are only
+// formatted for display.
+import { Engine, Cancelled } from './engine.js';
+import { clearPlots, colour, dropChart, legendHeight, resizeCharts, setChart } from './charts.js';
+import { fmt, heading, inFormWords, messageLines, show } from './display.js';
+import { lazyLink, releaseLinks } from './links.js';
+import { fillForm, formValues, initialState, saveState } from './state.js';
 
-echarts.use([LineChart, GridComponent, PolarComponent, LegendComponent, TooltipComponent, CanvasRenderer]);
+// ------------------------------------------------------------ the sections
 
-let quaven = null;
+// What each section runs. `models` maps the model chosen at the top to the
+// one the section's command line runs: a design is a search over aperture
+// theory (the design subcommand has no full wave), so under full wave it
+// runs the exact model; a feed is judged by the exact model under either
+// aperture model. `files` are the forms of the section's table offered for
+// download (see fileKinds), `args` makes its command line from its form and
+// `shown` lays out its JSON. A section of its own is one more entry here,
+// a form and a panel in index.html.
+const sections = {
+  design: {
+    models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'exact' },
+    files: ['csv', 'json'],
+    args: designArgs,
+    shown: designShown,
+  },
+  response: {
+    models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'full-wave' },
+    files: ['csv', 'json'],
+    args: responseArgs,
+    shown: responseShown,
+  },
+  feed: {
+    models: { legacy: 'exact', exact: 'exact', 'full-wave': 'full-wave' },
+    files: ['csv', 'json'],
+    args: feedArgs,
+    shown: feedShown,
+  },
+};
 
-// ------------------------------------------------------------ the program
+// The forms the command line writes, as downloads: the --format value, the
+// file's extension (default: the format) and type, and the models that
+// offer it (default: all). A form the command line gains is one entry here
+// and its name in a section's `files`, or in a pattern's (patternFiles).
+const fileKinds = {
+  csv: { format: 'csv', type: 'text/csv' },
+  json: { format: 'json', type: 'application/json' },
+  // The complex far field of the exact pattern on the phi = 0, 45 and 90
+  // degree cuts, for reflector programs.
+  cut: { format: 'cut', type: 'text/plain', label: 'the cuts (.cut)', models: ['exact'] },
+};
+const offered = (kind, model) => !fileKinds[kind].models || fileKinds[kind].models.includes(model);
 
-// Runs `quaven ARGS...` in the page: {status, out, err}.
-function run(args) {
-  const r = quaven.run(args);
-  return { status: r.status, out: r.out, err: r.err };
+// The forms of a pattern offered beside its plots' pictures.
+const patternFiles = ['cut'];
+
+for (const [name, s] of Object.entries(sections)) {
+  s.name = name;
+  s.panel = document.getElementById(`panel-${name}`);
+  s.form = document.getElementById(`${name}-form`);
+  s.engine = new Engine();
+}
+
+// The page's state as a link holds it (state.js); each section's fields are
+// those of its last run.
+const state = initialState();
+// Rows a link picked, used by each section's first run only.
+const linkPicks = { ...state.picks };
+
+// Puts the state in the address and remembers it, once the page has drawn
+// what it is drawing (replacing the address takes the browser some 15 ms).
+let saving = null;
+function remember() {
+  state.tab = document.querySelector('[role="tab"][aria-selected="true"]').id.replace(/^tab-/, '');
+  Object.assign(state, globals());
+  saving ??= setTimeout(() => {
+    saving = null;
+    saveState(state);
+  }, 0);
 }
 
 function globals() {
@@ -25,16 +86,7 @@ function globals() {
   return { model: form.model.value, units: form.units.value };
 }
 
-// The model a section's command line runs: 'legacy', 'exact' or 'full-wave'.
-// A design is a search over aperture theory (the design subcommand has no
-// full wave), so under full wave it uses the exact model; a feed is judged
-// by the exact model under either aperture model.
-function modelOf(section) {
-  const { model } = globals();
-  if (section === 'design' && model === 'full-wave') return 'exact';
-  if (section === 'feed' && model === 'legacy') return 'exact';
-  return model;
-}
+const modelOf = (name) => sections[name].models[globals().model];
 
 // The options every subcommand takes, from the settings at the top; the
 // full-wave options belong to the horn (see fullWaveArgs).
@@ -44,95 +96,94 @@ function commonArgs(format, model) {
   return args;
 }
 
-// Waits until the browser has painted what was changed: the command line
-// runs on the page's own thread, and a full-wave solve holds it for seconds.
-const painted = () => new Promise((resolve) => {
-  requestAnimationFrame(() => setTimeout(resolve, 0));
-  setTimeout(resolve, 100);  // a page in the background gets no frames
-});
+const value = (form, name) => form.elements[name].value.trim();
 
-// Runs `work` (which runs the command line) after showing the panel as
-// solving: a status line, the form's button disabled, aria-busy set. The
-// body's data-busy counts the runs under way and data-runs those finished.
-async function solving(panel, text, work) {
+// ------------------------------------------------------------ running
+
+// The last request of each kind in each section: an answer to an older one
+// is not shown.
+const latest = new Map();
+function ticket(key) {
+  const n = (latest.get(key) ?? 0) + 1;
+  latest.set(key, n);
+  return () => latest.get(key) === n;
+}
+
+const solvingText = (model) => (model === 'full-wave' ? 'Solving the horn in full wave…' : 'Computing…');
+
+// Runs `quaven ARGS...` in the section's worker while the section shows it
+// is solving: a status line with the rows done, the Cancel button, the form's
+// button disabled, the results marked busy. Resolves to {status, out, err}, or to null
+// when the run was cancelled or the worker failed (which the section then
+// says). The body's data-busy counts the runs under way and data-runs those
+// finished.
+async function solving(s, text, args) {
+  const { panel } = s;
   const body = document.body;
-  const status = panel.querySelector('.status');
-  const button = panel.querySelector('button[type="submit"]');
+  const run = panel.querySelector('.run');
+  const status = run.querySelector('.status');
+  const controls = run.querySelector('.run-controls');
+  const bar = controls.querySelector('progress');
+  const button = s.form.querySelector('button[type="submit"]');
   const count = (el, step) => {
     const n = Number(el.dataset.busy || 0) + step;
     if (n) el.dataset.busy = String(n);
     else delete el.dataset.busy;
     return n;
   };
+  // Busy are the results being replaced, not the status line announcing
+  // the progress (a live region inside a busy one is not read out).
+  const results = panel.querySelectorAll('.results > :not(.run, .messages)');
   count(body, 1);
   count(panel, 1);
-  panel.setAttribute('aria-busy', 'true');
+  for (const el of results) el.setAttribute('aria-busy', 'true');
   status.textContent = text;
-  status.hidden = false;
-  if (button) button.disabled = true;
+  bar.removeAttribute('value');
+  controls.hidden = false;
+  button.disabled = true;
+  const progress = (done, total) => {
+    if (total < 2) return;
+    status.textContent = `${text} ${done} of ${total} rows`;
+    bar.max = total;
+    bar.value = done;
+  };
   try {
-    await painted();
-    return work();
+    return await s.engine.run(args, progress);
+  } catch (e) {
+    const box = panel.querySelector('.messages');
+    const p = document.createElement('p');
+    p.className = e instanceof Cancelled ? 'note cancelled' : 'error';
+    p.textContent = e instanceof Cancelled ? 'Cancelled.' : `The computation failed: ${e.message}`;
+    box.replaceChildren(p);
+    return null;
   } finally {
     if (!count(panel, -1)) {
-      panel.removeAttribute('aria-busy');
-      status.hidden = true;
-      if (button) button.disabled = false;
+      // The Cancel button goes: its focus goes to the form's button.
+      const focused = run.contains(document.activeElement);
+      for (const el of results) el.removeAttribute('aria-busy');
+      status.textContent = '';
+      controls.hidden = true;
+      button.disabled = false;
+      if (focused) button.focus();
     }
     count(body, -1);
     body.dataset.runs = String(Number(body.dataset.runs || 0) + 1);
   }
 }
 
-const solvingText = (model) => (model === 'full-wave' ? 'Solving the horn in full wave…' : 'Computing…');
-
-const value = (form, name) => form.elements[name].value.trim();
+function cancel(s) {
+  if (s.engine.busy) s.engine.cancel();
+}
 
 // ------------------------------------------------------------- display
 
-// Column names as the command line writes them, in words.
-function heading(name) {
-  const unit = (name.match(/_(in|cm|deg|db|ghz|wl|cycles)$/) || [])[1];
-  const units = { in: 'in', cm: 'cm', deg: 'deg', db: 'dB', ghz: 'GHz', wl: 'λ', cycles: 'cycles' };
-  let words = unit ? name.slice(0, -unit.length - 1) : name;
-  words = words
-    .replace(/^s$/, 'S')
-    .replace(/_e(?=_|$)/g, ' E').replace(/_h(?=_|$)/g, ' H').replace(/_45(?=_|$)/g, ' 45°')
-    .replace(/_(\d+(?:\.\d+)?)db/g, ' $1 dB')
-    .replace(/_/g, ' ');
-  words = words.charAt(0).toUpperCase() + words.slice(1);
-  return unit ? `${words} (${units[unit]})` : words;
-}
-
-// Decimal places for display, by what a column holds.
-function places(name) {
-  if (/^s_cycles$|phase_centre|_wl$|wavelengths|efficiency/.test(name)) return 3;
-  if (/_(in|cm)$/.test(name) || /^frequency/.test(name)) return 4;
-  if (/gain|_db$/.test(name)) return 2;
-  return 1;
-}
-
-function show(v, name) {
-  if (name === 'best') return v ? 'best' : '';
-  if (v === null || v === undefined) return '—';
-  if (typeof v === 'number') return v.toFixed(places(name));
-  if (Array.isArray(v)) return v.join('; ');
-  return String(v);
-}
-
-// Standard error as the page shows it: the message lines, without the usage
-// text meant for a terminal.
-function messageLines(err) {
-  return err.split('\n').filter((l) => l && !/^Usage: |^ {6,}|^Run 'quaven/.test(l));
-}
-
-function showMessages(panel, err, isError) {
-  const box = panel.querySelector('.messages');
+function showMessages(s, err, isError) {
+  const box = s.panel.querySelector('.messages');
   box.replaceChildren();
   for (const line of messageLines(err)) {
     const p = document.createElement('p');
     p.className = isError ? 'error' : 'note';
-    p.textContent = line.replace(/^quaven: /, '');
+    p.textContent = inFormWords(line, s.form);
     box.append(p);
   }
 }
@@ -150,23 +201,38 @@ function markInvalid(form, err) {
   inputs[0].focus();
 }
 
-// What each note named in the rows means, from the library (empty where it
-// names none).
+// What each note named in the rows means, from the library.
 let noteTexts = {};
 
 // A note's name in words (beyond_curves: "beyond curves").
 const noteName = (key) => key.replace(/_/g, ' ');
 
+// The columns that decide between rows, shown first after the row's key
+// (the return loss of a full-wave run beside the gain).
+const leading = {
+  feed: ['aperture_efficiency', 'edge_taper_e_db', 'edge_taper_h_db', 'focus_behind_aperture_wl', 's11_db'],
+};
+
+function columnOrder(doc) {
+  const columns = doc.columns.filter((c) => c !== 'notes');
+  const first = (leading[doc.command] ?? []).filter((c) => columns.includes(c));
+  let rest = columns.slice(1).filter((c) => !first.includes(c));
+  if (!first.includes('s11_db') && rest.includes('s11_db')) {
+    rest = rest.filter((c) => c !== 's11_db');
+    rest.splice(rest.indexOf('gain_db') + 1, 0, 's11_db');
+  }
+  return [columns[0], ...first, ...rest];
+}
+
 // The table of a JSON result, one radio button per row to pick it, and the
-// notes of each row beside it.
-function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
-  const box = panel.querySelector('.table-box');
+// notes of each row beside it. The pick column and the row's key stay in
+// view when the table scrolls sideways.
+function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
+  const box = s.panel.querySelector('.table-box');
   box.replaceChildren();
-  // The return loss of a full-wave run (the command line's last column)
-  // stands beside the gain, where it is seen without scrolling.
-  const columns = doc.columns.filter((c) => c !== 'notes' && c !== 's11_db');
-  if (doc.columns.includes('s11_db')) columns.splice(columns.indexOf('gain_db') + 1, 0, 's11_db');
-  const hasNotes = doc.columns.includes('notes') || doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
+  const columns = columnOrder(doc);
+  // A column of notes only where a row has one.
+  const hasNotes = doc.rows.some((r) => Array.isArray(r.notes) && r.notes.length);
   const table = document.createElement('table');
   const cap = document.createElement('caption');
   cap.textContent = `${doc.rows.length} row${doc.rows.length === 1 ? '' : 's'}; pick one to see its patterns`;
@@ -193,20 +259,19 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   });
   const seen = new Set();
   const body = table.createTBody();
-  const group = `${panel.id}-pick`;
   doc.rows.forEach((row, i) => {
     const tr = body.insertRow();
     const td = tr.insertCell();
     const radio = document.createElement('input');
     radio.type = 'radio';
-    radio.name = group;
+    radio.name = `${s.name}-pick`;
     radio.value = String(i);
     radio.setAttribute('aria-label', pickLabel(row));
     radio.checked = i === picked;
     radio.addEventListener('change', () => {
       for (const r of body.rows) r.classList.remove('picked');
       tr.classList.add('picked');
-      onPick(row);
+      onPick(row, i);
     });
     td.append(radio);
     if (i === picked) tr.classList.add('picked');
@@ -214,7 +279,7 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
       const cell = tr.insertCell();
       cell.dataset.column = c;
       cell.dataset.value = row[c] === null ? '' : String(row[c]);
-      cell.textContent = show(row[c], c);
+      cell.textContent = show(row[c], c, doc.command);
       if (k === 0 && hasNotes) {
         const notes = tr.insertCell();
         const keys = row.notes || [];
@@ -251,42 +316,40 @@ function renderTable(panel, doc, { pickLabel, onPick, picked = 0 }) {
   }
 }
 
-// Download links for the CSV and JSON of the same command line. The JSON is
-// the one the section has shown; the CSV is run when first asked for, since
-// a full-wave run solves the horn again.
-function renderDownloads(panel, args, model, name, json) {
-  const box = panel.querySelector('.downloads');
-  for (const old of box.querySelectorAll('a')) if (old.href.startsWith('blob:')) URL.revokeObjectURL(old.href);
-  box.replaceChildren();
-  const types = { csv: 'text/csv', json: 'application/json' };
-  const link = (format, text) => {
-    const a = document.createElement('a');
-    a.download = `quaven-${name}.${format}`;
-    a.className = `download ${format}`;
-    a.textContent = `Download ${format.toUpperCase()}`;
-    if (text !== undefined) a.href = URL.createObjectURL(new Blob([text], { type: types[format] }));
-    box.append(a);
+// A link to the file `quaven ARGS... --format KIND` writes, named `name`:
+// `text` when it is at hand, else run in the section's worker when first
+// asked for (a full-wave run solves the horn again).
+function fileLink(s, kind, name, args, model, text) {
+  const { format, type, extension = format, label = kind.toUpperCase() } = fileKinds[kind];
+  const a = document.createElement('a');
+  a.download = `${name}.${extension}`;
+  a.className = `download ${kind}`;
+  a.textContent = `Download ${label}`;
+  if (text !== undefined) {
+    a.href = URL.createObjectURL(new Blob([text], { type }));
     return a;
-  };
-  const csv = link('csv');
-  csv.href = '#';
-  csv.dataset.pending = 'true';
-  csv.addEventListener('click', async (e) => {
-    if (!csv.dataset.pending) return;
-    e.preventDefault();
-    if (csv.dataset.pending === 'running') return;
-    csv.dataset.pending = 'running';
-    const r = await solving(panel, solvingText(model), () => run([...args, ...commonArgs('csv', model)]));
+  }
+  lazyLink(a, async () => {
+    const r = await solving(s, solvingText(model), [...args, ...commonArgs(format, model)]);
+    if (!r) return null;
     if (r.status !== 0) {
-      csv.dataset.pending = 'true';
-      showMessages(panel, r.err, true);
-      return;
+      showMessages(s, r.err, true);
+      return null;
     }
-    csv.href = URL.createObjectURL(new Blob([r.out], { type: types.csv }));
-    delete csv.dataset.pending;
-    if (csv.isConnected) csv.click();
+    return new Blob([r.out], { type });
   });
-  link('json', json);
+  return a;
+}
+
+// Download links for the section's table in each of its forms, the JSON
+// the one the section has shown.
+function renderDownloads(s, args, model, json) {
+  const box = s.panel.querySelector('.downloads');
+  releaseLinks(box);
+  box.replaceChildren();
+  for (const kind of s.files.filter((k) => offered(k, model))) {
+    box.append(fileLink(s, kind, `quaven-${s.name}`, args, model, kind === 'json' ? json : undefined));
+  }
   const code = document.createElement('code');
   code.className = 'command';
   code.textContent = ['quaven', ...args, ...commonArgs('csv', model)]
@@ -298,53 +361,6 @@ function renderDownloads(panel, args, model, name, json) {
 
 // ------------------------------------------------------------------ plots
 
-const charts = new Map();
-
-// Empties a box of plots, releasing its charts.
-function clearPlots(box) {
-  for (const area of box.querySelectorAll('.chart-area')) {
-    charts.get(area)?.dispose();
-    charts.delete(area);
-  }
-  box.replaceChildren();
-}
-
-function chartIn(box, key, label) {
-  let el = box.querySelector(`[data-chart="${key}"]`);
-  if (!el) {
-    el = document.createElement('figure');
-    el.className = 'chart';
-    el.dataset.chart = key;
-    const cap = document.createElement('figcaption');
-    cap.textContent = label;
-    const area = document.createElement('div');
-    area.className = 'chart-area';
-    area.setAttribute('role', 'img');
-    area.setAttribute('aria-label', label);
-    el.append(cap, area);
-    box.append(el);
-  }
-  const area = el.querySelector('.chart-area');
-  let chart = echarts.getInstanceByDom(area);
-  if (!chart) {
-    chart = echarts.init(area, null, { renderer: 'canvas' });
-    chart.on('finished', () => { area.dataset.drawn = String((area.dataset.series || '0')); });
-    charts.set(area, chart);
-  }
-  return { chart, area, figure: el };
-}
-
-function setChart(target, option, label) {
-  const { chart, area, figure } = target;
-  delete area.dataset.drawn;
-  area.dataset.series = String(option.series.filter((s) => s.data.some((p) => p[1] !== null)).length);
-  figure.querySelector('figcaption').textContent = label;
-  area.setAttribute('aria-label', label);
-  chart.setOption(option, true);
-}
-
-const palette = ['#1f5fbf', '#c4371f', '#2f8f3a', '#8a4fbf', '#b07a00', '#00808a'];
-
 // The amplitude columns of a pattern and the plane each belongs to.
 function amplitudeColumns(columns) {
   return columns.filter((c) => /^amplitude_.+_db$/.test(c)).map((c) => {
@@ -355,10 +371,12 @@ function amplitudeColumns(columns) {
   });
 }
 
+
 // Rectangular and polar plots of a pattern, from `quaven pattern` JSON; a
 // full-wave pattern is in dBi (realised gain), the others relative to the
 // peak.
-function drawPattern(box, doc, title) {
+function drawPattern(s, doc, title) {
+  const box = s.panel.querySelector('.plots');
   const fullWave = doc.inputs.full_wave === true;
   const dB = fullWave ? 'dBi' : 'dB';
   const kind = fullWave ? 'Full-wave pattern' : 'Pattern';
@@ -366,83 +384,121 @@ function drawPattern(box, doc, title) {
   const peak = Math.max(...doc.rows.flatMap((r) => cols.map((c) => r[c.column])).filter((v) => v !== null));
   const top = Math.ceil(peak / 10) * 10;
   const floor = top - 50;
-  const rectSeries = cols.map((c, k) => ({
-    name: c.label, type: 'line', showSymbol: false, color: palette[k], connectNulls: false,
-    data: doc.rows.map((r) => [r.angle_deg, r[c.column]]),
-  }));
-  setChart(chartIn(box, 'rect', title), {
+  setChart(box, 'rect', `quaven-${s.name}-pattern`, `${kind}, rectangular: ${title}`, (layout) => ({
     animation: false,
-    legend: { top: 0 },
+    legend: { top: layout.top },
     tooltip: { trigger: 'axis', valueFormatter: (v) => (v === null ? '—' : `${v.toFixed(2)} ${dB}`) },
-    grid: { left: 56, right: 16, top: 36, bottom: 44 },
-    xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180, interval: 45,
-      axisLine: { onZero: false } },
-    yAxis: { type: 'value', name: fullWave ? 'Realised gain (dBi)' : 'Amplitude (dB)', nameLocation: 'middle', nameGap: 38, min: floor, max: top, interval: 10,
-      axisLine: { onZero: false } },
-    series: rectSeries,
-  }, `${kind}, rectangular: ${title}`);
+    grid: { left: 56, right: 16, top: layout.top + 12 + legendHeight(cols.map((c) => c.label), layout.width), bottom: 44 },
+    xAxis: { type: 'value', name: 'Angle off axis (deg)', nameLocation: 'middle', nameGap: 28, min: -180, max: 180,
+      interval: 45, axisLine: { onZero: false } },
+    yAxis: { type: 'value', name: fullWave ? 'Realised gain (dBi)' : 'Amplitude (dB)', nameLocation: 'middle',
+      nameGap: 38, min: floor, max: top, interval: 10, axisLine: { onZero: false } },
+    series: cols.map((c, k) => ({
+      name: c.label, type: 'line', showSymbol: false, color: colour(k), connectNulls: false,
+      data: doc.rows.map((r) => [r.angle_deg, r[c.column]]),
+    })),
+  }));
   // On the polar plot the radius is the level, clipped at the floor of the
   // scale so that nulls stay at the centre.
-  const polarSeries = cols.map((c, k) => ({
-    name: c.label, type: 'line', coordinateSystem: 'polar', showSymbol: false, color: palette[k],
-    data: doc.rows.map((r) => [r[c.column] === null ? floor : Math.max(r[c.column], floor), r.angle_deg]),
-  }));
-  setChart(chartIn(box, 'polar', title), {
-    animation: false,
-    legend: { top: 0 },
-    polar: { radius: '72%', center: ['50%', '56%'] },
-    angleAxis: { type: 'value', min: -180, max: 180, startAngle: 270, clockwise: true, interval: 30,
-      axisLabel: { formatter: (v) => (v === -180 ? '' : `${v}°`) } },
-    radiusAxis: { type: 'value', min: floor, max: top, interval: 10, axisLabel: { show: false }, axisTick: { show: false },
-      axisLine: { show: false } },
-    tooltip: { trigger: 'item', formatter: (p) => `${p.seriesName}: ${p.value[1]}°, ${p.value[0].toFixed(2)} ${dB}` },
-    series: polarSeries,
-  }, `${kind}, polar (rings every 10 dB, ${floor} to ${top} ${dB}): ${title}`);
+  setChart(box, 'polar', `quaven-${s.name}-pattern-polar`,
+    `${kind}, polar (rings every 10 dB, ${floor} to ${top} ${dB}): ${title}`, (layout) => ({
+      animation: false,
+      legend: { top: layout.top },
+      // Below the legend, the largest circle the box holds with room for
+      // the angles' labels.
+      polar: polarPlace(layout, legendHeight(cols.map((c) => c.label), layout.width)),
+      angleAxis: { type: 'value', min: -180, max: 180, startAngle: 270, clockwise: true, interval: 30,
+        axisLabel: { formatter: (v) => (v === -180 ? '' : `${v}°`) } },
+      radiusAxis: { type: 'value', min: floor, max: top, interval: 10, axisLabel: { show: false },
+        axisTick: { show: false }, axisLine: { show: false } },
+      tooltip: { trigger: 'item', formatter: (p) => `${p.seriesName}: ${p.value[1]}°, ${p.value[0].toFixed(2)} ${dB}` },
+      series: cols.map((c, k) => ({
+        name: c.label, type: 'line', coordinateSystem: 'polar', showSymbol: false, color: colour(k),
+        data: doc.rows.map((r) => [r[c.column] === null ? floor : Math.max(r[c.column], floor), r.angle_deg]),
+      })),
+    }));
+}
+
+// Where a polar plot goes in `layout` below a legend `legend` pixels high.
+function polarPlace(layout, legend) {
+  if (!layout.width || !layout.height) return { radius: '72%', center: ['50%', '56%'] };
+  const top = layout.top + legend + 24;
+  const size = Math.min(layout.width - 80, layout.height - top - 24);
+  return { radius: size / 2, center: [layout.width / 2, top + size / 2] };
 }
 
 // The pattern of one horn at one frequency, run through `quaven pattern`
-// by `model`; `body` holds the full-wave options.
-function showPattern(panel, { freq, aperture, slant, model, body = [] }) {
-  const box = panel.querySelector('.plots');
+// by `model`; `body` holds the full-wave options. `row` is the table row it
+// belongs to, remembered in the link once drawn.
+async function showPattern(s, { freq, aperture, slant, model, body = [], row }) {
+  const box = s.panel.querySelector('.plots');
+  const current = ticket(`${s.name}:pattern`);
   const args = ['pattern', '--freq', String(freq), '--aperture', String(aperture), '--slant', String(slant),
-    '--angles', '-180', '180', '1', ...(model === 'full-wave' ? body : []), ...commonArgs('json', model)];
-  return solving(panel, solvingText(model), () => {
-    const r = run(args);
-    if (r.status !== 0) {
-      clearPlots(box);
-      const p = document.createElement('p');
-      p.className = 'error';
-      p.textContent = messageLines(r.err).join(' ').replace(/^quaven: /, '');
-      box.append(p);
-      return;
-    }
-    const doc = JSON.parse(r.out);
-    const u = globals().units;
-    const guide = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
-    drawPattern(box, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${guide}`);
-  });
+    '--angles', '-180', '180', '1', ...(model === 'full-wave' ? body : [])];
+  const r = await solving(s, solvingText(model), [...args, ...commonArgs('json', model)]);
+  if (!r || !current()) return;
+  if (r.status !== 0) {
+    clearPlots(box);
+    const p = document.createElement('p');
+    p.className = 'error';
+    p.textContent = messageLines(r.err).join(' ');
+    box.append(p);
+    return;
+  }
+  const doc = JSON.parse(r.out);
+  const u = globals().units;
+  const guide = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
+  drawPattern(s, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${guide}`);
+  const old = box.querySelector(':scope > .downloads');
+  if (old) {
+    releaseLinks(old);
+    old.remove();
+  }
+  const kinds = patternFiles.filter((k) => offered(k, model));
+  if (kinds.length) {
+    const files = document.createElement('p');
+    files.className = 'downloads';
+    files.append(...kinds.map((k) => fileLink(s, k, `quaven-${s.name}-pattern`, args, model)));
+    box.append(files);
+  }
+  state.picks[s.name] = row;
+  remember();
 }
 
-const fmt = (v) => (typeof v === 'number' ? (Number.isFinite(v) ? String(+v.toPrecision(6)) : 'inf') : String(v));
 // A number given back to the command line: every digit the JSON holds.
 const fmtExact = (v) => String(v);
 
 // ------------------------------------------------------------ the sections
 
-// Runs a section's command line; shows the refusal or the notes; returns the
-// parsed JSON or null.
-function runSection(panel, form, args, name, model) {
-  const r = run([...args, ...commonArgs('json', model)]);
-  markInvalid(form, r.status === 0 ? '' : r.err);
-  showMessages(panel, r.err, r.status !== 0);
+// Runs a section's table: shows the refusal or the notes, the table and
+// plots through the section's `shown`, and remembers the fields in the link.
+async function runSection(name) {
+  const s = sections[name];
+  const model = modelOf(name);
+  const args = s.args(s.form, model);
+  const fields = formValues(s.form);
+  const current = ticket(`${name}:table`);
+  const r = await solving(s, solvingText(model), [...args, ...commonArgs('json', model)]);
+  if (!r || !current()) return;
+  markInvalid(s.form, r.status === 0 ? '' : r.err);
+  showMessages(s, r.err, r.status !== 0);
   if (r.status !== 0) {
-    panel.querySelector('.table-box').replaceChildren();
-    panel.querySelector('.downloads').replaceChildren();
-    for (const box of panel.querySelectorAll('.plots, .sweep-plots')) clearPlots(box);
-    return null;
+    ticket(`${name}:pattern`);
+    s.panel.querySelector('.table-box').replaceChildren();
+    s.panel.querySelector('.downloads').replaceChildren();
+    for (const box of s.panel.querySelectorAll('.plots, .sweep-plots')) clearPlots(box);
+    return;
   }
-  renderDownloads(panel, args, model, name, r.out);
-  return JSON.parse(r.out);
+  renderDownloads(s, args, model, r.out);
+  state.sections[name] = fields;
+  delete state.picks[name];
+  remember();
+  const doc = JSON.parse(r.out);
+  // The row a link picked, on its first run; else the section's own choice.
+  const linked = linkPicks[name];
+  delete linkPicks[name];
+  const pickedOr = (i) => (Number.isInteger(linked) && linked < doc.rows.length ? linked : i);
+  await s.shown(s, doc, model, pickedOr);
 }
 
 // A slant radius as the pattern subcommand reads it back.
@@ -461,46 +517,37 @@ function designArgs(form) {
   return withThroat(form, args);
 }
 
-// The throat radius, where the program takes one and the field is filled.
+// The throat radius, where the field is shown and filled.
 function withThroat(form, args) {
   const throat = form.elements.throat;
   if (throat && !throat.closest('[hidden]') && throat.value.trim()) args.push('--throat', throat.value.trim());
   return args;
 }
 
-function design() {
-  const panel = document.getElementById('panel-design');
-  const form = document.getElementById('design-form');
-  const model = modelOf('design');
-  return solving(panel, solvingText(model), () => designShown(panel, form, model));
-}
-
-function designShown(panel, form, model) {
-  const doc = runSection(panel, form, designArgs(form), 'design', model);
-  if (!doc) return;
-  const u = globals().units;
-  const freq = doc.inputs.freq_ghz;
-  const pick = rowPattern(panel, doc, model);
-  const first = Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null));
-  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: first });
-  if (doc.rows.length) pick(doc.rows[first]);
-  else clearPlots(panel.querySelector('.plots'));
-}
-
 // Picking a row of a design or a feed shows the patterns of its horn at the
 // run's frequency, by the run's model; a full-wave run's on the body it
 // solved. A row with no horn (not a number) clears them.
-function rowPattern(panel, doc, model) {
+function rowPattern(s, doc, model) {
   const u = globals().units;
   const body = model === 'full-wave' ? solvedBody(doc) : [];
-  return (row) => {
+  return (row, i) => {
     const aperture = row[`aperture_radius_${u}`];
     if (aperture === null) {
-      clearPlots(panel.querySelector('.plots'));
-      return;
+      clearPlots(s.panel.querySelector('.plots'));
+      return null;
     }
-    showPattern(panel, { freq: doc.inputs.freq_ghz, aperture, slant: slantArg(row[`slant_radius_${u}`]), model, body });
+    return showPattern(s, { freq: doc.inputs.freq_ghz, aperture, slant: slantArg(row[`slant_radius_${u}`]), model, body, row: i });
   };
+}
+
+function designShown(s, doc, model, pickedOr) {
+  const u = globals().units;
+  const pick = rowPattern(s, doc, model);
+  const picked = pickedOr(Math.max(0, doc.rows.findIndex((r) => r[`aperture_radius_${u}`] !== null)));
+  renderTable(s, doc, { pickLabel: (row) => `Show the patterns of the horn for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked });
+  if (doc.rows.length) return pick(doc.rows[picked], picked);
+  clearPlots(s.panel.querySelector('.plots'));
+  return null;
 }
 
 // The full-wave options: the feed guide's radius (the command line requires
@@ -522,57 +569,48 @@ function responseArgs(form, model) {
 
 // Beamwidths, gain and phase centres over the sweep, and the return loss of
 // a full-wave run (whose gain is the directivity: the body is lossless).
-function drawSweep(panel, doc) {
-  const box = panel.querySelector('.sweep-plots');
+function drawSweep(s, doc) {
+  const box = s.panel.querySelector('.sweep-plots');
   const fullWave = doc.inputs.full_wave === true;
   const by = fullWave ? ' (full wave)' : '';
   const x = doc.columns[0];
   const line = (c, k, axis = 0) => ({
-    name: heading(c).replace(/ \(.*\)$/, '').replace(/^Beamwidth /, ''), type: 'line', color: palette[k], yAxisIndex: axis, symbolSize: 5,
-    data: doc.rows.map((r) => [r[x], r[c]]),
+    name: heading(c).replace(/ \(.*\)$/, '').replace(/^Beamwidth /, ''), type: 'line', color: colour(k), yAxisIndex: axis,
+    symbolSize: 5, data: doc.rows.map((r) => [r[x], r[c]]),
+  });
+  const base = (layout) => ({
+    animation: false,
+    legend: { top: layout.top, type: 'scroll' },
+    tooltip: { trigger: 'axis' },
+    grid: { left: 56, right: 56, top: layout.top + 56, bottom: 44 },
+    xAxis: { type: 'value', name: 'Frequency (GHz)', nameLocation: 'middle', nameGap: 28, scale: true },
   });
   const bw = doc.columns.filter((c) => /^beamwidth_/.test(c));
-  const base = {
-    animation: false,
-    legend: { top: 0, type: 'scroll' },
-    tooltip: { trigger: 'axis' },
-    grid: { left: 56, right: 56, top: 56, bottom: 44 },
-    xAxis: { type: 'value', name: 'Frequency (GHz)', nameLocation: 'middle', nameGap: 28, scale: true },
-  };
-  setChart(chartIn(box, 'beamwidths', 'Beamwidths'), {
-    ...base,
+  setChart(box, 'beamwidths', 'quaven-response-beamwidths', `Beamwidths against frequency${by}`, (layout) => ({
+    ...base(layout),
     yAxis: { type: 'value', name: 'Beamwidth (deg)', nameLocation: 'middle', nameGap: 38, scale: true },
     series: bw.map((c, k) => line(c, k)),
-  }, `Beamwidths against frequency${by}`);
+  }));
   const pc = doc.columns.filter((c) => /^phase_centre_/.test(c));
-  setChart(chartIn(box, 'gain', 'Gain and phase centres'), {
-    ...base,
-    yAxis: [{ type: 'value', name: fullWave ? 'Gain (dBi)' : 'Gain (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
-      { type: 'value', name: 'Phase centre (λ)', nameLocation: 'middle', nameGap: 38, scale: true }],
-    series: [line('gain_db', 0), ...pc.map((c, k) => line(c, k + 1, 1))],
-  }, `${fullWave ? 'Gain (of the lossless horn: its directivity)' : 'Gain'} and phase centres against frequency${by}`);
-  const old = box.querySelector('[data-chart="s11"]');
+  setChart(box, 'gain', 'quaven-response-gain',
+    `${fullWave ? 'Gain (of the lossless horn: its directivity)' : 'Gain'} and phase centres against frequency${by}`,
+    (layout) => ({
+      ...base(layout),
+      yAxis: [{ type: 'value', name: fullWave ? 'Gain (dBi)' : 'Gain (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
+        { type: 'value', name: 'Phase centre (λ)', nameLocation: 'middle', nameGap: 38, scale: true }],
+      series: [line('gain_db', 0), ...pc.map((c, k) => line(c, k + 1, 1))],
+    }));
   if (!doc.columns.includes('s11_db')) {
-    if (old) {
-      charts.get(old.querySelector('.chart-area'))?.dispose();
-      charts.delete(old.querySelector('.chart-area'));
-      old.remove();
-    }
+    dropChart(box, 's11');
     return;
   }
-  setChart(chartIn(box, 's11', 'Return loss'), {
-    ...base,
-    legend: { show: false },
-    yAxis: { type: 'value', name: 'S11 (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
-    series: [line('s11_db', 1)],
-  }, `Return loss S11 at the feed guide's TE11 port against frequency${by}`);
-}
-
-function response() {
-  const panel = document.getElementById('panel-response');
-  const form = document.getElementById('response-form');
-  const model = modelOf('response');
-  return solving(panel, solvingText(model), () => responseShown(panel, form, model));
+  setChart(box, 's11', 'quaven-response-s11', `Return loss S11 at the feed guide's TE11 port against frequency${by}`,
+    (layout) => ({
+      ...base(layout),
+      legend: { show: false },
+      yAxis: { type: 'value', name: 'S11 (dB)', nameLocation: 'middle', nameGap: 38, scale: true },
+      series: [line('s11_db', 1)],
+    }));
 }
 
 // The full-wave options of the body a run solved: the guide's length and
@@ -581,21 +619,18 @@ function response() {
 const solvedBody = (doc) => ['--full-wave', '--throat', fmtExact(doc.inputs.throat_radius),
   '--guide-length', fmtExact(doc.inputs.guide_length), '--wall', fmtExact(doc.inputs.wall)];
 
-function responseShown(panel, form, model) {
-  const doc = runSection(panel, form, responseArgs(form, model), 'response', model);
-  if (!doc) return;
-  const a = value(form, 'aperture');
-  const r = value(form, 'slant');
+function responseShown(s, doc, model, pickedOr) {
+  const a = value(s.form, 'aperture');
+  const r = value(s.form, 'slant');
   const body = model === 'full-wave' ? solvedBody(doc) : [];
-  const pick = (row) => showPattern(panel, { freq: row.frequency_ghz, aperture: a, slant: r, model, body });
-  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick });
-  drawSweep(panel, doc);
-  if (doc.rows.length) pick(doc.rows[0]);
-  else clearPlots(panel.querySelector('.plots'));
+  const pick = (row, i) => showPattern(s, { freq: row.frequency_ghz, aperture: a, slant: r, model, body, row: i });
+  const picked = pickedOr(0);
+  renderTable(s, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick, picked });
+  drawSweep(s, doc);
+  if (doc.rows.length) return pick(doc.rows[picked], picked);
+  clearPlots(s.panel.querySelector('.plots'));
+  return null;
 }
-
-// The dish feed needs the `feed` subcommand; without it the section says so.
-const feedAvailable = () => /^\s+feed\s/m.test(run(['--help']).out);
 
 // A given horn judged on the dish, or horns designed for it (the command
 // line says so where a full-wave design lacks its range of S).
@@ -612,21 +647,13 @@ function feedArgs(form, model) {
   return model === 'full-wave' ? [...args, ...fullWaveArgs(form)] : args;
 }
 
-function feed() {
-  const panel = document.getElementById('panel-feed');
-  const form = document.getElementById('feed-form');
-  const model = modelOf('feed');
-  return solving(panel, solvingText(model), () => feedShown(panel, form, model));
-}
-
-function feedShown(panel, form, model) {
-  const doc = runSection(panel, form, feedArgs(form, model), 'feed', model);
-  if (!doc) return;
-  const pick = rowPattern(panel, doc, model);
-  const best = Math.max(0, doc.rows.findIndex((r) => r.best === true || r.best === 1));
-  renderTable(panel, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked: best });
-  if (doc.rows.length) pick(doc.rows[best]);
-  else clearPlots(panel.querySelector('.plots'));
+function feedShown(s, doc, model, pickedOr) {
+  const pick = rowPattern(s, doc, model);
+  const picked = pickedOr(Math.max(0, doc.rows.findIndex((r) => r.best === true || r.best === 1)));
+  renderTable(s, doc, { pickLabel: (row) => `Show the patterns of the feed for S = ${show(row.s_cycles, 's_cycles')}`, onPick: pick, picked });
+  if (doc.rows.length) return pick(doc.rows[picked], picked);
+  clearPlots(s.panel.querySelector('.plots'));
+  return null;
 }
 
 // --------------------------------------------------------------- the tabs
@@ -641,8 +668,8 @@ function setupTabs() {
       document.getElementById(t.getAttribute('aria-controls')).hidden = !on;
     }
     if (focus) tab.focus();
-    for (const chart of charts.values()) chart.resize();
-    history.replaceState(null, '', `#${tab.id.replace(/^tab-/, '')}`);
+    resizeCharts();
+    remember();
   };
   tabs.forEach((tab, i) => {
     tab.addEventListener('click', () => select(tab, false));
@@ -655,7 +682,7 @@ function setupTabs() {
       e.preventDefault();
     });
   });
-  const start = document.getElementById(`tab-${location.hash.slice(1)}`);
+  const start = document.getElementById(`tab-${state.tab}`);
   if (start) select(start, false);
 }
 
@@ -669,54 +696,62 @@ function choiceFields(form, name) {
   sync();
 }
 
-function setup() {
+// The fields and hints of the model chosen; the feed guide's radius is the
+// throat's under full wave, and messages name it so.
+function syncModel() {
+  const fullWave = globals().model === 'full-wave';
+  for (const el of document.querySelectorAll('.when-full-wave')) el.hidden = !fullWave;
+  for (const el of document.querySelectorAll('.when-aperture')) el.hidden = fullWave;
+  for (const el of document.querySelectorAll('[data-fields="body-fields"] [name="throat"]')) {
+    el.dataset.name = fullWave ? 'feed guide radius' : 'throat radius';
+  }
+}
+
+// Every section again (a change of model or units), each cancelling what it
+// was still computing for the settings before.
+function rerunAll() {
+  return Promise.all(Object.values(sections).map((s) => {
+    if (s.engine.busy) s.engine.cancel();
+    return runSection(s.name);
+  }));
+}
+
+async function setup() {
   for (const box of document.querySelectorAll('[data-fields]')) {
     box.append(document.getElementById(box.dataset.fields).content.cloneNode(true));
   }
-  choiceFields(document.getElementById('design-form'), 'to');
-  choiceFields(document.getElementById('feed-form'), 'horn');
-  const sections = [['design-form', design], ['response-form', response], ['feed-form', feed]];
-  for (const [id, fn] of sections) {
-    document.getElementById(id).addEventListener('submit', (e) => {
-      e.preventDefault();
-      fn();
-    });
-  }
-  noteTexts = quaven.notes();
-  // Fields for options this build of the program may not have.
-  for (const [form, command] of [['design-form', 'design'], ['response-form', 'response'], ['feed-form', 'feed']]) {
-    const throat = document.querySelector(`#${form} .throat`);
-    throat.hidden = !/--throat\b/.test(run([command, '--help']).out);
-  }
-  // The full-wave model, where this build's command line has it.
   const globalsForm = document.getElementById('globals');
-  globalsForm.querySelector('.full-wave-choice').hidden = !/--full-wave\b/.test(run(['response', '--help']).out);
-  const syncModel = () => {
-    const fullWave = globals().model === 'full-wave';
-    for (const el of document.querySelectorAll('.when-full-wave')) el.hidden = !fullWave;
-    for (const el of document.querySelectorAll('.when-aperture')) el.hidden = fullWave;
-  };
+  fillForm(globalsForm, { model: state.model, units: state.units });
+  for (const s of Object.values(sections)) fillForm(s.form, state.sections[s.name]);
+  choiceFields(sections.design.form, 'to');
+  choiceFields(sections.feed.form, 'horn');
+  for (const s of Object.values(sections)) {
+    s.form.addEventListener('submit', (e) => {
+      e.preventDefault();
+      runSection(s.name);
+    });
+    s.panel.querySelector('.run .cancel').addEventListener('click', () => cancel(s));
+  }
+  setupTabs();
+  window.addEventListener('resize', resizeCharts);
+  // A link pasted over this page's address: open it as a link is opened.
+  window.addEventListener('hashchange', () => location.reload());
+  const about = await sections.design.engine.about();
+  noteTexts = about.notes;
+  document.getElementById('version').textContent = about.version;
+  // The full-wave model, where this build's command line has it.
+  globalsForm.querySelector('.full-wave-choice').hidden = !about.fullWave;
+  if (!about.fullWave && globals().model === 'full-wave') fillForm(globalsForm, { model: 'legacy' });
   syncModel();
-  const hasFeed = feedAvailable();
-  const feedForm = document.getElementById('feed-form');
-  feedForm.querySelector('.placeholder').hidden = hasFeed;
-  feedForm.querySelector('.feed-fields').hidden = !hasFeed;
-  // A change of model or units recomputes every section shown so far.
+  // A change of model or units recomputes every section.
   globalsForm.addEventListener('change', () => {
     syncModel();
-    design();
-    response();
-    if (hasFeed) feed();
+    rerunAll();
   });
-  window.addEventListener('resize', () => { for (const chart of charts.values()) chart.resize(); });
-  setupTabs();
-  document.getElementById('version').textContent = run(['--version']).out.trim();
-  Promise.all([design(), response(), hasFeed && feed()]).then(() => { document.body.dataset.ready = 'true'; });
+  await Promise.all(Object.keys(sections).map(runSection));
+  document.body.dataset.ready = 'true';
 }
 
-createQuaven().then((module) => {
-  quaven = module;
-  setup();
-}).catch((e) => {
+setup().catch((e) => {
   document.body.prepend(Object.assign(document.createElement('p'), { className: 'error', textContent: `The page could not start: ${e}` }));
 });

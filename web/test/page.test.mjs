@@ -1,12 +1,15 @@
 // Drives the built page in headless Chromium and compares what it shows and
 // offers for download with the native command line's output for the same
-// inputs.
+// inputs; checks that a full-wave sweep leaves the page's thread free, that
+// Cancel ends a solve at once, that a link reproduces the page, and runs the
+// axe-core accessibility rules in the light and the dark scheme.
 //
 //   node page.test.mjs PAGE.html QUAVEN_BINARY [SCREENSHOT_DIR]
 //
 // Exit status 0 when every check passes, 1 otherwise.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -50,7 +53,10 @@ let numbersDiffering = 0;
 // A downloaded file against the command line's: identical text between the
 // numbers, and each number close.
 function sameFile(what, pageText, cliText) {
-  const split = (t) => ({ text: (t ?? '').split(numberPattern), numbers: (t ?? '').match(numberPattern) || [] });
+  // Between the numbers, runs of spaces count as one: a fixed-width field
+  // gives a minus sign the place of a space (-5e-16 where the other has 0).
+  const split = (t) => ({ text: (t ?? '').split(numberPattern).map((x) => x.replace(/ +/g, ' ')),
+    numbers: (t ?? '').match(numberPattern) || [] });
   const a = split(pageText);
   const b = split(cliText);
   const textSame = a.text.length === b.text.length && a.text.every((x, i) => x === b.text[i]);
@@ -124,11 +130,24 @@ try {
   // The files offered for download; a link whose file the page makes when
   // first asked for (the CSV) is clicked first, with downloads refused.
   const downloads = async (panel) => {
-    for (const a of await page.$$(`#panel-${panel} a.download[data-pending]`)) await done(() => a.click());
-    return page.$$eval(`#panel-${panel} a.download`, (as) => Promise.all(as.map(async (a) => [
+    for (const a of await page.$$(`#panel-${panel} .results > .downloads a.download[data-pending]`)) await done(() => a.click());
+    return page.$$eval(`#panel-${panel} .results > .downloads a.download`, (as) => Promise.all(as.map(async (a) => [
       a.download.replace(/.*\./, ''), await (await fetch(a.href)).text()])).then(Object.fromEntries));
   };
+  // The PNG (its bytes) and SVG (its text) a plot offers, made on click.
+  const plotFiles = async (panel, chart) => {
+    const links = `#panel-${panel} [data-chart="${chart}"] a.download`;
+    for (const a of await page.$$(links)) await a.click();
+    await page.waitForFunction((sel) => [...document.querySelectorAll(sel)].every((a) => !a.dataset.pending),
+      { timeout: 10000 }, links);
+    return page.$$eval(links, (as) => Promise.all(as.map(async (a) => {
+      const r = await fetch(a.href);
+      const type = a.download.replace(/.*\./, '');
+      return [type, type === 'png' ? [...new Uint8Array(await r.arrayBuffer())] : await r.text()];
+    })).then(Object.fromEntries));
+  };
   const messages = (panel) => page.$$eval(`#panel-${panel} .messages p`, (ps) => ps.map((p) => p.textContent));
+  const firstLine = (err) => err.split('\n')[0].replace(/^quaven: /, '');
   // Charts of a section that have finished drawing, with the number of
   // series that have data and whether the canvas holds anything drawn.
   const charts = (panel) => page.$$eval(`#panel-${panel} .chart-area`, (areas) => areas.map((a) => {
@@ -152,7 +171,7 @@ try {
       for (const c of doc.columns) {
         const a = pageRows[i]?.[c];
         const b = row[c];
-        if (c === 'notes') check(a === b.join(';'), `${what}: row ${i + 1} notes`, `page ${a}, command line ${b}`);
+        if (c === 'notes') check((a ?? '') === b.join(';'), `${what}: row ${i + 1} notes`, `page ${a}, command line ${b}`);
         else check(close(a, b), `${what}: row ${i + 1} ${c}`, `page ${a}, command line ${b}`);
       }
     });
@@ -187,12 +206,27 @@ try {
   const caption = await page.$eval('#panel-design [data-chart="rect"] figcaption', (f) => f.textContent);
   check(/aperture 1\.1686\d* in, slant 2\.8927\d* in/.test(caption), 'design: picked row drawn', caption);
   await chartsDrawn('design', ['rect', 'polar']);
+  // The plot as pictures: a PNG at twice 900 pixels wide, and an SVG with
+  // the caption as its title and a line in each plane's colour.
+  const pictures = await plotFiles('design', 'rect');
+  check(pictures.png.slice(0, 4).join() === '137,80,78,71' && pictures.png[16] * 2 ** 24 + pictures.png[17] * 2 ** 16
+    + pictures.png[18] * 2 ** 8 + pictures.png[19] === 1800, 'design: the plot as a PNG', pictures.png.slice(0, 24).join());
+  check(/^<svg[^>]*width="900"/.test(pictures.svg) && pictures.svg.includes('aperture 1.1686')
+    && ['#1f5fbf', '#c4371f'].every((c) => new RegExp(`<path [^>]*stroke="${c}"`).test(pictures.svg)),
+  'design: the plot as an SVG, titled, a line per plane', pictures.svg.slice(0, 300));
 
   // ---- the same design in exact mode
   await model('exact');
   sameRows('design --exact', await tableRows('design'), native([...designArgs, '--exact', '--format', 'json']).out);
   sameFile('design --exact: CSV', (await downloads('design')).csv, native([...designArgs, '--exact', '--format', 'csv']).out);
   await chartsDrawn('design', ['rect', 'polar']);
+  // The exact pattern of the picked horn as the command line's .cut file.
+  const exactRow = (await tableRows('design'))[await page.$$eval('#panel-design tbody input', (rs) => rs.findIndex((r) => r.checked))];
+  await done(() => page.click('#panel-design .plots a.download.cut'));
+  sameFile('design --exact: the pattern\'s .cut', await page.$eval('#panel-design .plots a.download.cut',
+    async (a) => (await fetch(a.href)).text()), native(['pattern', '--freq', '10', '--aperture', String(exactRow.aperture_radius_in),
+    '--slant', String(exactRow.slant_radius_in ?? 'inf'), '--angles', '-180', '180', '1', '--units', 'in', '--format', 'cut',
+    '--exact']).out);
   await model('legacy');
 
   // ---- centimetres
@@ -204,10 +238,12 @@ try {
   // ---- a bad input: the command line's message, the page still works
   await setField('design-form', 'freq', 'ten');
   await submit('design-form');
+  // The command line names its option; the page names the field.
   const refusal = native([...designArgs.map((a) => (a === '10' ? 'ten' : a)), '--format', 'json']);
-  const expected = refusal.err.split('\n')[0].replace(/^quaven: /, '');
-  check(refusal.status === 2 && (await messages('design'))[0] === expected, 'bad input: the command line message shown',
-    `${JSON.stringify(await messages('design'))} vs ${expected}`);
+  const expected = "Frequency: cannot read 'ten' as a finite number";
+  check(refusal.status === 2 && firstLine(refusal.err) === "--freq: cannot read 'ten' as a finite number"
+    && (await messages('design'))[0] === expected, 'bad input: the command line message in the form\'s words',
+  `${JSON.stringify(await messages('design'))} vs ${expected}`);
   check(await page.$eval('#design-form [name="freq"]', (el) => el.getAttribute('aria-invalid') === 'true'
     && document.activeElement === el), 'bad input: field marked and focused');
   check((await tableRows('design')).length === 0 && (await charts('design')).length === 0, 'bad input: no stale table or plots');
@@ -239,14 +275,14 @@ try {
   const responseArgs = ['response', '--aperture', '1.2', '--slant', '3', '--freq-range', '8', '12', '0.5', '--level', '3', '--units', 'in'];
   // A horn no cone can have, where the program refuses it.
   const badHorn = native(responseArgs.map((a, i) => (responseArgs[i - 1] === '--slant' ? '1' : a)));
-  if (badHorn.status !== 0) {
-    await setField('response-form', 'slant', '1');
-    await submit('response-form');
-    const shown = await messages('response');
-    check(shown[0] === badHorn.err.split('\n')[0].replace(/^quaven: /, ''), 'bad horn: the command line message shown',
-      JSON.stringify(shown));
-    await setField('response-form', 'slant', '3');
-  }
+  await setField('response-form', 'slant', '1');
+  await submit('response-form');
+  const shown = await messages('response');
+  check(firstLine(badHorn.err) === '--slant 1: the slant radius must be greater than the aperture radius (--aperture 1.2); '
+    + 'no cone has an aperture wider than its side' && shown[0] === 'Slant radius 1: the slant radius must be greater than '
+    + 'the aperture radius (aperture radius 1.2); no cone has an aperture wider than its side',
+  'bad horn: the command line message in the form\'s words', JSON.stringify(shown));
+  await setField('response-form', 'slant', '3');
   await submit('response-form');
   sameRows('response', await tableRows('response'), native([...responseArgs, '--format', 'json']).out);
   const rfiles = await downloads('response');
@@ -269,7 +305,8 @@ try {
     await setField('response-form', 'throat', '');
     await model('full-wave');
     const noThroat = native(fwArgs.filter((a, i) => a !== '--throat' && fwArgs[i - 1] !== '--throat'));
-    check(noThroat.status === 2 && (await messages('response'))[0] === noThroat.err.split('\n')[0].replace(/^quaven: /, '')
+    check(noThroat.status === 2 && firstLine(noThroat.err) === '--throat is required with --full-wave'
+      && (await messages('response'))[0] === 'Feed guide radius is required with full wave'
       && await page.$eval('#response-form [name="throat"]', (el) => el.getAttribute('aria-invalid') === 'true'),
     'full wave without a throat: the command line message at the field', JSON.stringify(await messages('response')));
     await setField('response-form', 'throat', '0.45');
@@ -286,15 +323,75 @@ try {
     check(captions.length === 5 && captions.every((c) => /full.wave/i.test(c)), 'full wave: every plot says so',
       JSON.stringify(captions));
     console.log(`full-wave response of one frequency and its pattern in the page: ${seconds.toFixed(2)} s`);
+    // The same horn over 8-12 GHz in 0.5 GHz steps: the solve runs in the
+    // worker, so a 10 ms timer on the page's thread never waits long, and
+    // the rows done are shown as they come.
+    for (const [n, v] of [['f0', '8'], ['f1', '12'], ['f2', '0.5']]) await setField('response-form', n, v);
+    await page.evaluate(() => {
+      const watch = { gap: 0, last: performance.now(), progress: [] };
+      watch.timer = setInterval(() => {
+        const now = performance.now();
+        watch.gap = Math.max(watch.gap, now - watch.last);
+        watch.last = now;
+      }, 10);
+      watch.observer = new MutationObserver(() => watch.progress.push(document.querySelector('#panel-response .status').textContent));
+      watch.observer.observe(document.querySelector('#panel-response .status'), { childList: true, characterData: true, subtree: true });
+      window.mainThread = watch;
+    });
+    const t1 = Date.now();
+    await submit('response-form');
+    const sweepSeconds = (Date.now() - t1) / 1000;
+    const watched = await page.evaluate(() => {
+      const w = window.mainThread;
+      clearInterval(w.timer);
+      w.observer.disconnect();
+      return { gap: w.gap, progress: w.progress };
+    });
+    const midway = watched.progress.filter((t) => / [1-8] of 9 rows$/.test(t));
+    check(watched.gap < 200, 'full-wave sweep: the page\'s thread never held over 200 ms', `${watched.gap.toFixed(0)} ms`);
+    check(midway.length > 0, 'full-wave sweep: progress shown row by row', JSON.stringify(watched.progress));
+    check((await tableRows('response')).length === 9, 'full-wave sweep: 9 rows');
+    console.log(`full-wave response over 8-12 GHz (9 rows) and its pattern in the page: ${sweepSeconds.toFixed(2)} s; `
+      + `the page's longest pause ${watched.gap.toFixed(0)} ms`);
     if (shotDir) {
       // The picture for the README: the same horn over a band, its pattern
       // at 10 GHz.
-      for (const [n, v] of [['f0', '8'], ['f1', '12'], ['f2', '0.5']]) await setField('response-form', n, v);
-      await submit('response-form');
       await pickRow('response', 4);
       await settle();
       await page.screenshot({ path: join(shotDir, 'response-full-wave-1280.png'), fullPage: true });
     }
+
+    // A long sweep (81 rows) cancelled once it is under way: the section is
+    // free at once and the next run is answered by a fresh worker, not after
+    // the abandoned one.
+    await setField('response-form', 'f2', '0.05');
+    await page.$eval('#response-form', (f) => f.requestSubmit());
+    await page.waitForFunction(() => / [1-9]\d* of 81 rows$/.test(document.querySelector('#panel-response .status').textContent),
+      { timeout: 60000 });
+    if (shotDir) await page.screenshot({ path: join(shotDir, 'response-solving-1280.png') });
+    // From the click to the section no longer busy, timed in the page.
+    await page.evaluate(() => {
+      const panel = document.getElementById('panel-response');
+      window.cancelled = new Promise((resolve) => {
+        panel.querySelector('.cancel').addEventListener('click', () => {
+          const t = performance.now();
+          const wait = () => (panel.dataset.busy ? requestAnimationFrame(wait) : resolve(performance.now() - t));
+          wait();
+        }, { once: true, capture: true });
+      });
+    });
+    await page.click('#panel-response .cancel');
+    const cancelMs = await page.evaluate(() => window.cancelled);
+    check(cancelMs < 500 && (await messages('response'))[0] === 'Cancelled.'
+      && await page.$eval('#response-form button[type="submit"]', (b) => !b.disabled && document.activeElement === b),
+    'cancel: the solve ended within 0.5 s, the section free', `${cancelMs.toFixed(0)} ms, ${JSON.stringify(await messages('response'))}`);
+    for (const [n, v] of [['f0', '10'], ['f1', '10'], ['f2', '1']]) await setField('response-form', n, v);
+    const t2 = Date.now();
+    await submit('response-form');
+    const afterCancel = (Date.now() - t2) / 1000;
+    sameRows('response --full-wave after a cancel', await tableRows('response'), native([...fwArgs, '--format', 'json']).out);
+    check(afterCancel < 10, 'cancel: the next run answered at once', `${afterCancel.toFixed(1)} s`);
+    console.log(`cancel: section free after ${cancelMs.toFixed(0)} ms; the next run (one frequency) took ${afterCancel.toFixed(2)} s`);
     await model('legacy');
     for (const [n, v] of [['f0', '8'], ['f1', '12'], ['f2', '0.5'], ['wall', ''], ['throat', '']]) {
       await setField('response-form', n, v);
@@ -306,21 +403,24 @@ try {
 
   // ---- the dish feed, when the program has it
   await tab('feed');
-  const hasFeed = /^\s+feed\s/m.test(native(['--help']).out);
-  const placeholder = await page.$eval('#feed-form .placeholder', (p) => !p.hidden);
-  check(placeholder === !hasFeed, 'feed: section matches the program', `placeholder ${placeholder}, feed ${hasFeed}`);
-  if (hasFeed) {
-    const feedArgs = ['feed', '--freq', '10', '--f-over-d', '0.4'];
-    await setField('feed-form', 'freq', '10');
-    await setField('feed-form', 'fd', '0.4');
-    await submit('feed-form');
-    sameRows('feed', await tableRows('feed'), native([...feedArgs, '--units', 'in', '--format', 'json']).out);
-    sameFile('feed: CSV', (await downloads('feed')).csv, native([...feedArgs, '--units', 'in', '--format', 'csv']).out);
-    await chartsDrawn('feed', ['rect', 'polar']);
-  }
+  const feedArgs = ['feed', '--freq', '10', '--f-over-d', '0.4', '--units', 'in'];
+  await setField('feed-form', 'freq', '10');
+  await setField('feed-form', 'fd', '0.4');
+  await submit('feed-form');
+  sameRows('feed', await tableRows('feed'), native([...feedArgs, '--format', 'json']).out);
+  sameFile('feed: CSV', (await downloads('feed')).csv, native([...feedArgs, '--format', 'csv']).out);
+  await chartsDrawn('feed', ['rect', 'polar']);
+  // Efficiencies in per cent and tapers to a tenth of a dB, as the command
+  // line's table (the best row, marked *) shows them.
+  const tableLine = native(feedArgs).out.split('\n').find((l) => l.startsWith('*')).trim().split(/\s+/);
+  const shownFeed = await Promise.all(['aperture_efficiency', 'edge_taper_e_db', 'edge_taper_h_db']
+    .map((c) => shownCell('feed', 0, c)));
+  check(JSON.stringify(shownFeed) === JSON.stringify([tableLine[6], tableLine[13], tableLine[14]])
+    && await page.$eval('#panel-feed th[data-column="aperture_efficiency"]', (th) => th.textContent) === 'Aperture efficiency (%)',
+  'feed: efficiency and tapers as the command line\'s table shows them', `${shownFeed} vs ${tableLine}`);
   // ---- the reference horn judged on the dish in full wave; a full-wave
   // design without its range of S is refused
-  if (hasFeed && hasFullWave) {
+  if (hasFullWave) {
     const fwFeed = ['feed', '--freq', '10', '--f-over-d', '0.4', '--full-wave', '--throat', '0.45', '--wall', '0.0590551',
       '--units', 'in'];
     const judged = [...fwFeed, '--aperture', '1.2', '--slant', '3'];
@@ -328,7 +428,8 @@ try {
     await setField('feed-form', 'wall', '0.0590551');
     await model('full-wave');
     const noS = native(fwFeed);
-    check(noS.status === 2 && (await messages('feed'))[0] === noS.err.split('\n')[0].replace(/^quaven: /, '')
+    check(noS.status === 2 && firstLine(noS.err).startsWith('--full-wave designs at each S of --s-range: give it')
+      && (await messages('feed'))[0].startsWith('Full wave designs at each S of range of S: give it')
       && await page.$eval('#feed-form [name="s0"]', (el) => el.getAttribute('aria-invalid') === 'true'),
     'feed: full-wave design without S, the command line message at the field', JSON.stringify(await messages('feed')));
     await page.click('#feed-form input[name="horn"][value="judge"]');
@@ -343,6 +444,13 @@ try {
     const captions = await page.$$eval('#panel-feed figcaption', (fs) => fs.map((f) => f.textContent));
     check(captions.length === 2 && captions.every((c) => /full.wave/i.test(c)), 'feed, full wave: every plot says so',
       JSON.stringify(captions));
+    // The columns that decide a feed are in view at 1280 px without scrolling.
+    const hidden = await page.$eval('#panel-feed .scroll', (box) => {
+      const right = box.getBoundingClientRect().right;
+      return ['aperture_efficiency', 'edge_taper_e_db', 'edge_taper_h_db', 'focus_behind_aperture_wl', 's11_db']
+        .filter((c) => box.querySelector(`th[data-column="${c}"]`).getBoundingClientRect().right > right);
+    });
+    check(hidden.length === 0, 'feed: efficiency, tapers, focus and S11 in view at 1280 px', JSON.stringify(hidden));
     if (shotDir) {
       await settle();
       await page.screenshot({ path: join(shotDir, 'feed-full-wave-1280.png'), fullPage: true });
@@ -351,25 +459,97 @@ try {
     await page.click('#feed-form input[name="horn"][value="design"]');
     await submit('feed-form');
   }
-  if (!hasFeed) {
-    console.log('note: the program has no feed subcommand; the feed section shows its placeholder');
-  }
 
-  // ---- screenshots of each section at a desktop and a phone width, the
-  // README's horn picked in the design
-  if (shotDir) {
-    await tab('design');
-    await pickRow('design', s02);
-    for (const [w, h] of [[1280, 800], [390, 844]]) {
-      await page.setViewport({ width: w, height: h });
-      for (const name of ['design', 'response', 'feed']) {
-        await tab(name);
-        await settle();
-        await page.screenshot({ path: join(shotDir, `${name}-${w}.png`), fullPage: true });
-      }
+  // ---- accessibility (the axe-core rules) of each section in the light
+  // and the dark scheme, the charts redrawn in the scheme; screenshots of
+  // each at a desktop and a phone width, the README's horn picked in the
+  // design
+  await tab('design');
+  await pickRow('design', s02);
+  const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+  await page.addScriptTag({ content: axeSource });
+  for (const scheme of ['light', 'dark']) {
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    for (const name of ['design', 'response', 'feed']) {
+      await tab(name);
+      await chartsDrawn(name, name === 'response' ? ['beamwidths', 'gain', 'rect', 'polar'] : ['rect', 'polar']);
+      const found = await page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] }))
+        .violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+        .map((v) => `${v.id} (${v.impact}): ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
+      check(found.length === 0, `accessibility: ${name} in the ${scheme} scheme has no serious violations`, found.join('; '));
     }
-    await tab('design');
+    if (scheme === 'dark') {
+      check(await page.evaluate(() => getComputedStyle(document.documentElement).backgroundColor === 'rgb(20, 24, 29)'),
+        'dark scheme: the page is dark');
+    }
+    if (shotDir) {
+      const suffix = scheme === 'dark' ? '-dark' : '';
+      for (const [w, h] of [[1280, 800], [390, 844]]) {
+        await page.setViewport({ width: w, height: h });
+        for (const name of ['design', 'response', 'feed']) {
+          await tab(name);
+          await settle();
+          await page.screenshot({ path: join(shotDir, `${name}-${w}${suffix}.png`), fullPage: true });
+        }
+      }
+      await page.setViewport({ width: 1280, height: 800 });
+    }
   }
+  await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'light' }]);
+
+  // ---- a link: the exact model, a design to 25 degrees in the H plane
+  // with its fourth row picked, a horn judged as a feed; opened where
+  // nothing is remembered, it fills the forms and shows the same numbers
+  await tab('design');
+  await model('exact');
+  await setField('design-form', 'beamwidth', '25');
+  await page.select('#design-form [name="plane"]', 'H');
+  await submit('design-form');
+  await pickRow('design', 3);
+  await tab('feed');
+  await page.click('#feed-form input[name="horn"][value="judge"]');
+  await submit('feed-form');
+  const link = page.url();
+  const seen = async (p) => p.evaluate(() => ({
+    model: document.querySelector('#globals').model.value,
+    tab: document.querySelector('[role="tab"][aria-selected="true"]').id,
+    forms: ['design', 'response', 'feed'].map((n) => Object.fromEntries(new FormData(document.getElementById(`${n}-form`)))),
+    rows: ['design', 'response', 'feed'].map((n) => [...document.querySelectorAll(`#panel-${n} tbody tr`)]
+      .map((tr) => [...tr.querySelectorAll('td[data-column]')].map((td) => td.dataset.value).join())),
+    picked: ['design', 'response', 'feed'].map((n) => [...document.querySelectorAll(`#panel-${n} tbody input`)].findIndex((r) => r.checked)),
+    captions: [...document.querySelectorAll('figcaption')].map((f) => f.textContent),
+  }));
+  const before = await seen(page);
+  const elsewhere = await browser.createBrowserContext();
+  try {
+    const other = await elsewhere.newPage();
+    await other.goto(link);
+    await other.waitForSelector('body[data-ready]', { timeout: 60000 });
+    const after = await seen(other);
+    for (const key of Object.keys(before)) {
+      check(JSON.stringify(after[key]) === JSON.stringify(before[key]), `link: the same ${key} where it is opened`,
+        `${JSON.stringify(after[key]).slice(0, 300)} vs ${JSON.stringify(before[key]).slice(0, 300)}`);
+    }
+    check(before.model === 'exact' && before.picked[0] === 3 && before.forms[0].plane === 'H', 'link: holds what was chosen',
+      JSON.stringify(before).slice(0, 300));
+    // A link made by hand, with names that are no fields and a frequency
+    // that is no number: the page starts and says what is wrong.
+    const handmade = await elsewhere.newPage();
+    await handmade.goto(`${pathToFileURL(resolve(pagePath)).href}#tab=design&design.length=3&design.item=x&__proto__.polluted=1`
+      + '&feed.__proto__=1&design.pick=99&design.freq=ten');
+    await handmade.waitForSelector('body[data-ready]', { timeout: 60000 });
+    const hostile = await handmade.evaluate(() => ({ polluted: ({}).polluted, message: document.querySelector('#panel-design .messages p')?.textContent }));
+    check(hostile.polluted === undefined && hostile.message === "Frequency: cannot read 'ten' as a finite number",
+      'link: names that are no fields are ignored, a bad value refused in the form\'s words', JSON.stringify(hostile));
+  } finally {
+    await elsewhere.close();
+  }
+  // The same page opened again without the link: as it was left.
+  await page.goto(pathToFileURL(resolve(pagePath)).href);
+  await page.waitForSelector('body[data-ready]', { timeout: 60000 });
+  const again = await seen(page);
+  check(JSON.stringify(again.forms) === JSON.stringify(before.forms) && again.model === 'exact'
+    && JSON.stringify(again.rows) === JSON.stringify(before.rows), 'reload: the forms and results remembered');
   await settle();
   for (const p of problems) check(false, p);
 } catch (e) {

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Table lines of the scripted sessions, computed independently of the program.
 
-The horn figures come from the 50-digit models of tests/horn/make_horn_reference.py
+The horn figures come from the 50-digit models of tests/legacy/make_horn_reference.py
 (chbwd, hcwbw, chngn from their own copies of the tables) and the 30-digit aperture
-integrals of tests/horn/gen_pattern_reference.py (the phase centre), and are laid out
+integrals of tests/legacy/gen_pattern_reference.py (the phase centre), and are laid out
 in the fixed-width records of the design and response tables. Run:
 
     python3 tests/dialogue/sessions/expected_lines.py

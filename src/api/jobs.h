@@ -1,0 +1,53 @@
+// The value API every front end calls: a request (api/request.h) checked,
+// then answered by the model it names, its head and rows streamed to a Sink
+// (api/table.h). A request the model cannot answer throws api::Refusal
+// (api/refusal.h) before the first row, or, where only the solution shows it
+// (a full-wave body the solver refuses at one frequency), when it is met.
+//
+// Which model computes what:
+//   legacy     the single-precision routines (universal curves, chp11, chpce,
+//              chngn), exactly as the dialogue's tables show them;
+//   aperture   the aperture integral in double precision (aperture/);
+//   full_wave  the body-of-revolution moment method (fullwave/), the gain
+//              column its directivity, with the TE11 return loss s11_db.
+// The dish feed is aperture theory or the full wave.
+#pragma once
+
+#include <complex>
+#include <memory>
+
+#include "api/refusal.h"
+#include "api/request.h"
+#include "api/table.h"
+
+namespace quaven {
+namespace api {
+
+void design(const DesignRequest& request, Sink& sink);
+void response(const ResponseRequest& request, Sink& sink);
+void pattern(const PatternRequest& request, Sink& sink);
+void feed(const FeedRequest& request, Sink& sink);
+
+// The pattern as co- and cross-polar field (Ludwig's third definition) in
+// any direction, on the gain scale (|E|^2 the directivity), for the polar
+// cuts of a reflector program: the aperture integral only. Checks the
+// request as pattern() does, with the step of its angles.
+class PolarCuts {
+ public:
+  explicit PolarCuts(const PatternRequest& request);
+  ~PolarCuts();
+  // The step of the cuts (the --angles step, positive) and the number of
+  // angles from -180 to 180 degrees at that step.
+  double step_deg() const { return step_; }
+  int count() const { return count_; }
+  void at(double theta_deg, double phi_deg, std::complex<double>& co, std::complex<double>& xp) const;
+
+ private:
+  struct Pattern;
+  std::unique_ptr<Pattern> pattern_;
+  double step_ = 0.0;
+  int count_ = 0;
+};
+
+}  // namespace api
+}  // namespace quaven

@@ -1,0 +1,149 @@
+// What a front end asks of QUAVEN, whichever model answers it: one request
+// per job (design, response, pattern, feed), each naming its model, its horn
+// and body, and its sweep. A request holds values only; api/jobs.h runs it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quaven {
+namespace api {
+
+enum class Arg;
+
+// The three models: the single-precision legacy routines, the exact
+// aperture integral in double precision, and the full-wave solution of the
+// real metal horn.
+enum class Model { legacy, aperture, full_wave };
+
+// The length unit of a request's lengths, in and out.
+enum class Units { in, cm };
+const char* unit_name(Units u);  // "in", "cm"
+// The legacy tables' factor from inches to the unit (2.54 or 1, in float).
+float unit_factor(Units u);
+double metres_per_unit(Units u);
+
+// A number as the user gave it, in the two precisions the models read it in:
+// the legacy models take `single` and the others `value`. A front end that
+// reads text fills both from the same text (each correctly rounded, so no
+// double rounding reaches a legacy figure); one given a double rounds it.
+struct Number {
+  float single = 0.0f;
+  double value = 0.0;
+  static Number of(double x) { return Number{static_cast<float>(x), x}; }
+};
+
+// A sweep: START STOP STEP counted as the legacy programs count it
+// (int((STOP - START) / STEP + 1.4) in single precision, each value
+// START + (i - 1) STEP computed afresh, in single precision for `single` and
+// in double for `value`), or an explicit list of values.
+class Sweep {
+ public:
+  Sweep() = default;
+  // Throws Refusal (step_zero, uncountable) for a step of 0 or a count that
+  // is not a number or exceeds the 32-bit range; a count below 1 is empty.
+  static Sweep counted(Arg arg, Number first, Number last, Number step);
+  static Sweep list(std::vector<Number> values);
+
+  bool is_counted() const { return counted_; }
+  long long size() const;
+  // Value i, counted from 0.
+  Number at(long long i) const;
+  Number first() const { return first_; }
+  Number last() const { return last_; }
+  Number step() const { return step_; }
+  // The least and greatest values the sweep reaches (a counted sweep's last
+  // may lie beyond STOP by 0.4 of a step), in single or double precision;
+  // false for an empty list.
+  bool extent(bool single, double& lowest, double& highest) const;
+
+ private:
+  bool counted_ = false;
+  Number first_, last_, step_;
+  int count_ = 0;
+  std::vector<Number> values_;
+};
+
+// A horn's cone: aperture radius and slant radius (apex to the aperture
+// rim; +inf for S = 0) in the request's unit.
+struct Cone {
+  Number aperture;
+  Number slant;
+};
+
+// The body round the cone that the full wave solves (and the throat every
+// model can take for its notes and the horn's length): the feed guide's
+// radius, its length and the wall's thickness, in the request's unit. A
+// part not given takes the model's default. The place for a flange, choke
+// rings or a profile file when the solver takes them.
+struct Body {
+  std::optional<Number> throat;
+  std::optional<Number> guide_length;
+  std::optional<Number> wall;
+};
+
+// The plane a design is made in, numbered as the dialogue numbers it.
+enum class Plane { e = 1, h = 2, mean = 3 };
+
+// The pattern level of a beamwidth and the design curve (legacy) it is
+// derived from: 0 none, 1 the 3 dB curve, 2 the 10 dB curve.
+struct Level {
+  Number db = Number{3.0f, 3.0};
+  int derive_from = 0;
+};
+
+struct Job {
+  Model model = Model::legacy;
+  Units units = Units::in;
+  // The model is named by the user's words (--exact, full_wave=True): these
+  // say which were given, so that a contradiction is refused by name.
+  bool exact_asked = false;
+  bool full_wave_asked = false;
+  // The console dialogue's tables: every input taken as given (the level's
+  // curve is `derive_from`, already settled) and every legacy figure shown as
+  // the routines give it, unchecked, as the dialogue always has.
+  bool unchecked = false;
+};
+
+// Horns designed to a beamwidth at a level in a plane, or to a gain, over S.
+struct DesignRequest : Job {
+  Number freq;  // GHz
+  std::optional<Number> beamwidth;
+  std::optional<Number> gain;
+  Level level;
+  Plane plane = Plane::e;
+  std::string plane_text = "E";
+  Sweep s;
+  Body body;
+};
+
+// One horn over a sweep of frequencies (GHz).
+struct ResponseRequest : Job {
+  Cone cone;
+  Level level;
+  Sweep freqs;
+  Body body;
+};
+
+// One horn's pattern at one frequency over a sweep of angles (degrees).
+struct PatternRequest : Job {
+  Cone cone;
+  Number freq;
+  Sweep angles;
+  Body body;
+};
+
+// A horn on a paraboloid: judged (a cone given) or designed for each f/D at
+// the best S, over a sweep of S, or to a mean edge taper.
+struct FeedRequest : Job {
+  Number freq;
+  Sweep f_over_d;
+  std::optional<Number> aperture, slant;  // a horn to judge
+  std::optional<Sweep> s;
+  std::optional<Number> taper;
+  Body body;
+};
+
+}  // namespace api
+}  // namespace quaven
