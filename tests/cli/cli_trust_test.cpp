@@ -154,31 +154,33 @@ TEST(CliFullWaveBody, OneHornIsOneBodyWhateverTheSweep) {
   EXPECT_NEAR(alone(0, "wall_in"), cutoff_wl / 20.0, 1e-13);
   const Csv edges = csv(with({"7.75", "15.75", "8"}));
   ASSERT_EQ(edges.size(), 2u);
-  for (std::size_t i = 0; i < 2; ++i) EXPECT_TRUE(std::isfinite(edges(i, "s11_db"))) << i;
-  EXPECT_NEAR(edges(0, "power_balance"), 1.0, 0.01);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_TRUE(std::isfinite(edges(i, "s11_db"))) << i;
+    EXPECT_NEAR(edges(i, "power_balance"), 1.0, 0.01) << i;
+  }
   const CliRun t = run(with({"10", "10", "1"}));
   EXPECT_EQ(t.out.substr(0, t.out.find('\n')),
             "Full-wave body: feed guide radius 0.45 in, length 2.3035 in, wall 0.076783 in");
 }
 
-// Every full-wave row checks itself: the EFIE's interior resonance of the
-// thick-walled reference horn at 9.700 GHz (S11 -4.9 dB against -44.6 dB
-// 4 MHz below) radiates more than the guide's net power, and the row says
-// so in CSV and on standard error beside the table.
-TEST(CliFullWaveBody, PowerBalanceNotesADoubtfulSolution) {
+// Every full-wave row checks itself: radiated over net guide power is its
+// power_balance column, and a row more than 1 per cent off is noted. The
+// thick-walled reference horn at 9.700 GHz, where the electric-field
+// equation had an interior resonance (S11 -4.9 dB against -44.6 dB 4 MHz
+// below, balance 1.08, the row noted), now balances on the combined-field
+// equation, its S11 as smooth as its neighbour's, and no note is given.
+TEST(CliFullWaveBody, PowerBalanceOfTheOnceResonantBody) {
   const std::vector<std::string> args = {"response", "--full-wave", "--throat", "0.45", "--aperture", "1.2",
                                          "--slant", "3", "--wall", "0.073771", "--guide-length", "2.21314",
                                          "--freq-range", "9.696", "9.7", "0.004"};
   const Csv rows = csv(args);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_NEAR(rows(0, "power_balance"), 1.0, 0.01);
-  EXPECT_EQ(rows.text(0, "notes"), "");
-  EXPECT_GT(std::fabs(rows(1, "power_balance") - 1.0), 0.01);
-  EXPECT_EQ(rows.text(1, "notes"), "power_balance");
-  const CliRun t = run(args);
-  EXPECT_NE(t.err.find("quaven: note at 9.7 GHz (1 row): the full-wave solution's radiated power differs"),
-            std::string::npos)
-      << t.err;
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_NEAR(rows(i, "power_balance"), 1.0, 0.01) << i;
+    EXPECT_EQ(rows.text(i, "notes"), "") << i;
+    EXPECT_LT(rows(i, "s11_db"), -30.0) << i;
+  }
+  EXPECT_EQ(run(args).err, "");
 }
 
 }  // namespace
