@@ -155,7 +155,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   d.plane_opt = design_cmd->add_option("--plane", d.plane, "Plane to design in: E, H or avg (default: E)")
                     ->type_name("E|H|avg")
                     ->check(CLI::IsMember({"E", "H", "avg"}));
-  d.gain_opt = design_cmd->add_option("--gain", d.gain, "Design to this gain in dB instead of a beamwidth")
+  d.gain_opt = design_cmd->add_option("--gain", d.gain, "Design to this gain in dB instead of a beamwidth (with --full-wave: the directivity of the lossless horn, its "
+                   "realised gain lower by the mismatch loss)")
                    ->type_name("DB");
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
