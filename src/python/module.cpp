@@ -114,6 +114,8 @@ class Words : public api::Words {
       case Arg::f_over_d: return "f_over_d";
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
+      case Arg::rows_ok: return "rows_ok";
+      case Arg::segments: return "segments";
     }
     return "";
   }
