@@ -276,7 +276,7 @@ void touchstone_refused(const Job& j, bool full_wave_response) {
 // The models are made for apertures of 0.01 to 100 wavelengths in radius:
 // below, no guide of that radius is within a factor of 30 of carrying TE11;
 // above, the single-precision beamwidths lose their digits (at 200
-// wavelengths they are off by 7 per cent, at 500 by 30). The gain must give
+// wavelengths they are off by 7 per cent, at 500 by a third). The gain must give
 // such an aperture at every S of the sweep.
 void gain_within_reach(const Number& gain, const Sweep& s) {
   const double db_ln = static_cast<double>(legacy::db_per_neper);
