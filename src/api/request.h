@@ -102,9 +102,19 @@ struct Job {
   bool full_wave_asked = false;
   // The console dialogue's tables: every input taken as given (the level's
   // curve is `derive_from`, already settled) and every legacy figure shown as
-  // the routines give it, unchecked, as the dialogue always has.
+  // the routines give it, unchecked, as the dialogue always has. The checks
+  // such a request would fail are named in the head (Head::waived).
   bool unchecked = false;
+  // A run of more than max_rows rows from a counted sweep (START STOP STEP,
+  // where a tiny step asks for hundreds of millions without a word) is
+  // refused unless the user has said so.
+  bool rows_ok = false;
+  // The rows are for a Touchstone file of S11, which only a full-wave
+  // response computes: refused by every other job.
+  bool touchstone = false;
 };
+
+inline constexpr long long max_rows = 10000000;
 
 // A band of frequencies, GHz.
 struct Band {
@@ -156,6 +166,16 @@ struct FeedRequest : Job {
   // horn beyond it is noted.
   std::optional<Number> max_flare;
   Body body;
+};
+
+// A horn's body as the full wave solves it, for its dimensions, drawing and
+// solid: the cone, the feed guide and the wall, their defaults the guide's
+// own as in every full-wave job; with `freq` (GHz) the body is also checked
+// as a full-wave response at that frequency checks it.
+struct GeometryRequest : Job {
+  Cone cone;
+  Body body;
+  std::optional<Number> freq;
 };
 
 }  // namespace api

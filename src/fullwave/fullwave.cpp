@@ -240,7 +240,8 @@ Figures figures(const Horn& horn, double level1_db, double level2_db) {
       exact::PhaseCentres{beam::phase_centre([&](double th) { return horn.field(th).e; }, d * he[2], kPhaseOrder),
                           beam::phase_centre([&](double th) { return horn.field(th).h; }, d * hh[2], kPhaseOrder)};
   f.directivity_db = horn.directivity_db();
-  f.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
+  f.s11 = horn.s11();
+  f.s11_db = 20.0 * std::log10(std::abs(f.s11));
   return f;
 }
 

@@ -119,6 +119,7 @@ struct Figures {
   exact::PhaseCentres phase_centres;
   double directivity_db;
   double s11_db;
+  std::complex<double> s11;  // the TE11 reflection coefficient at the throat plane (Horn::s11)
 };
 Figures figures(const Horn& horn, double level1_db, double level2_db);
 

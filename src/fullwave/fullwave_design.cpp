@@ -108,7 +108,7 @@ Design none(const DesignRequest& q, int solutions) {
   d.geometry = q.guide;
   d.geometry.aperture_radius = d.geometry.slant_radius = kNan;
   const exact::Beamwidths nan_bw{kNan, kNan};
-  d.figures = Figures{nan_bw, nan_bw, nan_bw, exact::PhaseCentres{kNan, kNan}, kNan, kNan};
+  d.figures = Figures{nan_bw, nan_bw, nan_bw, exact::PhaseCentres{kNan, kNan}, kNan, kNan, {kNan, kNan}};
   d.power_balance = kNan;
   d.solutions = solutions;
   return d;
