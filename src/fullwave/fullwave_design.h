@@ -31,6 +31,11 @@ struct DesignRequest {
   double per_wavelength = 20.0;
 };
 
+// A designed horn's figure is the request within these (its root is found
+// to about 3e-4 degrees; only a jump of the figure at the root can miss).
+inline constexpr double kBeamwidthToleranceDeg = 0.01;
+inline constexpr double kGainToleranceDb = 0.005;
+
 struct Design {
   bool found = false;
   // The designed horn (aperture and slant radius not-a-number when none).
@@ -45,7 +50,8 @@ struct Design {
 // figures not-a-number) at S = 0 (a horn wider than its guide needs a
 // flare), where aperture theory has no start, or where no aperture between
 // the guide's radius (and 2 S lambda, the slant radius above the aperture)
-// and four times the start gives the request, or the solver refuses the
+// and four times the start gives the request (within the tolerances above),
+// or the solver refuses the
 // horns it needs (a mesh beyond max_unknowns). The guide is the caller's to
 // check (check_mesh on the open-ended guide): a guide the solver refuses
 // gives no design at any S.
