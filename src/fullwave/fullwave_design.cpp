@@ -161,7 +161,9 @@ Design design(const DesignRequest& q) {
   const double a = numeric::zeroin([&](double x) { return sol.excess(x); }, x0, x1, f0, f1, tol);
   // The root of a figure that jumps (the mesh gains a segment as the horn
   // grows) may miss the request by the jump: such a horn is not given.
-  if (!(std::fabs(sol.excess(a)) <= (q.to_gain ? kGainToleranceDb : kBeamwidthToleranceDeg))) return none(q, sol.count());
+  if (!(std::fabs(sol.excess(a)) <= (q.to_gain ? kGainToleranceDb : kBeamwidthToleranceDeg))) {
+    return none(q, sol.count());
+  }
   return sol.design_at(a);
 }
 
