@@ -9,6 +9,7 @@
 #include "aperture/beam_walk.h"
 #include "numeric/brent.h"
 #include "numeric/constants.h"
+#include "numeric/newton.h"
 
 namespace quaven {
 namespace exact {
@@ -29,30 +30,15 @@ constexpr double kDeg = pi / 180.0;
 // steps (the peak taken as fixed).
 double crossing(const Horn& horn, int p, double target, double a, double b, double fa, double fb,
                 double* rate = nullptr) {
-  double x = a + (b - a) * fa / (fa - fb);  // the secant of the bracket
-  double last = b - a;
-  for (int it = 0; it < 60; ++it) {
-    double slope, per_log_aw;
-    const double fx = horn.power_db(x, p, slope, &per_log_aw) - target;
+  const auto excess = [&](double th, double& slope) {
+    double per_log_aw;
+    const double fx = horn.power_db(th, p, slope, &per_log_aw) - target;
     if (rate) *rate = -per_log_aw / slope;
-    if (std::isnan(fx)) return kNan;
-    if (fx == 0.0) return x;
-    if (fx > 0.0) a = x; else b = x;
-    const double step = fx / slope;
-    const double next = x - step;
-    // Converging quadratically, the step after one of 1e-9 rad would be
-    // near 1e-18 rad: take this one and stop.
-    if (std::fabs(step) < 1e-9) return next > a && next < b ? next : x;
-    if (slope < 0.0 && next > a && next < b && std::fabs(step) < 0.5 * last) {
-      last = std::fabs(step);
-      x = next;
-    } else {
-      last = b - a;
-      x = 0.5 * (a + b);
-    }
-    if (!(b - a > 1e-15)) return x;
-  }
-  return x;
+    return fx;
+  };
+  // From the secant of the bracket; a step of 1e-9 rad is the last, as the
+  // one after it would be near 1e-18 rad.
+  return numeric::bracketed_newton(excess, a, b, a + (b - a) * fa / (fa - fb), 1e-9, 60);
 }
 
 // The aperture integral as the beam walk reads it, over both planes or, for
@@ -169,9 +155,9 @@ PhaseCentres phase_centres(const Horn& horn, double bwe10, double bwh10) {
 // The beamwidth falls as the aperture grows, roughly as 1/aw, so the search
 // works on log(aw) and log(bw): Newton's method from a first guess, with the
 // derivative of the beamwidth that the crossings give, each step at most a
-// factor of two in aw; once the request is bracketed, a step that leaves the
-// bracket is a bisection. A pattern that has no beamwidth at the level (too
-// small an aperture) counts as wider than any request and the aperture
+// factor of two in aw, until the request is bracketed; then the bracketed
+// Newton of numeric/newton.h. A pattern that has no beamwidth at the level
+// (too small an aperture) counts as wider than any request and the aperture
 // doubles. Where the beamwidth jumps over the request (a shoulder crossing
 // the level) the bracket closes on the jump and the check at the end
 // rejects it.
@@ -179,15 +165,16 @@ double design_aw(double s, double bw, double level, Plane plane) {
   if (!(bw > 0.0 && bw < 180.0 && level > 0.0 && std::isfinite(level) && std::isfinite(s))) return kNan;
   if (plane != Plane::h && plane != Plane::mean) plane = Plane::e;
   const double want = std::log(bw);
-  double width = kNan;  // at x
+  double width = kNan, at = kNan, slope = kNan;  // the latest width, its log(aw) and d log(bw) / d log(aw)
   const auto f = [&](double law, double& df) {
     double rate;
+    at = law;
     width = design_width(std::exp(law), s, level, plane, rate);
     if (std::isnan(width)) {
-      df = kNan;
+      df = slope = kNan;
       return std::log(360.0) - want;
     }
-    df = rate / width;
+    df = slope = rate / width;
     return std::log(width) - want;
   };
   // u at the level for a uniform-phase TE11 aperture is near 1.6 at 3 dB
@@ -195,32 +182,34 @@ double design_aw(double s, double bw, double level, Plane plane) {
   const double u_guess = 1.6 * std::sqrt(level / 3.0);
   const double xmin = std::log(0.02), xmax = std::log(500.0), ln2 = std::log(2.0);
   double x = std::log(u_guess / (2.0 * pi * std::sin(0.5 * bw * kDeg)));
-  double df;
-  double fx = f(x, df);
   double wide = kNan, narrow = kNan;  // log(aw) known too small, too large
-  for (int it = 0; it < 100 && fx != 0.0; ++it) {
+  for (int it = 0; it < 100; ++it) {
+    double df;
+    const double fx = f(x, df);
+    if (fx == 0.0) break;
     if (fx > 0.0) wide = x; else narrow = x;
-    double step = df < 0.0 && std::isfinite(df) ? -fx / df : std::copysign(ln2, fx);
-    step = std::clamp(step, -ln2, ln2);
-    if (std::fabs(step) <= 1e-9) {
-      // Converging quadratically (or, where the peak is off the axis and moves
-      // with the aperture, fast and linearly), this last step leaves an error
-      // far below 1e-12 in log(aw): take it without another width.
-      x += step;
-      width *= std::exp(df * step);
+    const double step = std::clamp(df < 0.0 && std::isfinite(df) ? -fx / df : std::copysign(ln2, fx), -ln2, ln2);
+    if (!std::isnan(wide) && !std::isnan(narrow)) {
+      // Bracketed (falling as it should, or rising over a jump): on from
+      // this step, or the middle where it leaves the bracket.
+      const double lo = std::min(wide, narrow), hi = std::max(wide, narrow);
+      const double next = x + step > lo && x + step < hi ? x + step : 0.5 * (lo + hi);
+      x = numeric::bracketed_newton(f, lo, hi, next, 1e-9, 100, ln2, wide < narrow);
       break;
     }
-    double next = std::clamp(x + step, xmin, xmax);
-    if (!std::isnan(wide) && !std::isnan(narrow)) {
-      const double lo = std::min(wide, narrow), hi = std::max(wide, narrow);
-      if (!(hi - lo > 1e-12)) break;
-      if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
+    // Converging without a bracket yet, as it mostly does: this last step
+    // leaves an error far below 1e-12 in log(aw).
+    if (std::fabs(step) <= 1e-9) {
+      x += step;
+      break;
     }
+    const double next = std::clamp(x + step, xmin, xmax);
     if (next == x) return kNan;  // at the end of the range of apertures
     x = next;
-    fx = f(x, df);
   }
-  if (!(std::fabs(width - bw) <= 1e-6)) return kNan;
+  // The width at x from the latest one and its slope (x is at most a
+  // converged step from it).
+  if (!(std::fabs(width * std::exp(slope * (x - at)) - bw) <= 1e-6)) return kNan;
   return std::exp(x);
 }
 

@@ -8,6 +8,7 @@
 #include "numeric/brent.h"
 #include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
+#include "numeric/newton.h"
 
 #include <algorithm>
 #include <cmath>
@@ -310,22 +311,16 @@ class Integrals {
   std::vector<cplx> term_;
 };
 
-// The maximum of |I(z)|^2 in [a, b], starting from z: Newton's method on
-// the derivative, kept inside a bracket that shrinks on the sign of the
-// derivative and bisected where a step would leave it (rtsafe). Returns the
-// abscissa and sets fz to its value.
+// The maximum of |I(z)|^2 in [a, b], starting from z: the bracketed Newton
+// (numeric/newton.h) on its derivative, which falls through zero there.
+// Returns the abscissa and sets fz to its value.
 double refine_focus(const Integrals& in, double a, double b, double z, double& fz) {
-  double f, f1, f2;
-  for (int it = 0; it < 100; ++it) {
-    in.derivatives(z, f, f1, f2);
-    if (f1 == 0.0) break;
-    if (f1 > 0.0) a = z; else b = z;
-    double next = f2 < 0.0 ? z - f1 / f2 : a - 1.0;
-    if (!(next > a && next < b)) next = 0.5 * (a + b);
-    const double step = std::fabs(next - z);
-    z = next;
-    if (step <= 1e-11 * (1.0 + std::fabs(z))) break;
-  }
+  const auto slope = [&in](double x, double& curvature) {
+    double f, f1;
+    in.derivatives(x, f, f1, curvature);
+    return f1;
+  };
+  z = numeric::bracketed_newton(slope, a, b, z, 1e-11 * (1.0 + std::max(std::fabs(a), std::fabs(b))));
   fz = std::norm(in.phase_integral(z));
   return z;
 }
