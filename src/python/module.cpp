@@ -252,6 +252,13 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, const std::string& units) {
+  // `s` is required; its binding's default is None so that leaving it out
+  // is named here rather than answered by pybind11's list of signatures.
+  if (s.is_none()) {
+    throw py::type_error(
+        "design() needs s, the phase deviations S in cycles from 0 to 1: a number, a sequence or an array "
+        "(s=0.2, s=[0, 0.1, 0.2])");
+  }
   Words w;
   Result r;
   api::DesignRequest q;
@@ -273,13 +280,6 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
     r.inputs["beamwidth_deg"] = *beamwidth_deg;
     r.inputs["level_db"] = level_db;
     r.inputs["plane"] = plane;
-  }
-  // `s` is a keyword without a default; leaving it out is named here rather
-  // than by pybind11's list of every signature.
-  if (s.is_none()) {
-    throw py::type_error(
-        "design() needs s, the phase deviations S in cycles from 0 to 1: a number, a sequence or an array "
-        "(s=0.2, s=[0, 0.1, 0.2])");
   }
   const Column sv = values(s, "s");
   q.s = sweep("s", sv, !exact);
