@@ -17,9 +17,11 @@
 #include "api/refusal.h"
 #include "api/validity.h"
 #include "aperture/exact_api.h"
+#include "drawing/files.h"
 #include "feed/feed.h"
 #include "fullwave/fullwave.h"
 #include "fullwave/fullwave_feed.h"
+#include "legacy/chngn.h"
 #include "legacy/chp11.h"
 #include "legacy/figures.h"
 #include "legacy/gain_design.h"
@@ -102,6 +104,23 @@ void geometry_cells(std::vector<Cell>& cells, double a, double r, double throat,
   if (!std::isnan(throat)) cells.push_back(cell(g.horn_length, single));
 }
 
+// The full wave's TE11 reflection at the throat: its return loss, then the
+// complex coefficient as real and imaginary parts. Real and imaginary
+// rather than magnitude and phase: they are smooth through every phase,
+// with no jump at 180 degrees for a reader to unwrap, interpolate
+// directly, and are what a Touchstone file's RI form holds; the magnitude
+// is s11_db beside them.
+void s11_columns(Layout& l) {
+  l.add("s11_re", "", false);
+  l.add("s11_im", "", false);
+}
+
+void s11_cells(std::vector<Cell>& cells, double s11_db, std::complex<double> s11) {
+  cells.push_back(double_cell(s11_db));
+  cells.push_back(double_cell(s11.real()));
+  cells.push_back(double_cell(s11.imag()));
+}
+
 // --------------------------------------------------------- the request
 
 
@@ -158,7 +177,12 @@ fullwave::Geometry feed_guide(const Body& b, double throat, double mu, double lo
   g.wall = b.wall ? b.wall->value * mu : fullwave::default_wall_m(lowest_ghz);
   if (!(g.guide_length > 0.0)) throw Refusal(Rule::positive, Arg::guide_length);
   if (!(g.wall >= 0.0)) throw Refusal(Rule::non_negative, Arg::wall);
-  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl)) {
+  // A wall as thick as the guide is wide turns the horn into a block of
+  // metal with a bore: its outside, not the horn, then sets what radiates
+  // backwards, and the mesh (and the time) grows with it.
+  if (!(g.wall < g.throat_radius)) throw Refusal(Rule::wall_too_thick, Arg::wall);
+  // A body drawn without a frequency has no band to check.
+  if (!std::isnan(lowest_ghz) && !(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl)) {
     throw Refusal(Rule::guide_below_cutoff, Arg::throat);
   }
   return g;
@@ -218,6 +242,56 @@ void s_within_design_range(Arg arg, const Sweep& s, bool single) {
   double lo = 0.0, hi = 0.0;
   if (!sweep_extent(arg, s, single, lo, hi)) return;
   if (!(lo >= 0.0 && hi <= 1.0)) throw Refusal(Rule::s_outside, arg, {lo >= 0.0 ? hi : lo, single});
+}
+
+// A check whose refusal an unchecked request (the dialogue's) waives: the
+// refusal is kept in the head and the rows are computed as given.
+template <class Check>
+void waivable(const Job& j, Head& head, Check check) {
+  if (!j.unchecked) {
+    check();
+    return;
+  }
+  try {
+    check();
+  } catch (const Refusal& r) {
+    head.waived.push_back(r);
+  }
+}
+
+// A run of `rows` rows, `counted` when a START STOP STEP sweep sets their
+// number, is within max_rows or asked for by name.
+void rows_allowed(const Job& j, long long rows, bool counted, Arg arg) {
+  if (j.unchecked || j.rows_ok || !counted || rows <= max_rows) return;
+  throw Refusal(Rule::too_many_rows, arg, {}, {}, std::to_string(rows));
+}
+
+// Only a full-wave response has the S11 of a Touchstone file.
+void touchstone_refused(const Job& j, bool full_wave_response) {
+  if (j.touchstone && !full_wave_response) throw Refusal(Rule::touchstone_needs_full_wave, Arg::format);
+}
+
+// The legacy gain design's aperture radius in wavelengths is
+// exp((G + L(S)) / 8.685889) / 2 pi (chngn's gain inverted, gain_design.h).
+// The models are made for apertures of 0.01 to 100 wavelengths in radius:
+// below, no guide of that radius is within a factor of 30 of carrying TE11;
+// above, the single-precision beamwidths lose their digits (at 200
+// wavelengths they are off by 7 per cent, at 500 by a third). The gain must give
+// such an aperture at every S of the sweep.
+void gain_within_reach(const Number& gain, const Sweep& s) {
+  const double db_ln = static_cast<double>(legacy::db_per_neper);
+  const double two_pi = 2.0 * physical::pi;
+  double lo = -INFINITY, hi = INFINITY;
+  for (long long i = 0; i < s.size(); ++i) {
+    const double loss = static_cast<double>(chngn_loss(s.at(i).single));
+    lo = std::max(lo, db_ln * std::log(two_pi * 0.01) - loss);
+    hi = std::min(hi, db_ln * std::log(two_pi * 100.0) - loss);
+  }
+  const double g = static_cast<double>(gain.single);
+  if (s.size() == 0 || (g >= lo && g <= hi)) return;
+  char range[96];
+  std::snprintf(range, sizeof range, "they give %.1f to %.1f dB", lo, hi);
+  throw Refusal(Rule::gain_beyond_reach, Arg::gain, {g, true}, {}, range);
 }
 
 // ------------------------------------------------------------ tables
@@ -324,7 +398,10 @@ void feed_layout(Layout& l, const std::string& u, bool design, bool full_wave) {
     l.add("best", "", false, mark);
     l.table_first();
   }
-  if (full_wave) l.add("s11_db", "dB", false, f(1, 6, 1, "S11", "(dB)"));
+  if (full_wave) {
+    l.add("s11_db", "dB", false, f(1, 6, 1, "S11", "(dB)"));
+    s11_columns(l);
+  }
 }
 
 // One row's storage, kept from row to row so that a sweep allocates its
@@ -352,24 +429,36 @@ int Head::index(const std::string& name) const {
 void design(const DesignRequest& q, Sink& sink) {
   const bool ex = q.model != Model::legacy, single = !ex;
   const bool to_gain = q.gain.has_value();
+  touchstone_refused(q, false);
+  Head head;
   int ilev = q.level.derive_from;
   if (!q.unchecked) {
     checks::positive(Arg::freq, q.freq);
     if (to_gain == q.beamwidth.has_value()) throw Refusal(Rule::beamwidth_or_gain, Arg::beamwidth);
-    ilev = 1;
-    if (!to_gain) {
-      checks::positive(Arg::beamwidth, *q.beamwidth);
-      ilev = curve_of(q.level, ex);
-    }
+  }
+  waivable(q, head, [&] {
+    if (!to_gain && !(q.beamwidth->single > 0.0f && q.beamwidth->single < 360.0f && q.beamwidth->value > 0.0 &&
+                      q.beamwidth->value < 360.0))
+      throw Refusal(Rule::beamwidth_outside, Arg::beamwidth);
+  });
+  if (!q.unchecked) {
+    ilev = to_gain ? 1 : curve_of(q.level, ex);
     if (ex && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
-    s_within_design_range(Arg::s, q.s, single);
+  }
+  waivable(q, head, [&] { s_within_design_range(Arg::s, q.s, single); });
+  waivable(q, head, [&] {
+    if (q.plane != Plane::e && q.plane != Plane::h && q.plane != Plane::mean)
+      throw Refusal(Rule::plane_outside, Arg::plane, {static_cast<double>(q.plane), false});
+  });
+  if (!q.unchecked) {
+    rows_allowed(q, q.s.size(), q.s.is_counted(), Arg::s);
+    if (to_gain) gain_within_reach(*q.gain, q.s);
   }
   const double throat = throat_of(q.body, single);
 
   const std::string u = unit_name(q.units);
   const float un = unit_factor(q.units);
   const double mu = metres_per_unit(q.units);
-  Head head;
   head.command = "design";
   Inputs& inputs = head.inputs;
   inputs.number("freq_ghz", cell_of(q.freq, single));
@@ -397,7 +486,9 @@ void design(const DesignRequest& q, Sink& sink) {
   const float freq = q.freq.single;
   const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
   const double tw = ex ? throat * mu / exact::wavelength_m(q.freq.value) : throat / static_cast<double>(un) / wl_in;
-  const int iplane = static_cast<int>(q.plane);
+  // The legacy routines design any plane other than 2 (H) and 3 (the
+  // mean) in the E plane; the check of the design takes the same plane.
+  const int iplane = q.plane == Plane::h || q.plane == Plane::mean ? static_cast<int>(q.plane) : 1;
   const float bwc = to_gain ? 0.0f : curve_beamwidth(q.beamwidth->single, q.level.db.single, ilev);
   for (long long i = 0; i < q.s.size(); ++i) {
     Row& row = rows.next();
@@ -466,27 +557,34 @@ void response(const ResponseRequest& q, Sink& sink) {
   double f_lo = 0.0, f_hi = 0.0;
   bool any = q.freqs.size() > 0;
   double throat = kNan;
+  Head head;
   if (!q.unchecked) {
+    touchstone_refused(q, fw);
     check_full_wave(q, q.body);
     checks::positive(Arg::aperture, q.cone.aperture);
-    checks::slant_beyond_aperture(rs, a);
-    ilev = curve_of(q.level, ex);
-    any = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
-    if (any && !(f_lo > 0.0 && f_hi > 0.0)) {
+  }
+  waivable(q, head, [&] { checks::slant_beyond_aperture(rs, a); });
+  if (!q.unchecked) ilev = curve_of(q.level, ex);
+  waivable(q, head, [&] {
+    const bool reached = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
+    if (reached && !(f_lo > 0.0 && f_hi > 0.0)) {
       throw Refusal(Rule::frequency_not_positive, Arg::freqs, {f_lo > 0.0 ? f_hi : f_lo, single});
     }
+    any = reached;
+  });
+  if (!q.unchecked) {
     throat = throat_of(q.body, single);
     if (fw) {
       checks::full_wave_throat(throat, a, rs);
     } else if (!std::isnan(throat)) {
       checks::throat_inside_aperture(throat, a);
     }
+    rows_allowed(q, q.freqs.size(), q.freqs.is_counted(), Arg::freqs);
   }
 
   const std::string u = unit_name(q.units);
   const float un = unit_factor(q.units);
   const double mu = metres_per_unit(q.units);
-  Head head;
   head.command = "response";
   Inputs& inputs = head.inputs;
   inputs.number("aperture_radius", cell(a, single));
@@ -507,7 +605,10 @@ void response(const ResponseRequest& q, Sink& sink) {
     record_body(fq.geometry, mu, inputs);
     solvable_up_to(fq.geometry, f_hi);
   }
-  if (fw) layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+  if (fw) {
+    layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+    s11_columns(layout);
+  }
   head.unit_factor = un;
   head.key = "% GHz";
   head.rows = q.freqs.size();
@@ -521,6 +622,7 @@ void response(const ResponseRequest& q, Sink& sink) {
     Row& row = rows.next();
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the unit
     double s11_db = kNan;
+    std::complex<double> s11;
     if (fw) {
       // Exact mode's columns from the full-wave pattern, the directivity
       // (the gain of the lossless horn) as the gain.
@@ -533,6 +635,7 @@ void response(const ResponseRequest& q, Sink& sink) {
       aw = h.aperture_radius_wl;
       s = h.s_cycles;
       s11_db = g.s11_db;
+      s11 = g.s11;
       for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
                              g.phase_centres.h, g.directivity_db, s, aw})
         row.cells.push_back(double_cell(x));
@@ -563,7 +666,7 @@ void response(const ResponseRequest& q, Sink& sink) {
         row.cells.push_back(single_cell(x));
     }
     geometry_cells(row.cells, a, rs, throat, single);
-    if (fw) row.cells.push_back(double_cell(s11_db));
+    if (fw) s11_cells(row.cells, s11_db, s11);
     row.notes = horn_notes(aw, s, throat / wl);
     sink.row(row);
   }
@@ -576,6 +679,7 @@ namespace {
 
 // The checks of a pattern request, its horn in the unit.
 void check_pattern(const PatternRequest& q, double& a, double& rs) {
+  touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "the pattern");
   const bool single = q.model == Model::legacy;
@@ -586,6 +690,7 @@ void check_pattern(const PatternRequest& q, double& a, double& rs) {
   checks::slant_beyond_aperture(rs, a);
   double lo = 0.0, hi = 0.0;
   sweep_extent(Arg::angles, q.angles, single, lo, hi);
+  rows_allowed(q, q.angles.size(), q.angles.is_counted(), Arg::angles);
 }
 
 }  // namespace
@@ -740,6 +845,7 @@ constexpr long long kKeptDesigns = 4096;
 }  // namespace
 
 void feed(const FeedRequest& q, Sink& sink) {
+  touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
   const bool fw = q.model == Model::full_wave;
@@ -816,10 +922,12 @@ void feed(const FeedRequest& q, Sink& sink) {
   head.key = "f/D = %";
   const long long per_fd = q.s ? q.s->size() : 1;
   head.rows = q.f_over_d.size() * per_fd;
+  const bool s_counted = q.s && q.s->is_counted() && per_fd > 1;
+  rows_allowed(q, head.rows, s_counted || q.f_over_d.is_counted(), s_counted ? Arg::s : Arg::f_over_d);
   sink.begin(head);
   Rows rows;
 
-  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db) {
+  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db, std::complex<double> s11) {
     const double ar = design ? r.aperture_radius_m / mu : a, sr = design ? r.slant_radius_m / mu : rs;
     const feed::Judgement& j = r.judgement;
     Row& row = rows.next();
@@ -830,7 +938,7 @@ void feed(const FeedRequest& q, Sink& sink) {
       row.cells.push_back(double_cell(x));
     geometry_cells(row.cells, ar, sr, kNan, false);
     if (design) row.cells.push_back(double_cell(best ? 1.0 : 0.0));
-    if (fw) row.cells.push_back(double_cell(s11_db));
+    if (fw) s11_cells(row.cells, s11_db, s11);
     row.notes = feed_notes(r, design, fw);
     sink.row(row);
   };
@@ -839,7 +947,7 @@ void feed(const FeedRequest& q, Sink& sink) {
     const double fd = q.f_over_d.at(k).value;
     if (fw && judging) {
       const fullwave::FeedRow r = fullwave::judge_feed(*horn, body, freq, fd);
-      write(r.feed, false, r.s11_db);
+      write(r.feed, false, r.s11_db, r.s11);
     } else if (fw) {
       // Each S designed once (some seven to a dozen solutions), the best
       // marked when all are known.
@@ -848,25 +956,126 @@ void feed(const FeedRequest& q, Sink& sink) {
         rows.push_back(solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper); }));
       }
       const int best = best_of(per_fd, [&](long long i) { return rows[i].feed.judgement.best.aperture; });
-      for (long long i = 0; i < per_fd; ++i) write(rows[i].feed, i == best, rows[i].s11_db);
+      for (long long i = 0; i < per_fd; ++i) write(rows[i].feed, i == best, rows[i].s11_db, rows[i].s11);
     } else if (judging) {
-      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan);
+      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan, {});
     } else if (!q.s) {
-      write(std::isnan(taper) ? feed::best_design_row(freq, fd) : feed::design({freq, fd, 0.0, taper}), true, kNan);
+      write(std::isnan(taper) ? feed::best_design_row(freq, fd) : feed::design({freq, fd, 0.0, taper}), true, kNan, {});
     } else {
       const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
         for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, {});
       } else {
         const int best = best_of(per_fd, [&](long long i) { return designed(i).judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan, {});
       }
     }
   }
   sink.end();
+}
+
+// ============================================================ geometry
+
+namespace {
+
+// The body of a geometry request, checked as a full-wave response checks
+// it, with the defaults it would take at that lowest frequency.
+fullwave::Geometry geometry_body(const GeometryRequest& q, Inputs& inputs) {
+  checks::positive(Arg::aperture, q.cone.aperture);
+  const double a = q.cone.aperture.value, rs = q.cone.slant.value;
+  checks::slant_beyond_aperture(rs, a);
+  if (!q.body.throat) throw Refusal(Rule::body_needs_throat, Arg::throat);
+  const double throat = throat_of(q.body, false);
+  checks::full_wave_throat(throat, a, rs);
+  double freq = kNan;
+  if (q.freq) {
+    checks::positive(Arg::freq, *q.freq);
+    freq = q.freq->value;
+  } else if (!q.body.guide_length || !q.body.wall) {
+    throw Refusal(Rule::body_needs_freq, Arg::freq);
+  }
+  const double mu = metres_per_unit(q.units);
+  inputs.number("aperture_radius", double_cell(a));
+  inputs.number("slant_radius", double_cell(rs));
+  inputs.number("throat_radius", double_cell(throat));
+  if (q.freq) inputs.number("freq_ghz", double_cell(freq));
+  inputs.text("units", unit_name(q.units));
+  const fullwave::Geometry g = horn_body(q.body, a, rs, throat, mu, freq);
+  if (q.freq) solvable_up_to(g, freq);
+  return g;
+}
+
+}  // namespace
+
+void geometry(const GeometryRequest& q, Sink& sink) {
+  touchstone_refused(q, false);
+  Head head;
+  head.command = "geometry";
+  const fullwave::Geometry g = geometry_body(q, head.inputs);
+  const double mu = metres_per_unit(q.units);
+  const std::string u = unit_name(q.units), unit = "(" + u + ")";
+  Layout l(head, 3);
+  const auto f = [](int gap, int width, int decimals, const std::string& top, const std::string& middle,
+                    const std::string& bottom) {
+    const std::string g = spaces(gap);
+    return printed(gap, width, decimals,
+                   {{g + right(width, top)}, {g + right(width, middle)}, {g + right(width, bottom)}});
+  };
+  l.add("throat_radius_" + u, u, false, f(1, 8, 4, "Guide", "radius", unit));
+  l.add("guide_length_" + u, u, false, f(1, 8, 4, "Guide", "length", unit));
+  l.add("wall_" + u, u, false, f(1, 8, 4, "Wall", "", unit));
+  l.add("aperture_radius_" + u, u, false, f(2, 8, 4, "Aperture", "radius", unit));
+  l.add("slant_radius_" + u, u, false, f(1, 8, 4, "Slant", "radius", unit));
+  l.add("flare_half_angle_deg", "deg", false, f(1, 6, 2, "Flare", "angle", "(deg)"));
+  l.add("cone_length_" + u, u, false, f(1, 8, 4, "Cone", "length", unit));
+  l.add("horn_length_" + u, u, false, f(1, 8, 4, "Horn", "length", unit));
+  l.add("outer_radius_" + u, u, false, f(1, 8, 4, "Outer", "radius", unit));
+  l.add("overall_length_" + u, u, false, f(1, 8, 4, "Overall", "length", unit));
+  head.unit_factor = unit_factor(q.units);
+  head.key = "%";
+  head.rows = 1;
+  sink.begin(head);
+
+  // The outside of the body from its generating curve: the widest radius
+  // (the rim, or the guide's outside behind a slight flare) and the length
+  // from the back plate's outer face to the aperture plane.
+  double outer = 0.0, z_lo = INFINITY, z_hi = -INFINITY;
+  for (const bor::Point& p : fullwave::outline(g)) {
+    outer = std::max(outer, p.rho);
+    z_lo = std::min(z_lo, p.z);
+    z_hi = std::max(z_hi, p.z);
+  }
+  // The lengths as given, the defaults from the body.
+  const double a = q.cone.aperture.value, rs = q.cone.slant.value, b = q.body.throat->value;
+  const double length = q.body.guide_length ? q.body.guide_length->value : g.guide_length / mu;
+  const double wall = q.body.wall ? q.body.wall->value : g.wall / mu;
+  const ConeGeometry c = cone_geometry(a, rs, b);
+  const bool flared = a > b;
+  Row row;
+  for (const double x : {b, length, wall, a, rs, c.flare_half_angle_deg,
+                         c.cone_length, flared ? c.horn_length : 0.0, outer / mu,
+                         (z_hi - z_lo) / mu})
+    row.cells.push_back(double_cell(x));
+  sink.row(row);
+  sink.end();
+}
+
+std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<long long> segments) {
+  touchstone_refused(q, false);
+  if (segments && kind != BodyFile::stl) throw Refusal(Rule::segments_need_stl, Arg::segments);
+  Inputs inputs;
+  const fullwave::Geometry g = geometry_body(q, inputs);
+  if (kind == BodyFile::stl) {
+    const long long n = segments.value_or(360);
+    if (n < drawing::kMinSegments || n > drawing::kMaxSegments) throw Refusal(Rule::segments_outside, Arg::segments);
+    if (!(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
+    return drawing::stl(drawing::horn_profile(g), {static_cast<int>(n), drawing::millimetres()});
+  }
+  const drawing::Drawing d = drawing::horn_drawing(g, q.units == Units::cm ? drawing::centimetres() : drawing::inches());
+  return kind == BodyFile::svg ? drawing::svg(d) : drawing::dxf(d);
 }
 
 }  // namespace api

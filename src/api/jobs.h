@@ -15,6 +15,8 @@
 
 #include <complex>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "api/refusal.h"
 #include "api/request.h"
@@ -27,6 +29,21 @@ void design(const DesignRequest& request, Sink& sink);
 void response(const ResponseRequest& request, Sink& sink);
 void pattern(const PatternRequest& request, Sink& sink);
 void feed(const FeedRequest& request, Sink& sink);
+
+// The dimensions of a horn's body as one row (lengths in the unit): the
+// feed guide's radius and length, the wall, the aperture and slant radii,
+// the flare half-angle, the cone's length (apex to aperture plane; infinite
+// for the open-ended guide) and the horn's (throat plane to aperture plane),
+// the outer radius and the overall length (back plate to aperture plane).
+void geometry(const GeometryRequest& request, Sink& sink);
+
+// The body as a file's bytes: its dimensioned section as SVG or DXF (in the
+// request's unit) or its solid as a binary STL (in millimetres, as slicers
+// and CAM programs read an STL) of `segments` steps round the axis (default
+// 360). Refused: segments for a drawing or outside 3 to 3600, an STL of a
+// wall of no thickness.
+enum class BodyFile { svg, dxf, stl };
+std::string body_file(const GeometryRequest& request, BodyFile kind, std::optional<long long> segments);
 
 // The pattern as co- and cross-polar field (Ludwig's third definition) in
 // any direction, on the gain scale (|E|^2 the directivity), for the polar

@@ -102,9 +102,19 @@ struct Job {
   bool full_wave_asked = false;
   // The console dialogue's tables: every input taken as given (the level's
   // curve is `derive_from`, already settled) and every legacy figure shown as
-  // the routines give it, unchecked, as the dialogue always has.
+  // the routines give it, unchecked, as the dialogue always has. The checks
+  // such a request would fail are named in the head (Head::waived).
   bool unchecked = false;
+  // A run of more than max_rows rows from a counted sweep (START STOP STEP,
+  // where a tiny step asks for hundreds of millions without a word) is
+  // refused unless the user has said so.
+  bool rows_ok = false;
+  // The rows are for a Touchstone file of S11, which only a full-wave
+  // response computes: refused by every other job.
+  bool touchstone = false;
 };
+
+inline constexpr long long max_rows = 10000000;
 
 // Horns designed to a beamwidth at a level in a plane, or to a gain, over S.
 struct DesignRequest : Job {
@@ -143,6 +153,16 @@ struct FeedRequest : Job {
   std::optional<Sweep> s;
   std::optional<Number> taper;
   Body body;
+};
+
+// A horn's body as the full wave solves it, for its dimensions, drawing and
+// solid: the cone, the feed guide and the wall, their defaults taken at
+// `freq` (GHz) as a full-wave response at that lowest frequency takes them.
+// Without `freq` the guide's length and the wall must be given.
+struct GeometryRequest : Job {
+  Cone cone;
+  Body body;
+  std::optional<Number> freq;
 };
 
 }  // namespace api

@@ -28,21 +28,25 @@ using namespace cli;
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
     "              --s-range START STOP STEP [--throat B] [--exact] [--units cm|in] [--format table|csv|json]\n"
-    "              [--output FILE] [--plot FILE]";
+    "              [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
     "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T]]\n"
-    "                [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
+    "                [--units cm|in] [--format table|csv|json|touchstone|touchstone-ma] [--output FILE]\n"
+    "                [--plot FILE] [--rows-ok]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
     "               [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
-    "               [--plot FILE [--plot-polar] [--floor DB]]";
+    "               [--plot FILE [--plot-polar] [--floor DB]] [--rows-ok]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
     "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
-    "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
+    "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
+const char* const kGeometryUsage =
+    "quaven geometry --aperture A --slant R --throat B [--guide-length L] [--wall T] [--freq GHZ]\n"
+    "                [--units cm|in] [--format table|csv|json|svg|dxf|stl] [--segments N] [--output FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
@@ -63,7 +67,7 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 // The message for a first argument that is no subcommand, or "" when it is
 // one or an option.
 std::string unknown_subcommand(const std::string& word) {
-  const char* const names[] = {"design", "response", "pattern", "feed"};
+  const char* const names[] = {"design", "response", "pattern", "feed", "geometry"};
   if (word.empty() || word[0] == '-') return {};
   std::string nearest;
   std::size_t best = 3;  // suggest only what is at most two edits away
@@ -75,7 +79,7 @@ std::string unknown_subcommand(const std::string& word) {
       nearest = n;
     }
   }
-  return "'" + word + "' is not a subcommand; the subcommands are design, response, pattern and feed" +
+  return "'" + word + "' is not a subcommand; the subcommands are design, response, pattern, feed and geometry" +
          (nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)");
 }
 
@@ -139,9 +143,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                            ->expected(3);
     needed.emplace_back(cmd, opt);
   };
-  const auto need_horn = [&need](CLI::App* cmd, HornOptions& o) {
-    need(cmd, "--aperture", o.aperture, "Aperture radius, in --units", "A");
-    need(cmd, "--slant", o.slant, "Slant radius, in --units (inf: S = 0)", "R");
+  const auto need_horn = [&need](CLI::App* cmd, std::string& aperture, std::string& slant) {
+    need(cmd, "--aperture", aperture, "Aperture radius, in --units", "A");
+    need(cmd, "--slant", slant, "Slant radius, in --units (inf: S = 0)", "R");
   };
 
   DesignOptions d;
@@ -165,7 +169,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   HornOptions r;
   CLI::App* response_cmd =
       app.add_subcommand("response", "Beamwidths, phase centres and gain of a horn over a frequency sweep");
-  need_horn(response_cmd, r);
+  need_horn(response_cmd, r.aperture, r.slant);
   need_sweep(response_cmd, "--freq-range", r.range, "Frequency sweep in GHz");
   r.level.add(response_cmd);
   add_throat(response_cmd, r.throat);
@@ -175,7 +179,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   HornOptions p;
   CLI::App* pattern_cmd =
       app.add_subcommand("pattern", "E- and H-plane amplitude and phase of a horn over a sweep of angles");
-  need_horn(pattern_cmd, p);
+  need_horn(pattern_cmd, p.aperture, p.slant);
   need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
   add_guide_throat(pattern_cmd, p);
@@ -215,8 +219,38 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   add_full_wave(feed_cmd, f);
   add_common(feed_cmd, f.common);
 
+  GeometryOptions g;
+  CLI::App* geometry_cmd = app.add_subcommand(
+      "geometry", "The horn's body as the full wave solves it: its dimensions, a dimensioned section (SVG, DXF) or "
+                  "its solid (STL)");
+  need_horn(geometry_cmd, g.aperture, g.slant);
+  need(geometry_cmd, "--throat", g.throat, "Radius of the feed guide, in --units", "B");
+  geometry_cmd->add_option("--guide-length", g.guide_length,
+                           "Length of the feed guide, in --units (default: 1.5 wavelengths at --freq)")
+      ->type_name("L");
+  geometry_cmd->add_option("--wall", g.wall,
+                           "Wall thickness, in --units, 0 for a thin wall, thinner than the guide's radius (default: "
+                           "a twentieth of a wavelength at --freq)")
+      ->type_name("T");
+  geometry_cmd->add_option("--freq", g.freq,
+                           "Frequency in GHz the horn is for: the defaults above are taken there, and the guide must "
+                           "carry TE11 alone there (needed unless --guide-length and --wall are given)")
+      ->type_name("GHZ");
+  add_units(geometry_cmd, g.common);
+  g.common.format_opt =
+      geometry_cmd
+          ->add_option("--format", g.common.format,
+                       "Output form: table, csv or json (the dimensions), svg or dxf (the dimensioned section, in "
+                       "--units), or stl (the solid, binary, in millimetres) (default: from the --output file's "
+                       "extension, else table)")
+          ->check(CLI::IsMember({"table", "csv", "json", "svg", "dxf", "stl"}));
+  add_output(geometry_cmd, g.common);
+  geometry_cmd->add_option("--segments", g.segments,
+                           "With stl: steps round the axis, 3 to 3600 (default: 360, one a degree)")
+      ->type_name("N");
+
   // The subcommand named on the line, for its usage line.
-  std::string usage = "quaven design|response|pattern|feed OPTIONS  (or no arguments for the dialogue)";
+  std::string usage = "quaven design|response|pattern|feed|geometry OPTIONS  (or no arguments for the dialogue)";
   std::string help = "quaven --help";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -224,6 +258,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                     : a == "response" ? kResponseUsage
                     : a == "pattern"  ? kPatternUsage
                     : a == "feed"     ? kFeedUsage
+                    : a == "geometry" ? kGeometryUsage
                                       : nullptr;
     if (u != nullptr) {
       usage = u;
@@ -254,9 +289,26 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   const Common& common = design_cmd->parsed()     ? d.common
                          : response_cmd->parsed() ? r.common
                          : feed_cmd->parsed()     ? f.common
+                         : geometry_cmd->parsed() ? g.common
                                                   : p.common;
   const std::string& plot_file = common.plot.file;
+  const bool to_file = !common.output.empty() && common.output != "-";
+  const std::string format = geometry_cmd->parsed() ? geometry_format(g) : common.format;
   try {
+    // An empty name is a mistake (an unset shell variable, say), not a
+    // request for standard output.
+    if (common.output_opt->count() > 0 && common.output.empty()) {
+      throw UsageError{"--output: the file name is empty ('-' is standard output)"};
+    }
+    if (common.plot_opt != nullptr && common.plot_opt->count() > 0 && plot_file.empty()) {
+      throw UsageError{"--plot: the file name is empty"};
+    }
+    if (plot_file.empty() && p.common.plot.polar) throw UsageError{"--plot-polar draws the --plot: give --plot FILE"};
+    if (plot_file.empty() && !floor_db.empty()) throw UsageError{"--floor is the --plot's floor: give --plot FILE"};
+    // A binary file would only garble a terminal.
+    if (format == "stl" && !to_file && terminals.out) {
+      throw UsageError{"--format stl: a binary file is not written to a terminal; give --output FILE"};
+    }
     if (!floor_db.empty()) {
       const float f = number("--floor", floor_db, true).single;
       if (!(f < 0.0f)) throw UsageError{"--floor: must be below 0 dB"};
@@ -289,9 +341,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                                     : pattern_plot(p);
   }
 
-  const bool to_file = !common.output.empty() && common.output != "-";
   const bool on_terminal = terminals.err && (to_file || !terminals.out);
-  Output output(common.format, common.output, out, err, on_terminal);
+  Output output(format, common.output, out, err, on_terminal);
   output.on_progress = progress;
   // The plot takes the head, then each row as it is written.
   if (plot) {
@@ -306,6 +357,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       response(r, words, output);
     } else if (feed_cmd->parsed()) {
       feed(f, words, output);
+    } else if (geometry_cmd->parsed()) {
+      geometry(g, format, words, output);
     } else {
       pattern(p, words, output);
     }

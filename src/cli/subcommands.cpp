@@ -1,8 +1,12 @@
 // The subcommands: options as typed turned into the value API's requests.
 #include "cli/subcommands.h"
 
+#include <cctype>
 #include <complex>
 #include <cstdio>
+#include <limits>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,7 +28,7 @@ void name_all(Words& w) {
       {Arg::aperture, "--aperture"},   {Arg::slant, "--slant"},             {Arg::throat, "--throat"},
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
-      {Arg::format, "--format"}};
+      {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -42,9 +46,12 @@ api::Sweep read_sweep(Words& w, Arg arg, const std::string& option, const std::v
 
 // The model of --exact and --full-wave (a contradiction is the request's to
 // refuse); true for the legacy models, which read in single precision.
-bool model(api::Job& j, const Common& c, bool full_wave) {
+bool model(Words& w, api::Job& j, const Common& c, bool full_wave) {
   j.exact_asked = c.exact;
   j.full_wave_asked = full_wave;
+  j.rows_ok = c.rows_ok;
+  j.touchstone = c.format.rfind("touchstone", 0) == 0;
+  w.given(Arg::format, "--format", {c.format});
   j.model = full_wave ? api::Model::full_wave : c.exact ? api::Model::aperture : api::Model::legacy;
   j.units = c.unit();
   return j.model == api::Model::legacy;
@@ -81,7 +88,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::DesignRequest q;
-  model(q, c, false);
+  model(w, q, c, false);
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
   if (o.gain_opt->count() > 0) q.gain = read(w, Arg::gain, "--gain", o.gain, true);
   if (o.beamwidth_opt->count() > 0) q.beamwidth = read(w, Arg::beamwidth, "--beamwidth", o.beamwidth, true);
@@ -97,7 +104,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::ResponseRequest q;
-  const bool single = model(q, c, o.full_wave);
+  const bool single = model(w, q, c, o.full_wave);
   read_cone(w, o, q.cone);
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
@@ -109,7 +116,7 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::PatternRequest q;
-  model(q, c, o.full_wave);
+  model(w, q, c, o.full_wave);
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
@@ -120,7 +127,6 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   }
   // The phi = 0, 45 and 90 degree cuts over theta = -180 .. 180 degrees at
   // the step of --angles in the .cut layout, fields on the gain scale.
-  w.given(Arg::format, "--format", {c.format});
   const api::PolarCuts cuts(q);
   const std::string what = "a = " + o.aperture + " " + c.units + ", R = " + o.slant + " " + c.units + ", " + o.freq +
                            " GHz";
@@ -143,7 +149,7 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::FeedRequest q;
-  model(q, c, o.full_wave);
+  model(w, q, c, o.full_wave);
   // The dish feed is aperture theory or the full wave; --exact names the former.
   if (!o.full_wave) q.model = api::Model::aperture;
   q.freq = read(w, Arg::freq, "--freq", o.freq, false);
@@ -159,6 +165,67 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   read_body(w, o, q.body, false, false);
   api::feed(q, out);
+}
+
+std::string geometry_format(const GeometryOptions& o) {
+  const Common& c = o.common;
+  if (c.format_opt->count() > 0) return c.format;
+  const std::string& file = c.output;
+  const std::size_t dot = file.rfind('.');
+  if (dot == std::string::npos || file.find('/', dot) != std::string::npos) return "table";
+  std::string ext = file.substr(dot + 1);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  for (const char* kind : {"svg", "dxf", "stl", "csv", "json"}) {
+    if (ext == kind) return kind;
+  }
+  return "table";
+}
+
+void geometry(const GeometryOptions& o, const std::string& format, Words& w, Output& out) {
+  name_all(w);
+  w.given(Arg::format, "--format", {format});
+  api::GeometryRequest q;
+  q.units = o.common.unit();
+  q.cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, false);
+  q.cone.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
+  const auto part = [&](Arg arg, const char* option, const std::string& text) {
+    return text.empty() ? std::optional<api::Number>() : std::optional<api::Number>(read(w, arg, option, text, false));
+  };
+  q.body.throat = part(Arg::throat, "--throat", o.throat);
+  q.body.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length);
+  q.body.wall = part(Arg::wall, "--wall", o.wall);
+  q.freq = part(Arg::freq, "--freq", o.freq);
+  std::optional<long long> segments;
+  if (!o.segments.empty()) {
+    w.given(Arg::segments, "--segments", {o.segments});
+    // A whole number; one too large for a long long is out of range all the same.
+    std::size_t used = 0;
+    long long n = 0;
+    try {
+      n = std::stoll(o.segments, &used);
+    } catch (const std::out_of_range&) {
+      n = std::numeric_limits<long long>::max();
+      used = o.segments.size();
+    } catch (const std::invalid_argument&) {
+      used = 0;
+    }
+    if (used == 0 || used != o.segments.size()) {
+      throw UsageError{"--segments: cannot read '" + o.segments + "' as a whole number"};
+    }
+    segments = n;
+  }
+  const api::BodyFile kinds[] = {api::BodyFile::svg, api::BodyFile::dxf, api::BodyFile::stl};
+  const char* const names[] = {"svg", "dxf", "stl"};
+  for (int k = 0; k < 3; ++k) {
+    if (format != names[k]) continue;
+    const std::string bytes = api::body_file(q, kinds[k], segments);
+    out.begin_raw(1) << bytes;
+    out.raw_row();
+    out.end();
+    return;
+  }
+  if (segments) throw api::Refusal(api::Rule::segments_need_stl, Arg::segments);
+  api::geometry(q, out);
 }
 
 }  // namespace cli

@@ -1,4 +1,4 @@
-// The subcommands design, response, pattern and feed: their options as
+// The subcommands design, response, pattern, feed and geometry: their options as
 // typed, turned into the value API's requests, whose rows are written as
 // they are computed.
 #pragma once
@@ -51,6 +51,18 @@ struct FeedOptions : FullWaveOptions {
   std::vector<std::string> f_over_d_range, s_range;
 };
 
+// A horn's body: its dimensions, drawing or solid. `format` is the form
+// chosen (--format, or the --output file's extension).
+struct GeometryOptions {
+  Common common;
+  std::string aperture, slant, throat, guide_length, wall, freq, segments;
+};
+
+// The form a geometry run writes: --format when given, else the kind the
+// --output file's extension names (.svg, .dxf, .stl, .csv, .json, any
+// case), else the table.
+std::string geometry_format(const GeometryOptions& o);
+
 // Each reads its options (UsageError for a text it cannot read), names them
 // in `words`, and runs its request, whose rows go to `out` one by one
 // (api::Refusal for a request the model refuses, OutputError when the rows
@@ -59,6 +71,7 @@ void design(const DesignOptions& o, Words& words, Output& out);
 void response(const HornOptions& o, Words& words, Output& out);
 void pattern(const HornOptions& o, Words& words, Output& out);
 void feed(const FeedOptions& o, Words& words, Output& out);
+void geometry(const GeometryOptions& o, const std::string& format, Words& words, Output& out);
 
 }  // namespace cli
 }  // namespace quaven

@@ -1,6 +1,7 @@
 // Perfectly conducting bodies of revolution under an x-polarised excitation:
-// the electric-field integral equation for the azimuthal harmonics m = +-1,
-// solved by the method of moments in double precision.
+// the electric-, magnetic- and combined-field integral equations for the
+// azimuthal harmonics m = +-1, solved by the method of moments in double
+// precision.
 //
 // The body is the surface swept by a generating curve (a polyline in the
 // rho-z half-plane) about the z axis. The surface current is expanded in
@@ -17,17 +18,36 @@
 //
 //   J_t = 2 cos(phi) sum I^t T/rho,   J_phi = 2j sin(phi) sum I^phi T/rho.
 //
-// The modal Green's functions
+// An open surface (a generating curve with an end off the axis, such as an
+// infinitely thin horn wall) is solved by the electric-field integral
+// equation (EFIE), the only one of the three that applies to it. A closed
+// surface (both ends on the axis) is solved by the combined-field equation
+// (CFIE) of Mautz & Harrington ("H-field, E-field, and combined-field
+// solutions for conducting bodies of revolution", AEU 32, 1978): the EFIE
+// alone has no unique solution at the resonant frequencies of the cavity the
+// surface encloses, the magnetic-field equation (MFIE) alone none at those of
+// the same cavity with the other boundary condition, and their sum none at
+// any frequency.
+//
+// The EFIE's modal Green's functions
 //
 //   K_n(t, t') = int_0^{2 pi} cos(n a) exp(-j k R)/(4 pi R) da,  n = 0, 1, 2,
 //
-// are summed by the trapezoidal rule over the angle a (spectrally accurate
-// for a periodic integrand, the FFT evaluation of Gedney & Mittra, IEEE Trans.
-// AP-38, 1990, restricted to the three harmonics needed); where the two points
-// are close the static part 1/(4 pi R) is taken out and integrated in closed
-// form with complete elliptic integrals, and the logarithmic singularity that
-// remains along the curve is resolved by a graded Gauss rule that clusters
-// its nodes at the singular point. Time convention exp(j omega t).
+// and the MFIE's moments of the gradient kernel
+//
+//   g(R) = (1 + j k R) exp(-j k R)/(4 pi R^3)   (grad G = -(r - r') g),
+//
+//   M_1 = int cos(a) g da,  N_0 = int (1 - cos a) g da,
+//   N_1 = int (1 - cos a) cos(a) g da,
+//
+// are summed in one loop by the trapezoidal rule over the angle a (spectrally
+// accurate for a periodic integrand, the FFT evaluation of Gedney & Mittra,
+// IEEE Trans. AP-38, 1990, restricted to the harmonics needed); where the two
+// points are close the static parts 1/R, R and 1/R^3 are taken out and
+// integrated in closed form with complete elliptic integrals, and the
+// logarithmic singularity that remains along the curve is resolved by a
+// graded Gauss rule that clusters its nodes at the singular point. Time
+// convention exp(j omega t).
 #pragma once
 
 #include <complex>
@@ -46,16 +66,22 @@ struct Point {
 };
 
 // The nodes of a polyline whose pieces run between the given corners, each
-// piece cut into equal segments no longer than `h`. Corners on the axis
-// (rho = 0) may only be the first or the last.
-std::vector<Point> mesh_polyline(const std::vector<Point>& corners, double h);
+// piece cut into equal segments no longer than `h`, and into at least
+// `min_segments`. Corners on the axis (rho = 0) may only be the first or the
+// last.
+std::vector<Point> mesh_polyline(const std::vector<Point>& corners, double h, int min_segments = 1);
 
 // An incident field that is x-polarised about the axis: at (rho, phi, z)
-//   E_rho = er cos(phi),  E_z = ez cos(phi),  E_phi = -ephi sin(phi).
+//   E_rho = er cos(phi),  E_z = ez cos(phi),  E_phi = -ephi sin(phi),
+//   H_rho = hr sin(phi),  H_z = hz sin(phi),  H_phi = hphi cos(phi)
+// (a plane wave x^ exp(-jkz) has er = ephi = e, hr = hphi = e / eta). The
+// magnetic field is needed by the MFIE and the CFIE; all six are asked for
+// so that none is left zero by mistake.
 struct IncidentSample {
-  cd er;
-  cd ez;
-  cd ephi;
+  IncidentSample(cd er_, cd ez_, cd ephi_, cd hr_, cd hz_, cd hphi_)
+      : er(er_), ez(ez_), ephi(ephi_), hr(hr_), hz(hz_), hphi(hphi_) {}
+  cd er, ez, ephi;
+  cd hr, hz, hphi;
 };
 
 // The complex far field of the two principal planes, r E exp(jkr), for an
@@ -67,18 +93,32 @@ struct FarField {
   cd h;
 };
 
+// The integral equation solved: `automatic` is the CFIE on a closed surface
+// and the EFIE on an open one; the MFIE alone is there to be checked.
+enum class Formulation { automatic, efie, mfie, cfie };
+
+// "EFIE", "MFIE", "CFIE" (or "automatic").
+const char* name(Formulation f);
+
 struct Options {
   int gauss = 3;        // Gauss nodes per segment for the outer integrals
   int graded = 8;       // graded nodes on each side of a singular point
   double near = 1.0;    // segments closer than this many segment lengths use the graded rule
+  Formulation formulation = Formulation::automatic;
 };
 
-// The moment-method system of one body at one wavenumber k (1/m).
+// The moment-method system of one body at one wavenumber k (1/m). Throws
+// std::invalid_argument when the MFIE or the CFIE is asked of an open
+// surface.
 class Body {
  public:
   Body(std::vector<Point> nodes, double k, const Options& opt = Options());
 
-  int unknowns() const { return static_cast<int>(z_.rows()); }
+  int unknowns() const { return n_; }
+  // Whether both ends of the generating curve lie on the axis.
+  bool closed() const { return closed_; }
+  // The equation solved (never `automatic`).
+  Formulation formulation() const { return formulation_; }
   const std::vector<Point>& nodes() const { return nodes_; }
   double k() const { return k_; }
 
@@ -93,7 +133,14 @@ class Body {
     }
     solve_rhs(v);
   }
+  // Solves for a right-hand side assembled as solve() assembles it.
   void solve_rhs(const Eigen::VectorXcd& v);
+
+  // An estimate of the reciprocal condition number (1-norm) of the moment
+  // matrix, from its LU factors: it falls towards 0 where the equation has
+  // no unique solution, as the EFIE's does at a resonance of the cavity a
+  // closed body encloses.
+  double rcond() const { return lu_.rcond(); }
 
   // Far field of the solved currents, phase referred to the point z0 on the
   // axis.
@@ -110,20 +157,31 @@ class Body {
     double rho, z, w;  // position and weight (segment length times Gauss weight)
     double u;          // fraction along the segment
   };
+  template <bool Mfie>
   void fill(const Options& opt);
   void add_rhs(Eigen::VectorXcd& v, const Quad& q, const IncidentSample& s) const;
 
   std::vector<Point> nodes_;
   double k_;
+  bool closed_ = false;
+  Formulation formulation_ = Formulation::efie;
+  double side_ = 1.0;  // the outward normal is side_ * (phi^ x t^)
+  double we_ = 1.0, wm_ = 0.0;  // weights of the EFIE and the MFIE
   std::vector<int> it_, ip_;  // unknown index of the t and phi basis at each node, or -1
   std::vector<Quad> quad_;
-  Eigen::MatrixXcd z_;
+  int n_ = 0;
+  Eigen::MatrixXcd z_;  // the moment matrix while it is filled
+  Eigen::PartialPivLU<Eigen::MatrixXcd> lu_;
   Eigen::VectorXcd x_;
 };
 
 // The modal Green's functions K_0, K_1, K_2 between the rings through
 // (r1, z1) and (r2, z2), with an n-point trapezoidal rule in the angle.
 void modal_green(double k, double r1, double z1, double r2, double z2, int n, cd out[3]);
+
+// The MFIE's moments M_1, N_0, N_1 of the gradient kernel (see above)
+// between the same rings, from the same loop.
+void modal_green_gradient(double k, double r1, double z1, double r2, double z2, int n, cd out[3]);
 
 }  // namespace bor
 }  // namespace quaven

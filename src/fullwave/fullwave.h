@@ -3,8 +3,9 @@
 // metal, in double precision.
 //
 // The body is the feed guide (closed at its back by a plate), the cone and
-// the rim, with walls of a given thickness (a closed surface) or infinitely
-// thin (an open one). An x-directed electric dipole on the axis inside the
+// the rim, with walls of a given thickness (a closed surface, solved by the
+// combined-field equation, which has no spurious resonance) or infinitely
+// thin (an open one, solved by the electric-field equation; see bor.h). An x-directed electric dipole on the axis inside the
 // guide, a quarter guide wavelength in front of the back plate, launches the
 // TE11 wave; the azimuthal wall current of the guide is a sum of TE modes
 // only (J_phi = H_z at the wall), and a least-squares fit of the forward and
@@ -83,6 +84,17 @@ class Horn {
 
   int unknowns() const { return body_.unknowns(); }
 
+  // The integral equation solved: the CFIE for a wall of finite thickness (a
+  // closed body, unique at every frequency), the EFIE for an infinitely thin
+  // one (an open surface).
+  bor::Formulation formulation() const { return body_.formulation(); }
+
+  // An estimate of the reciprocal condition number of the moment matrix
+  // (bor::Body::rcond): a sudden dip between neighbouring frequencies marks
+  // an equation near its non-unique points, as the EFIE's at a resonance of
+  // the cavity inside a thick wall.
+  double rcond() const { return body_.rcond(); }
+
   // Radius in wavelengths of the sphere about the phase reference that holds
   // the whole body: it bounds how fast the pattern can change with angle.
   double source_radius_wl() const { return source_radius_wl_; }
@@ -107,6 +119,7 @@ struct Figures {
   exact::PhaseCentres phase_centres;
   double directivity_db;
   double s11_db;
+  std::complex<double> s11;  // the TE11 reflection coefficient at the throat plane (Horn::s11)
 };
 Figures figures(const Horn& horn, double level1_db, double level2_db);
 
@@ -132,6 +145,7 @@ struct HornResponse {
   Figures figures{};
   double power_balance = 0.0;
   int unknowns = 0;
+  bor::Formulation formulation = bor::Formulation::automatic;  // the equation solved
 };
 // Throws std::invalid_argument (with a one-line reason) for a geometry that
 // is not a horn or a frequency below the guide's cut-off.

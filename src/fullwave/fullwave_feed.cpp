@@ -40,7 +40,8 @@ FeedRow judge_feed(const Horn& horn, const Geometry& g, double frequency_ghz, do
   f.gain_db = horn.directivity_db();
   f.judgement = judge_on_dish(horn, g, frequency_ghz, feed::rim_half_angle(f_over_d));
   f.focus_behind_aperture_m = f.judgement.focus_behind_aperture_wl * f.wavelength_m;
-  r.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
+  r.s11 = horn.s11();
+  r.s11_db = 20.0 * std::log10(std::abs(r.s11));
   r.directivity_db = horn.directivity_db();
   r.power_balance = horn.power_balance();
   r.unknowns = horn.unknowns();
@@ -70,6 +71,7 @@ FeedRow no_design(const FeedDesignRequest& q) {
   f.judgement = feed::Judgement{kNan, {kNan, kNan, kNan, kNan, kNan}, kNan, kNan, kNan, kNan, kNan};
   f.judgement.rim_half_angle_deg = feed::rim_half_angle(q.f_over_d) / physical::rad_per_deg;
   r.s11_db = r.directivity_db = r.power_balance = kNan;
+  r.s11 = {kNan, kNan};
   return r;
 }
 

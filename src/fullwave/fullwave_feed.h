@@ -5,6 +5,7 @@
 // and the directivity beside them.
 #pragma once
 
+#include <complex>
 #include <limits>
 
 #include "feed/feed.h"
@@ -36,6 +37,7 @@ struct FeedRequest {
 struct FeedRow {
   feed::FeedRow feed;
   double s11_db = 0.0;
+  std::complex<double> s11;  // the TE11 reflection coefficient at the throat plane
   double directivity_db = 0.0;
   double power_balance = 0.0;  // radiated over net guide power: 1 when energy is conserved
   int unknowns = 0;

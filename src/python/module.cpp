@@ -136,6 +136,8 @@ class Words : public api::Words {
       case Arg::f_over_d: return "f_over_d";
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
+      case Arg::rows_ok: return "rows_ok";
+      case Arg::segments: return "segments";
     }
     return "";
   }
@@ -267,10 +269,12 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
   r.inputs["freq_ghz"] = freq_ghz;
   if (gain_db) {
     q.gain = number("gain_db", *gain_db, true);
+    w.given(Arg::gain, *gain_db);
     r.inputs["gain_db"] = *gain_db;
   }
   if (beamwidth_deg) {
     q.beamwidth = number("beamwidth_deg", *beamwidth_deg, true);
+    w.given(Arg::beamwidth, *beamwidth_deg);
     q.level = level_of(level_db, derive_from, w);
     if (plane != "E" && plane != "H" && plane != "avg") {
       throw py::value_error("plane: '" + plane + "' is none of 'E', 'H' and 'avg'");
@@ -481,8 +485,9 @@ behind the aperture. exact=True uses the double-precision aperture-integral
 physics instead of the legacy single-precision models; full_wave=True
 (response, pattern and feed, with the feed guide's throat radius) solves the
 real metal horn, guide, cone, wall and rim, by a body-of-revolution moment
-method, and adds its return loss s11_db. Bad arguments raise ValueError or
-TypeError with the command line's message.
+method, and adds its return loss s11_db with the reflection coefficient's
+real and imaginary parts s11_re and s11_im. Bad arguments raise ValueError
+or TypeError with the command line's message.
 
 __version__ is the version of the program the module was built with.)";
 
@@ -538,7 +543,8 @@ Arguments:
   full_wave   True: the full-wave solution of the real horn (body of
               revolution, perfectly conducting, fed by TE11 in a guide of
               radius throat, which must carry TE11 at every frequency);
-              gain_db is its directivity and s11_db its return loss
+              gain_db is its directivity, s11_db its return loss and
+              s11_re, s11_im its reflection coefficient
   guide_length  full wave only: length of the feed guide in `units`
               (default 1.5 wavelengths at the lowest frequency)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
@@ -553,7 +559,7 @@ Returns a Result with frequency_ghz, beamwidth_e_<level>_deg (two levels),
 phase_centre_e_wl, beamwidth_h_<level>_deg (two), phase_centre_h_wl,
 gain_db, s_cycles, aperture_wavelengths, flare_half_angle_deg,
 cone_length_<units> (and horn_length_<units> with a throat), with full_wave
-s11_db (dB), and notes, the levels named as in the command line's CSV
+s11_db (dB), s11_re and s11_im, and notes, the levels named as in the command line's CSV
 ("3db", "10db").)";
 
 const char* const kPatternDoc = R"(E- and H-plane amplitude and phase of one horn at one frequency.
@@ -623,7 +629,7 @@ aperture, spillover, illumination, phase and polarisation efficiencies
 focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
 gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
 (1 for the best row of its f/D, else 0), with full_wave the return loss
-s11_db (dB), and notes.)";
+s11_db (dB), s11_re and s11_im, and notes.)";
 
 }  // namespace
 }  // namespace python

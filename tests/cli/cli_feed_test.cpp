@@ -114,8 +114,9 @@ TEST(CliFeed, FullWaveDesignBeyondTheSolverIsRefusedNotAborted) {
 }
 
 // With --full-wave the rows are the library's judgement of the solved horn
-// (the body's defaults at the frequency), S11 last; the table gains an S11
-// column after the gain and nothing else.
+// (the body's defaults at the frequency), S11 last (in dB, then its real
+// and imaginary parts); the table gains an S11 column after the gain and
+// nothing else.
 TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
   const std::vector<std::string> args = {"feed",       "--freq", "10",      "--f-over-d-range", "0.4", "1", "0.6",
                                          "--aperture", "1.2",    "--slant", "3"};
@@ -125,7 +126,7 @@ TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
   fw_csv.insert(fw_csv.end(), {"--format", "csv"});
   const CliRun r = run(fw_csv);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(",s11_db,notes\n"), std::string::npos);
+  EXPECT_NE(r.out.find(",s11_db,s11_re,s11_im,notes\n"), std::string::npos);
   const Csv rows(r.out);
   ASSERT_EQ(rows.size(), 2u);
   const double in = kInch;
@@ -140,6 +141,8 @@ TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
     EXPECT_NEAR(rows(i, "edge_taper_h_db"), j.edge_taper_h_db, 1e-9);
     EXPECT_NEAR(rows(i, "gain_db"), f.directivity_db, 1e-9);
     EXPECT_NEAR(rows(i, "s11_db"), f.s11_db, 1e-9);
+    EXPECT_NEAR(rows(i, "s11_re"), horn.s11().real(), 1e-12);
+    EXPECT_NEAR(rows(i, "s11_im"), horn.s11().imag(), 1e-12);
   }
   const CliRun t = run(fw), d = run(args);
   ASSERT_EQ(t.status, 0) << t.err;

@@ -52,6 +52,38 @@ TEST(CliChecks, ImpossibleHornsAndSweepsAreRefusedBeforeAnythingIsWritten) {
       {with(des, {"0", "1", "0.6"}), "but the sweep reaches 1.2"},  // the last value overshoots STOP
       {with(des, {"0.5", "0.1", "0.1"}), "--s-range 0.5 0.1 0.1: the step leads away from the stop"},
       {{"pattern", "--aperture", "1", "--slant", "3", "--freq", "10", "--angles", "90", "0", "5"}, "leads away"},
+      // Nonsense that used to run: a beamwidth of 400 degrees (a row of
+      // not-a-number), a gain no horn of the models has (a note about the
+      // beamwidth), a wall that swallows the guide (17 s of solving), plot
+      // options without a plot, an empty file name, 300 million rows.
+      {{"design", "--freq", "10", "--beamwidth", "400", "--s-range", "0.1", "0.4", "0.1"},
+       "--beamwidth 400: the beamwidth must be greater than 0 and less than 360 degrees"},
+      {{"design", "--freq", "10", "--beamwidth", "360", "--exact", "--s-range", "0.1", "0.4", "0.1"}, "--beamwidth 360: "},
+      {{"design", "--freq", "10", "--gain", "1000", "--s-range", "0", "0.6", "0.2"},
+       "--gain 1000: beyond what the models reach over this --s-range: they give -24.8 to 50.0 dB"},
+      {{"design", "--freq", "10", "--gain", "50.1", "--s-range", "0.6", "0.6", "1"}, "--gain 50.1: beyond"},
+      {{"design", "--freq", "10", "--gain", "-25", "--s-range", "0", "0", "1"}, "--gain -25: beyond"},
+      {{"response", "--full-wave", "--throat", "0.45", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10",
+        "1", "--wall", "0.45"},
+       "--wall 0.45: the wall must be thinner than the feed guide's radius (--throat 0.45)"},
+      {{"pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "5", "--plot-polar"},
+       "--plot-polar draws the --plot: give --plot FILE"},
+      {{"pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90", "5", "--floor", "-30"},
+       "--floor is the --plot's floor: give --plot FILE"},
+      {with(resp, {"--slant", "3", "--output", ""}), "--output: the file name is empty"},
+      {with(des, {"0.1", "0.4", "1e-9"}), "--s-range 0.1 0.4 1e-9: 300000032 rows, more than 10000000: add --rows-ok"},
+      {{"feed", "--freq", "10", "--f-over-d", "0.4", "--s-range", "0", "1", "1e-7"}, "--s-range 0 1 1e-7: 10000001 rows"},
+      {with(resp, {"--slant", "3", "--format", "touchstone"}),
+       "--format touchstone: a Touchstone file holds S11, which only response --full-wave computes"},
+      {{"geometry", "--aperture", "1.2", "--slant", "3", "--throat", "0.45"}, "give --freq: the default --guide-length"},
+      {{"geometry", "--aperture", "1.2", "--slant", "3", "--throat", "0.45", "--freq", "10", "--format", "stl",
+        "--wall", "0"},
+       "--wall 0: a solid needs a wall thicker than 0"},
+      {{"geometry", "--aperture", "1.2", "--slant", "3", "--throat", "0.45", "--freq", "10", "--segments", "90"},
+       "--segments sets the STL's resolution: it needs --format stl"},
+      {{"geometry", "--aperture", "1.2", "--slant", "3", "--throat", "0.45", "--freq", "10", "--format", "stl",
+        "--segments", "3601"},
+       "--segments 3601: must be a whole number from 3 to 3600"},
   };
   for (const auto& c : cases) {
     const CliRun r = run(c.args);
@@ -60,11 +92,28 @@ TEST(CliChecks, ImpossibleHornsAndSweepsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(r.err.find("quaven: "), 0u) << r.err;
     EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(c.message), std::string::npos) << r.err;
   }
+  // The limits themselves pass: the largest gain at S = 0.6 has an aperture
+  // of 100 wavelengths at most, and --rows-ok starts the long sweep.
+  const Csv gain = csv({"design", "--freq", "10", "--gain", "49.9", "--s-range", "0.6", "0.6", "1"});
+  EXPECT_LE(gain(0, "aperture_radius_in") / (11.80285 / 10.0), 100.0);
+  struct Started {
+    long long rows;
+  };
+  const std::vector<const char*> many = {"quaven", "pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10",
+                                         "--angles", "0", "90", "8e-6", "--rows-ok"};
+  std::ostringstream out, err;
+  try {
+    run_cli(static_cast<int>(many.size()), many.data(), out, err, {},
+            [](long long, long long total) { throw Started{total}; });
+    ADD_FAILURE() << "--rows-ok: " << err.str();
+  } catch (const Started& s) {
+    EXPECT_GT(s.rows, 10000000);
+  }
   const CliRun typo = run({"desing", "--freq", "10"});
   EXPECT_EQ(typo.status, 2);
   EXPECT_EQ(typo.err.substr(0, typo.err.find('\n')),
-            "quaven: 'desing' is not a subcommand; the subcommands are design, response, pattern and feed (did you mean "
-            "'design'?)");
+            "quaven: 'desing' is not a subcommand; the subcommands are design, response, pattern, feed and geometry "
+            "(did you mean 'design'?)");
 }
 
 TEST(CliNotes, RowsSayWhereTheModelsStop) {

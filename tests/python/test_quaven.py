@@ -142,6 +142,8 @@ REFUSED = [
     (["feed", "--freq", "10", "--f-over-d", "0"], lambda: quaven.feed(10, 0), {"--f-over-d": "f_over_d"}),
     (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--full-wave", "--throat", "0.3"],
      lambda: quaven.response(1.2, 3, [9, 10, 11], full_wave=True, throat=0.3), {"--throat": "throat"}),
+    (["design", "--freq", "10", "--gain", "1000", "--s-range", "0", "0.6", "0.2"],
+     lambda: quaven.design(10, gain_db=1000, s=[0, 0.2, 0.4, 0.6]), {"--gain": "gain_db", "--s-range": "s"}),
 ]
 
 

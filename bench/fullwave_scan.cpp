@@ -1,0 +1,81 @@
+// Frequency scan of one full-wave horn body, for finding spurious resonances:
+// one CSV row per frequency with the reflection, the directivity, the
+// realised gain on the axis, the power balance and the moment matrix's
+// reciprocal condition number, under the integral
+// equation chosen (the one the program picks, or the EFIE, MFIE or CFIE
+// forced). Lengths in inches, frequencies in GHz; the frequencies are
+// start + i * step (integer steps, so a long scan does not drift).
+//
+//   fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP
+//                 [auto|efie|mfie|cfie] [SEGMENTS_PER_WAVELENGTH]
+//
+// bench/scans/scan_resonances.sh runs the scans whose summaries are in
+// bench/scans/.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "fullwave/fullwave.h"
+
+int main(int argc, char** argv) {
+  using namespace quaven;
+  if (argc < 9) {
+    std::fprintf(stderr,
+                 "usage: fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP [auto|efie|mfie|cfie] "
+                 "[PER_WAVELENGTH]\n");
+    return 2;
+  }
+  double v[8];
+  for (int i = 0; i < 8; ++i) {
+    char* end = nullptr;
+    v[i] = std::strtod(argv[i + 1], &end);
+    if (end == argv[i + 1] || *end != '\0') {
+      std::fprintf(stderr, "fullwave_scan: argument %d (%s) is not a number\n", i + 1, argv[i + 1]);
+      return 2;
+    }
+  }
+  const double in = 0.0254;
+  const fullwave::Geometry g{v[0] * in, v[4] * in, v[1] * in, v[2] * in, v[3] * in};
+  fullwave::Options o;
+  if (argc > 9) {
+    const std::string f = argv[9];
+    if (f == "efie")
+      o.bor.formulation = bor::Formulation::efie;
+    else if (f == "mfie")
+      o.bor.formulation = bor::Formulation::mfie;
+    else if (f == "cfie")
+      o.bor.formulation = bor::Formulation::cfie;
+    else if (f != "auto") {
+      std::fprintf(stderr, "fullwave_scan: formulation %s is not auto, efie, mfie or cfie\n", argv[9]);
+      return 2;
+    }
+  }
+  if (argc > 10) o.per_wavelength = std::atof(argv[10]);
+  const double start = v[5], stop = v[6], step = v[7];
+  if (!(step > 0.0) || !(stop >= start)) {
+    std::fprintf(stderr, "fullwave_scan: need STEP > 0 and STOP >= START\n");
+    return 2;
+  }
+  std::printf("frequency_ghz,formulation,unknowns,s11_db,s11_re,s11_im,directivity_db,axis_gain_db,power_balance,rcond\n");
+  const long n = std::lround((stop - start) / step);
+  for (long i = 0; i <= n; ++i) {
+    const double f = start + static_cast<double>(i) * step;
+    try {
+      const fullwave::Horn h(g, f, o);
+      double pe, ph;
+      h.power_db(0.0, pe, ph);
+      const std::complex<double> s = h.s11();
+      std::printf("%.6f,%s,%d,%.6f,%.8f,%.8f,%.6f,%.6f,%.6f,%.4e\n", f, bor::name(h.formulation()), h.unknowns(),
+                  20.0 * std::log10(std::abs(s)), s.real(), s.imag(), h.directivity_db(), pe, h.power_balance(),
+                  h.rcond());
+      std::fflush(stdout);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "fullwave_scan: %.6f GHz: %s\n", f, e.what());
+      return 1;
+    }
+  }
+  return 0;
+}
