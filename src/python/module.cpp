@@ -8,8 +8,10 @@
 #include <pybind11/stl.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -30,13 +32,15 @@ using api::Arg;
 using Column = std::vector<double>;
 
 // A call's result: the arrays by column name, in the command line's column
-// order (the last, `notes`, a list of the rows' note names joined by ';'),
-// and the arguments it was called with.
+// order, the rows' note names joined by ';' (the last column, `notes`), and
+// the arguments it was called with.
 struct Result {
   std::string command;
-  std::vector<std::string> columns;
+  std::vector<std::string> columns;  // the arrays' names, then "notes"
   py::dict arrays;
+  std::vector<std::string> notes;
   py::dict inputs;
+  std::size_t rows() const { return notes.size(); }
 };
 
 // A number as a user would have typed it: the shortest text that reads back
@@ -60,12 +64,18 @@ api::Number number(const char* name, double x, bool single) {
   return api::Number::of(x);
 }
 
-// The values of a scalar, a sequence or a numpy array of real numbers, flat.
+// The values of a scalar, a sequence or a 1-D numpy array of real numbers.
+// A table of them is refused rather than read row after row: its shape is
+// more likely a mistake (a column vector, a grid of two sweeps) than a sweep.
 Column values(const py::handle& obj, const char* name) {
   const py::array a = py::module_::import("numpy").attr("asarray")(obj);
   const char kind = a.dtype().kind();
   if (kind != 'f' && kind != 'i' && kind != 'u') {
     throw py::type_error(std::string(name) + ": expected a real number or a sequence or array of them");
+  }
+  if (a.ndim() > 1) {
+    throw py::value_error(std::string(name) + ": expected one number or a 1-D sequence of them, not an array of shape " +
+                          py::repr(a.attr("shape")).cast<std::string>());
   }
   const auto d = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(a);
   Column v(d.data(), d.data() + d.size());
@@ -79,8 +89,20 @@ api::Sweep sweep(const char* name, const Column& v, bool single) {
   return api::Sweep::list(std::move(n));
 }
 
-py::array_t<double> as_array(const Column& v) {
-  return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
+// The values as a numpy array that cannot be written: it views memory that a
+// capsule owns, so numpy refuses both a write and setflags(write=True) (only
+// an array that owns its data, or views a writable buffer, may be made
+// writable again).
+py::array_t<double> frozen(Column v) {
+  auto owner = std::make_unique<Column>(std::move(v));
+  if (owner->empty()) owner->reserve(1);  // a null pointer would make numpy allocate, and own, the data
+  double* data = owner->data();
+  const auto size = static_cast<py::ssize_t>(owner->size());
+  const py::capsule base(owner.get(), [](void* p) { delete static_cast<Column*>(p); });
+  owner.release();
+  py::array_t<double> a(size, data, base);
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
 }
 
 api::Units units_of(const std::string& units) {
@@ -161,13 +183,11 @@ class Columns : public api::Sink {
 
   // Into the result: the columns, their arrays and the notes; the solved
   // body's guide length and wall into its inputs.
-  void into(Result& r) const {
+  void into(Result& r) {
     for (const api::Column& c : head_.columns) r.columns.push_back(c.name);
     r.columns.push_back("notes");
-    for (std::size_t k = 0; k < cols_.size(); ++k) r.arrays[py::str(head_.columns[k].name)] = as_array(cols_[k]);
-    py::list keys;
-    for (const Notes x : notes_) keys.append(note_keys(x));
-    r.arrays["notes"] = keys;
+    for (std::size_t k = 0; k < cols_.size(); ++k) r.arrays[py::str(head_.columns[k].name)] = frozen(std::move(cols_[k]));
+    for (const Notes x : notes_) r.notes.push_back(note_keys(x));
     for (const api::Inputs::Item& item : head_.inputs.items()) {
       if (item.key == "guide_length" || item.key == "wall") r.inputs[py::str(item.key)] = item.cells.at(0).value;
     }
@@ -237,6 +257,13 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, bool full_wave, std::optional<double> guide_length,
               std::optional<double> wall, std::optional<std::vector<double>> band_ghz, const std::string& units) {
+  // `s` is required; its binding's default is None so that leaving it out
+  // is named here rather than answered by pybind11's list of signatures.
+  if (s.is_none()) {
+    throw py::type_error(
+        "design() needs s, the phase deviations S in cycles from 0 to 1: a number, a sequence or an array "
+        "(s=0.2, s=[0, 0.1, 0.2])");
+  }
   Words w;
   Result r;
   api::DesignRequest q;
@@ -269,7 +296,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
     q.band = api::Band{number("band_ghz", (*band_ghz)[0], single), number("band_ghz", (*band_ghz)[1], single)};
     r.inputs["band_ghz"] = *band_ghz;
   }
-  r.inputs["s"] = as_array(sv);
+  r.inputs["s"] = frozen(sv);
   r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -291,7 +318,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   q.freqs = sweep("freqs_ghz", f, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
   r.inputs["level_db"] = level_db;
-  r.inputs["freqs_ghz"] = as_array(f);
+  r.inputs["freqs_ghz"] = frozen(f);
   r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -311,7 +338,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   const Column angles = values(angles_deg, "angles_deg");
   q.angles = sweep("angles_deg", angles, single);
   r.inputs["freq_ghz"] = freq_ghz;
-  r.inputs["angles_deg"] = as_array(angles);
+  r.inputs["angles_deg"] = frozen(angles);
   r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -338,7 +365,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   const Column fds = values(f_over_d, "f_over_d");
   q.f_over_d = sweep("f_over_d", fds, false);
   if (!fds.empty() && scalar(f_over_d)) w.given(Arg::f_over_d, fds[0]);
-  r.inputs["f_over_d"] = as_array(fds);
+  r.inputs["f_over_d"] = frozen(fds);
   if (aperture && slant) {
     const api::Cone c = cone(*aperture, *slant, w, r);
     q.aperture = c.aperture;
@@ -354,7 +381,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   if (!s.is_none()) {
     const Column sv = values(s, "s");
     q.s = sweep("s", sv, false);
-    if (!aperture && !slant) r.inputs["s"] = as_array(sv);
+    if (!aperture && !slant) r.inputs["s"] = frozen(sv);
   }
   if (max_flare_deg) {
     q.max_flare = api::Number::of(finite("max_flare_deg", *max_flare_deg));
@@ -368,23 +395,124 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   return r;
 }
 
+// A column by name: its array, or for "notes" a new list of the rows' note
+// names (a copy, so that changing it changes nothing here); KeyError else.
+py::object item(const Result& r, const py::str& name) {
+  if (name.cast<std::string>() == "notes") return py::cast(r.notes);
+  return r.arrays[name];
+}
+
+// A number as the HTML table shows it: six significant digits, as numpy and
+// pandas show a float64, and "nan", "inf" and "-inf" as numpy spells them.
+std::string cell_text(double x) {
+  if (std::isnan(x)) return "nan";
+  if (std::isinf(x)) return x > 0.0 ? "inf" : "-inf";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6g", x);
+  return buf;
+}
+
+std::string escaped(const std::string& s) {
+  std::string e;
+  for (const char c : s) {
+    switch (c) {
+      case '&': e += "&amp;"; break;
+      case '<': e += "&lt;"; break;
+      case '>': e += "&gt;"; break;
+      case '"': e += "&quot;"; break;
+      default: e += c;
+    }
+  }
+  return e;
+}
+
+// Up to this many rows the HTML table shows them all; a longer result shows
+// its first and last kEnds rows around a row of ellipses, as pandas does.
+constexpr std::size_t kWhole = 20;
+constexpr std::size_t kEnds = 10;
+
+// The result as an HTML table (Jupyter's rich display): a caption with the
+// command and the size, a header of the column names, each row numbered
+// from 0 as the arrays index it.
+std::string html(const Result& r) {
+  std::vector<py::array_t<double>> arrays;
+  for (std::size_t k = 0; k + 1 < r.columns.size(); ++k) {
+    arrays.push_back(r.arrays[py::str(r.columns[k])].cast<py::array_t<double>>());
+  }
+  const std::size_t n = r.rows();
+  std::string h = "<table class=\"quaven-result\">\n<caption>quaven.Result: " + escaped(r.command) + ", " +
+                  std::to_string(n) + (n == 1 ? " row" : " rows") + " &times; " + std::to_string(r.columns.size()) +
+                  " columns</caption>\n<thead><tr><th></th>";
+  for (const std::string& c : r.columns) h += "<th>" + escaped(c) + "</th>";
+  h += "</tr></thead>\n<tbody>\n";
+  const auto line = [&](std::size_t i) {
+    h += "<tr><th>" + std::to_string(i) + "</th>";
+    for (const auto& a : arrays) h += "<td>" + cell_text(a.at(static_cast<py::ssize_t>(i))) + "</td>";
+    h += "<td>" + escaped(r.notes[i]) + "</td></tr>\n";
+  };
+  if (n <= kWhole) {
+    for (std::size_t i = 0; i < n; ++i) line(i);
+  } else {
+    for (std::size_t i = 0; i < kEnds; ++i) line(i);
+    h += "<tr><th>&hellip;</th>";
+    for (std::size_t k = 0; k < r.columns.size(); ++k) h += "<td>&hellip;</td>";
+    h += "</tr>\n";
+    for (std::size_t i = n - kEnds; i < n; ++i) line(i);
+  }
+  return h + "</tbody>\n</table>";
+}
+
+// The result as a pandas DataFrame: the columns in order (the arrays copied,
+// so the frame can be changed), the command and the inputs in its attrs.
+py::object to_pandas(const Result& r) {
+  py::module_ pandas;
+  try {
+    pandas = py::module_::import("pandas");
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ImportError)) throw;
+    throw py::import_error(
+        "Result.to_pandas() needs pandas, which is not installed (Debian: apt-get install python3-pandas); "
+        "without it, dict(result) gives the same columns as numpy arrays");
+  }
+  py::dict data;
+  for (const std::string& c : r.columns) data[py::str(c)] = item(r, py::str(c));
+  py::object frame = pandas.attr("DataFrame")(data, py::arg("columns") = r.columns, py::arg("copy") = true);
+  frame.attr("attrs")["command"] = r.command;
+  frame.attr("attrs")["inputs"] = py::dict(r.inputs);
+  return frame;
+}
+
 const char* const kModuleDoc = R"(Conical TE11 horns as numpy arrays.
 
 design(), response(), pattern() and feed() compute what the command line's
 subcommands of the same names compute, for any sequence of S values,
-frequencies, angles or f/D. Each returns a Result: a mapping from the command
-line's CSV column names to 1-D float64 numpy arrays (one value per row;
-a value that is not finite where the command line leaves a cell empty), and
-the rows' validity notes under "notes" (a list of strings, the note names
-joined by ';' as in the CSV), with the call's arguments in .inputs. Lengths are in `units` ("in" or "cm"), frequencies in
-GHz, angles and beamwidths in degrees, levels and gain in dB, phase centres
-in wavelengths behind the aperture. exact=True uses the double-precision
-aperture-integral physics instead of the legacy single-precision models;
-full_wave=True (response, pattern and feed, with the feed guide's throat
-radius) solves the real metal horn, guide, cone, wall and rim, by a
-body-of-revolution moment method, and adds its return loss s11_db with the
-reflection coefficient's real and imaginary parts s11_re and s11_im.
-Bad arguments raise ValueError or TypeError with the command line's message.)";
+frequencies, angles or f/D (a number, a list or a 1-D numpy array; one row
+per value). Each returns a Result: a read-only mapping from the command
+line's CSV column names to read-only 1-D float64 numpy arrays (one value per
+row; a value that is not finite where the command line leaves a cell empty),
+and the rows' validity notes under "notes" (a list of strings, the note
+names joined by ';' as in the CSV), with the call's arguments in .inputs.
+In Jupyter a Result shows as a table; result.to_pandas() makes a DataFrame.
+
+Lengths are in `units` ("in" or "cm"), frequencies in GHz, angles and
+beamwidths in degrees, levels and gain in dB, phase centres in wavelengths
+behind the aperture. exact=True uses the double-precision aperture-integral
+physics instead of the legacy single-precision models; full_wave=True
+(response, pattern and feed, with the feed guide's throat radius) solves the
+real metal horn, guide, cone, wall and rim, by a body-of-revolution moment
+method, and adds its return loss s11_db with the reflection coefficient's
+real and imaginary parts s11_re and s11_im. Bad arguments raise ValueError
+or TypeError with the command line's message.
+
+__version__ is the version of the program the module was built with.)";
+
+const char* const kResultDoc = R"(The rows of one call, column by column.
+
+A read-only mapping from the command line's CSV column names, in its order
+(r.keys(), iter(r)), to 1-D float64 numpy arrays that cannot be written,
+then "notes": a list of each row's note names joined by ';'. r.command is the
+subcommand and r.inputs the call's arguments. dict(r) gives plain columns,
+r.to_pandas() a DataFrame, and Jupyter shows r as a table.)";
 
 const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
 
@@ -399,8 +527,9 @@ Arguments:
                  (not used in exact mode)
   plane          "E", "H" or "avg" (the mean of the two): the plane whose
                  beamwidth is designed (default "E")
-  s              maximum aperture phase deviations S in cycles, 0 to 1: a
-                 number, a sequence or a numpy array; one row each
+  s              required: maximum aperture phase deviations S in cycles,
+                 0 to 1: a number, a sequence or a 1-D numpy array; one row
+                 each
   throat         radius of the feeding guide in `units`: adds horn_length
                  and a note where the frequency is outside its single-mode band;
                  required with full_wave
@@ -549,30 +678,46 @@ PYBIND11_MODULE(quaven, m) {
   using namespace quaven::python;
   using namespace pybind11::literals;
   m.doc() = kModuleDoc;
+  m.attr("__version__") = QUAVEN_VERSION;
 
-  py::class_<Result>(m, "Result",
-                     "Arrays of one call by CSV column name (a read-only mapping), with the call's "
-                     "arguments in .inputs.")
+  py::class_<Result>(m, "Result", kResultDoc)
       .def_readonly("command", &Result::command, "The subcommand: design, response, pattern or feed.")
       .def_readonly("columns", &Result::columns, "The column names in the command line's order.")
-      .def_readonly("inputs", &Result::inputs, "The arguments of the call, as given.")
-      .def("__getitem__", [](const Result& r, const py::str& k) -> py::object { return r.arrays[k]; })
-      .def("__contains__", [](const Result& r, const py::object& k) { return r.arrays.contains(k); })
+      .def_property_readonly(
+          "inputs", [](const Result& r) { return py::module_::import("types").attr("MappingProxyType")(r.inputs); },
+          "The arguments of the call, as given (a read-only mapping).")
+      .def("__getitem__", &item)
+      .def("__contains__",
+           [](const Result& r, const py::object& k) {
+             return r.arrays.contains(k) || (py::isinstance<py::str>(k) && k.cast<std::string>() == "notes");
+           })
       .def("__len__", [](const Result& r) { return r.columns.size(); })
       .def("__iter__", [](const Result& r) { return py::iter(py::cast(r.columns)); })
       .def("keys", [](const Result& r) { return r.columns; })
-      .def("items", [](const Result& r) { return r.arrays.attr("items")(); })
-      .def("values", [](const Result& r) { return r.arrays.attr("values")(); })
+      .def("items",
+           [](const Result& r) {
+             py::list l;
+             for (const std::string& c : r.columns) l.append(py::make_tuple(c, item(r, py::str(c))));
+             return l;
+           })
+      .def("values",
+           [](const Result& r) {
+             py::list l;
+             for (const std::string& c : r.columns) l.append(item(r, py::str(c)));
+             return l;
+           })
+      .def("to_pandas", &to_pandas,
+           "The columns as a pandas DataFrame (a copy), the command and inputs in its attrs. "
+           "Raises ImportError where pandas is not installed.")
+      .def("_repr_html_", &html, "The result as an HTML table, as Jupyter shows it (long results cut in the middle).")
       .def("__repr__", [](const Result& r) {
-        std::size_t rows = 0;
-        if (!r.columns.empty()) rows = py::len(r.arrays[py::str(r.columns[0])]);
-        std::string s = "<quaven.Result " + r.command + ": " + std::to_string(rows) + " rows of";
+        std::string s = "<quaven.Result " + r.command + ": " + std::to_string(r.rows()) + " rows of";
         for (const auto& c : r.columns) s += " " + c;
         return s + ">";
       });
 
   m.def("design", &design, kDesignDoc, "freq_ghz"_a, "beamwidth_deg"_a = py::none(), py::kw_only(),
-        "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a,
+        "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a = py::none(),
         "throat"_a = py::none(), "exact"_a = false, "full_wave"_a = false, "guide_length"_a = py::none(),
         "wall"_a = py::none(), "band_ghz"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
