@@ -116,6 +116,11 @@ struct Job {
 
 inline constexpr long long max_rows = 10000000;
 
+// How the full wave sweeps a band: every frequency solved (direct), or a few
+// solved and the figures interpolated to a stated tolerance of the direct
+// solution (fast; fullwave/sweep.h).
+enum class SweepMethod { fast, direct };
+
 // A band of frequencies, GHz.
 struct Band {
   Number low, high;
@@ -141,6 +146,7 @@ struct ResponseRequest : Job {
   Level level;
   Sweep freqs;
   Body body;
+  SweepMethod sweep = SweepMethod::fast;
 };
 
 // One horn's pattern at one frequency over a sweep of angles (degrees); the

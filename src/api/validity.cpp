@@ -17,6 +17,7 @@ const char* note_key(Note n) {
     case Note::power_balance: return "power_balance";
     case Note::flare_beyond: return "flare_beyond_max";
     case Note::no_full_wave_design: return "no_full_wave_design";
+    case Note::sweep_direct: return "sweep_direct";
   }
   return "";
 }
@@ -53,6 +54,10 @@ const char* note_text(Note n) {
       return "no full-wave design at this S: a horn wider than its guide needs a flare (S = 0), aperture theory "
              "has no design to start from, or no aperture from the guide's radius to four times aperture theory's "
              "that the solver can take has the requested figure (shown as not-a-number)";
+    case Note::sweep_direct:
+      return "the fast sweep solved this frequency on its own: about it the figures change too quickly with "
+             "frequency (a resonance, or a beamwidth that jumps as a shoulder of the pattern crosses its level) "
+             "for its interpolant to meet the tolerance";
   }
   return "";
 }

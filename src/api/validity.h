@@ -23,8 +23,9 @@ enum class Note : unsigned {
   power_balance,   // a full-wave solution whose radiated power misses the guide's net power
   flare_beyond,    // a feed horn whose flare half-angle exceeds the design's bound
   no_full_wave_design,  // no full-wave beamwidth or gain design at this S
+  sweep_direct,    // a fast sweep solved this frequency directly: its interpolant missed the tolerance here
 };
-inline constexpr int note_kinds = 11;
+inline constexpr int note_kinds = 12;
 
 // A set of notes, one bit per kind.
 using Notes = unsigned;

@@ -114,6 +114,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
+  q.sweep = o.sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
   api::response(q, out);
 }
 

@@ -20,6 +20,7 @@ struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
+  std::string sweep = "fast";  // response's: fast or direct
 };
 
 // A design over S, to a beamwidth or a gain, optionally swept over a band

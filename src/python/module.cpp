@@ -253,6 +253,12 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
   if (wall) b.wall = api::Number::of(finite("wall", *wall));
 }
 
+// sweep="fast" or "direct": how the full wave sweeps frequencies.
+api::SweepMethod sweep_method(const std::string& sweep) {
+  if (sweep != "fast" && sweep != "direct") throw py::value_error("sweep: '" + sweep + "' is neither 'fast' nor 'direct'");
+  return sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+}
+
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, bool full_wave, std::optional<double> guide_length,
@@ -307,10 +313,12 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
-                const std::string& units) {
+                const std::string& sweep, const std::string& units) {
   Words w;
   Result r;
   api::ResponseRequest q;
+  q.sweep = sweep_method(sweep);
+  if (full_wave) r.inputs["sweep"] = sweep;
   const bool single = start(r, "response", q, exact, full_wave, units);
   q.cone = cone(aperture, slant, w, r);
   q.level = level_of(level_db, derive_from, w);
@@ -580,6 +588,12 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  sweep       full wave only: "fast" (default) solves a few frequencies on
+              one mesh and interpolates the figures between them, checked
+              against direct solves to 0.02 deg of beamwidth, 0.005 dB of
+              gain, 0.005 wavelength of phase centre and 0.002 of S11,
+              solving directly (note sweep_direct) where it cannot;
+              "direct" solves every frequency on its own mesh
   units       "in" (default) or "cm"
 
 Example, the full wave of a horn 2.4 in across with a 1.5 mm wall:
@@ -722,7 +736,8 @@ PYBIND11_MODULE(quaven, m) {
         "wall"_a = py::none(), "band_ghz"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
-        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
+        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "sweep"_a = "fast",
+        "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
         "wall"_a = py::none(), "units"_a = "in");
