@@ -53,7 +53,7 @@ for a, b in zip(fast, direct):
             worst[k] = max(worst.get(k, 0.0), abs(float(a[k]) - float(b[k])))
     s = abs(complex(float(a["s11_re"]), float(a["s11_im"])) - complex(float(b["s11_re"]), float(b["s11_im"])))
     worst["|dS11|"] = max(worst.get("|dS11|", 0.0), s)
-noted = sum(1 for r in fast if "sweep_direct" in r["note"])
+noted = sum(1 for r in fast if "sweep_direct" in (r["notes"] or ""))
 for k, v in worst.items():
     print(f"  max |fast - direct| {k:24s} {v:.5f}")
 print(f"  rows solved directly about a feature (sweep_direct): {noted}")

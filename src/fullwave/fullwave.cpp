@@ -62,7 +62,7 @@ namespace {
 
 // The meshed generating curve, after the checks that the guide propagates
 // TE11 and the mesh is sensible.
-std::vector<bor::Point> mesh(const Geometry& g, double k, double per, double k_mesh = 0.0) {
+std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   std::vector<bor::Point> corners = outline(g);
   if (!(k > 0.0 && std::isfinite(k))) throw std::invalid_argument("frequency must be positive");
   if (!(k > kChi[0] / g.throat_radius && std::isfinite(k)))
@@ -76,9 +76,7 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per, double k_m
   // one would carry the current round both edges of the rim as a single
   // linear piece, which moved the back lobe of a horn with a 1.5 mm wall by
   // 0.1 dB between 15 and 25 segments per wavelength.
-  if (k_mesh == 0.0) k_mesh = k;
-  if (!(k_mesh > 0.0 && std::isfinite(k_mesh))) throw std::invalid_argument("mesh frequency must be positive");
-  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k_mesh / per, g.wall > 0.0 ? 3 : 1);
+  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per, g.wall > 0.0 ? 3 : 1);
   // Two unknowns at most per node (the currents along the curve and round it).
   if (2 * nodes.size() > static_cast<std::size_t>(max_unknowns))
     throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
@@ -92,7 +90,7 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per, double k_m
 Horn::Horn(const Geometry& g, double freq_ghz, const Options& opt)
     : k_(2.0 * kPi * freq_ghz * 1e9 / kC),
       aw_(g.aperture_radius * k_ / (2.0 * kPi)),
-      body_(mesh(g, k_, opt.per_wavelength, 2.0 * kPi * opt.mesh_ghz * 1e9 / kC), k_, opt.bor) {
+      body_(mesh(g, k_, opt.per_wavelength), k_, opt.bor) {
   const std::vector<bor::Point> corners = outline(g);
   const double b = g.throat_radius, l = g.guide_length;
   const double kc = kChi[0] / b;
@@ -253,7 +251,6 @@ double default_wall_m(double throat_radius_m) { return 2.0 * kPi * throat_radius
 HornResponse response(const ResponseRequest& request) {
   Options o;
   o.per_wavelength = request.per_wavelength;
-  o.mesh_ghz = request.mesh_ghz;
   const Horn horn(request.geometry, request.frequency_ghz, o);
   HornResponse r;
   r.frequency_ghz = request.frequency_ghz;

@@ -44,10 +44,6 @@ struct Geometry {
 
 struct Options {
   double per_wavelength = 20.0;  // segments per wavelength along the generating curve
-  // The frequency (GHz) whose wavelength sets the mesh, 0 for the solve's
-  // own: a sweep solves several frequencies on one body mesh so that its
-  // figures vary smoothly between them (sweep.h).
-  double mesh_ghz = 0.0;
   bor::Options bor;
 };
 
@@ -148,7 +144,6 @@ struct ResponseRequest {
   double level1_db = 3.0;
   double level2_db = 10.0;
   double per_wavelength = 20.0;
-  double mesh_ghz = 0.0;  // Options::mesh_ghz
 };
 struct HornResponse {
   double frequency_ghz = 0.0;

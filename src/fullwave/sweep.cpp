@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <stdexcept>
 
 #include "aperture/exact.h"
 #include "numeric/constants.h"
@@ -105,20 +106,19 @@ FrequencySweep::FrequencySweep(const SweepRequest& request)
   std::sort(pieces_.begin(), pieces_.end(), [](const Piece& a, const Piece& b) { return a.lo < b.lo; });
 }
 
-HornResponse FrequencySweep::solve(double f, double mesh_ghz) {
+HornResponse FrequencySweep::solve(double f) {
   ResponseRequest q;
   q.geometry = request_.geometry;
   q.frequency_ghz = f;
   q.level1_db = request_.level1_db;
   q.level2_db = request_.level2_db;
   q.per_wavelength = request_.per_wavelength;
-  q.mesh_ghz = mesh_ghz;
   ++solves_;
   return response(q);
 }
 
 void FrequencySweep::solve_direct(std::size_t i) {
-  if (direct_.count(i) == 0) direct_.emplace(i, solve(freqs_[i], 0.0));
+  if (direct_.count(freqs_[i]) == 0) direct_.emplace(freqs_[i], solve(freqs_[i]));
 }
 
 void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
@@ -137,7 +137,9 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
     return;
   }
   const SweepTolerance& tol = request_.tolerance;
+  const int spent_before = solves_;
   Piece p{lo, hi, {}, {}, {}};
+  double last_badness = std::numeric_limits<double>::infinity();
   for (const int n : kTries) {
     if (n > kFirst && idx.size() <= static_cast<std::size_t>(n + 3)) break;
     const std::vector<double> x = lobatto(lo, hi, n);
@@ -148,27 +150,37 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
         y[j] = p.y[j / 2];
         continue;
       }
-      const HornResponse r = solve(x[j], hi);
+      const HornResponse r = solve(x[j]);
       if (j == 0) p.shape = r;
       y[j] = values(r);
     }
     p.x = x;
     p.y = y;
-    // Each figure's Chebyshev tail against its tolerance.
-    bool ok = true;
+    // Each figure's Chebyshev tail against half its tolerance (the other
+    // half is left to the mesh's steps between the points).
+    double badness = 0.0;
     std::vector<double> column(n);
-    for (int fi = 0; fi < balance && ok; ++fi) {
+    for (int fi = 0; fi < balance; ++fi) {
       int finite = 0;
       for (int j = 0; j < n; ++j) {
         column[j] = y[j][fi];
         finite += std::isfinite(column[j]) ? 1 : 0;
       }
       if (finite == 0) continue;  // a figure the horn does not have anywhere here
-      if (finite < n || !(tail(column) <= 0.5 * tolerance_of(fi, tol))) ok = false;
+      const double b = finite < n ? std::numeric_limits<double>::infinity() : tail(column) / (0.5 * tolerance_of(fi, tol));
+      badness = std::max(badness, std::isnan(b) ? std::numeric_limits<double>::infinity() : b);
     }
-    if (!ok) continue;
-    // Direct solves between the points: near the low end, where the one
-    // mesh differs most from the frequency's own, and about the middle.
+    if (!(badness <= 1.0)) {
+      // Twice the points cut the tail of an analytic figure by a large
+      // factor; one that shrinks less is not converging (a jump or a
+      // resonance inside the piece), and the piece is halved instead.
+      if (!(badness < 0.25 * last_badness)) break;
+      last_badness = badness;
+      continue;
+    }
+    last_badness = badness;
+    // Direct solves between the points, near the low end and about the
+    // middle (a sweep's own frequencies, so none is wasted).
     bool agreed = true;
     for (const double target : {0.5 * (x[0] + x[1]), 0.5 * (x[n / 2 - 1] + x[n / 2])}) {
       std::size_t best = idx.size();
@@ -190,14 +202,24 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
         for (int j = 0; j < n; ++j) c[j] = y[j][fi];
         v[fi] = interpolate(x, c, freqs_[i]);
       }
-      if (!agree(v, values(direct_.at(i)), tol)) agreed = false;
+      if (!agree(v, values(direct_.at(freqs_[i])), tol)) agreed = false;
     }
     if (agreed) {
       pieces_.push_back(std::move(p));
       return;
     }
   }
-  // Halve it.
+  // Halve it, unless the solves spent here and the least the halves would
+  // take outnumber its frequencies: then solve them directly (noted where
+  // the piece was itself split off round a feature; a whole band that is
+  // too short for its figures' variation is simply solved).
+  if (solves_ - spent_before + 2 * (kFirst + 2) >= static_cast<int>(idx.size())) {
+    for (const std::size_t i : idx) {
+      solve_direct(i);
+      if (depth > 0) fell_back_[i] = true;
+    }
+    return;
+  }
   const std::size_t mid = idx.size() / 2;
   fit(std::vector<std::size_t>(idx.begin(), idx.begin() + mid), depth + 1);
   fit(std::vector<std::size_t>(idx.begin() + mid, idx.end()), depth + 1);
@@ -206,11 +228,12 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
 bool FrequencySweep::fell_back(std::size_t i) const { return fell_back_.at(i); }
 
 HornResponse FrequencySweep::at(std::size_t i) const {
-  const auto d = direct_.find(i);
-  if (d != direct_.end()) return d->second;
   const double f = freqs_.at(i);
+  const auto d = direct_.find(f);
+  if (d != direct_.end()) return d->second;
   // The piece that holds f (pieces do not overlap).
   auto it = std::upper_bound(pieces_.begin(), pieces_.end(), f, [](double t, const Piece& p) { return t < p.lo; });
+  if (it == pieces_.begin()) throw std::logic_error("frequency sweep: a frequency neither solved nor interpolated");
   const Piece& p = *(it - 1);
   std::vector<double> v(kFigures);
   std::vector<double> c(p.x.size());

@@ -254,9 +254,9 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 }
 
 // sweep="fast" or "direct": how the full wave sweeps frequencies.
-api::SweepMethod sweep_method(const std::string& sweep) {
-  if (sweep != "fast" && sweep != "direct") throw py::value_error("sweep: '" + sweep + "' is neither 'fast' nor 'direct'");
-  return sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+api::SweepMethod sweep_method(const std::string& how) {
+  if (how != "fast" && how != "direct") throw py::value_error("sweep: '" + how + "' is neither 'fast' nor 'direct'");
+  return how == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
 }
 
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
@@ -313,12 +313,12 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
-                const std::string& sweep, const std::string& units) {
+                const std::string& how, const std::string& units) {
   Words w;
   Result r;
   api::ResponseRequest q;
-  q.sweep = sweep_method(sweep);
-  if (full_wave) r.inputs["sweep"] = sweep;
+  q.sweep = sweep_method(how);
+  if (full_wave) r.inputs["sweep"] = how;
   const bool single = start(r, "response", q, exact, full_wave, units);
   q.cone = cone(aperture, slant, w, r);
   q.level = level_of(level_db, derive_from, w);

@@ -62,7 +62,7 @@ TEST(FrequencySweep, AJumpOfABeamwidthInsideTheBandIsSolvedDirectlyNotSmoothed) 
   // A wide, short horn whose 25 dB beamwidth jumps by some 16 degrees
   // between two frequencies near 10.8 GHz as a shoulder of the pattern
   // crosses the level (a coarse mesh to keep the test short).
-  SweepRequest q = request(horn(0.45, 2.0, 2.4), 10.5, 11.1, 0.02, SweepMethod::fast);
+  SweepRequest q = request(horn(0.45, 2.0, 2.4), 10.0, 11.4, 0.02, SweepMethod::fast);
   q.level1_db = 25.0;
   q.per_wavelength = 12.0;
   const FrequencySweep s(q);
@@ -80,7 +80,7 @@ TEST(FrequencySweep, AJumpOfABeamwidthInsideTheBandIsSolvedDirectlyNotSmoothed) 
   }
   EXPECT_EQ(jumps, 1);
   EXPECT_GT(interpolated, 10) << "the smooth stretches are interpolated";
-  EXPECT_LT(s.solves(), static_cast<int>(s.size()));
+  EXPECT_LT(s.solves(), static_cast<int>(s.size())) << "fewer solves than frequencies even so";
 }
 
 TEST(FrequencySweep, DirectIsThePointByPointSolution) {

@@ -65,6 +65,10 @@ CASES = [
     # (with the return loss) and a pattern over the whole sphere.
     (["response", "--aperture", "1.2", "--slant", "3", *FULL_WAVE], "--freq-range", "9 11 1",
      lambda v, ex: quaven.response(1.2, 3, v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # ... and swept point by point over enough frequencies that the default
+    # sweep would interpolate.
+    (["response", "--aperture", "1.2", "--slant", "3", "--sweep", "direct", *FULL_WAVE], "--freq-range", "9 11 0.08",
+     lambda v, ex: quaven.response(1.2, 3, v, full_wave=True, throat=0.45, wall=0.0590551, sweep="direct")),
     (["pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", *FULL_WAVE], "--angles", "-180 180 30",
      lambda v, ex: quaven.pattern(1.2, 3, 10, v, full_wave=True, throat=0.45, wall=0.0590551)),
     # ... judged on dishes, and feeds designed on its guide over S.
@@ -173,6 +177,8 @@ def test_bad_types_and_combinations_raise():
         quaven.response(1.2, 3, [8, math.nan])
     with pytest.raises(ValueError, match="units"):
         quaven.pattern(1.2, 3, 10, [0], units="mm")
+    with pytest.raises(ValueError, match="^sweep: 'slow' is neither 'fast' nor 'direct'$"):
+        quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, sweep="slow")
     with pytest.raises(ValueError, match="exact designs to a beamwidth"):
         quaven.design(10, gain_db=20, s=[0.1], exact=True)
     with pytest.raises(TypeError, match="^throat is required with full_wave$"):
