@@ -55,9 +55,9 @@ const char* note_text(Note n) {
              "has no design to start from, or no aperture from the guide's radius to four times aperture theory's "
              "that the solver can take has the requested figure (shown as not-a-number)";
     case Note::sweep_direct:
-      return "the fast sweep solved this frequency on its own: about it the figures change too quickly with "
-             "frequency (a resonance, or a beamwidth that jumps as a shoulder of the pattern crosses its level) "
-             "for its interpolant to meet the tolerance";
+      return "solved directly by the fast sweep: about this frequency the figures change too quickly (a "
+             "resonance, or a beamwidth that jumps as a shoulder of the pattern crosses its level) for its "
+             "interpolant to meet the tolerance";
   }
   return "";
 }
