@@ -812,6 +812,8 @@ void response(const ResponseRequest& q, Sink& sink) {
   head.unit_factor = un;
   head.key = "% GHz";
   head.rows = q.freqs.size();
+  sink.begin(head);
+  Rows rows;
 
   double level1 = 3.0, level2 = 10.0;
   beam_levels(q.level, ilev, level1, level2);
@@ -826,8 +828,6 @@ void response(const ResponseRequest& q, Sink& sink) {
     for (long long i = 0; i < q.freqs.size(); ++i) sq.frequencies_ghz.push_back(q.freqs.at(i).value);
     swept.emplace(solved([&] { return fullwave::FrequencySweep(sq); }));
   }
-  sink.begin(head);
-  Rows rows;
 
   const float arad = static_cast<float>(a) / un, srad = static_cast<float>(rs) / un;
   for (long long i = 0; i < q.freqs.size(); ++i) {
