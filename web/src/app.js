@@ -500,8 +500,11 @@ async function showPattern(s, { freq, aperture, slant, model, body = [], guide =
   const horn = `horn_a${nameNumber(aperture)}${u}_R${nameNumber(slant)}${u}`;
   const links = kinds.map((k) => fileLink(s, k, `${horn}_${nameNumber(freq)}GHz`, args, model));
   if (guide) {
+    // A thin wall (0) has no solid to print: no STL.
+    const wall = guide.indexOf('--wall');
+    const thin = wall >= 0 && Number(guide[wall + 1]) === 0;
     const drawn = ['geometry', '--aperture', String(aperture), '--slant', String(slant), ...guide];
-    links.push(...geometryFiles.map((k) => fileLink(s, k, horn, drawn, model)));
+    links.push(...geometryFiles.filter((k) => !(thin && k === 'stl')).map((k) => fileLink(s, k, horn, drawn, model)));
   }
   if (links.length) {
     const files = document.createElement('p');
