@@ -1295,7 +1295,10 @@ void feed(const FeedRequest& q, Sink& sink) {
       const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper, max_flare}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
-        for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
+        for (long long i = 0; i < per_fd; ++i) {
+          rows.push_back(designed(i));
+          sink.computed(k * per_fd + i + 1);
+        }
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
         for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, {}, kNan);
       } else {
