@@ -826,6 +826,7 @@ void response(const ResponseRequest& q, Sink& sink) {
     sq.level2_db = level2;
     sq.frequencies_ghz.reserve(static_cast<std::size_t>(q.freqs.size()));
     for (long long i = 0; i < q.freqs.size(); ++i) sq.frequencies_ghz.push_back(q.freqs.at(i).value);
+    sq.progress = [&sink](std::size_t settled) { sink.computed(static_cast<long long>(settled)); };
     swept.emplace(solved([&] { return fullwave::FrequencySweep(sq); }));
   }
 

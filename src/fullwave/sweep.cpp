@@ -96,7 +96,10 @@ constexpr int kFirst = kTries[0];
 FrequencySweep::FrequencySweep(const SweepRequest& request)
     : request_(request), freqs_(request.frequencies_ghz), fell_back_(freqs_.size(), false) {
   if (request.method == SweepMethod::direct) {
-    for (std::size_t i = 0; i < freqs_.size(); ++i) solve_direct(i);
+    for (std::size_t i = 0; i < freqs_.size(); ++i) {
+      solve_direct(i);
+      settle(1);
+    }
     return;
   }
   std::vector<std::size_t> order(freqs_.size());
@@ -117,6 +120,11 @@ HornResponse FrequencySweep::solve(double f) {
   return response(q);
 }
 
+void FrequencySweep::settle(std::size_t n) {
+  settled_ += n;
+  if (request_.progress) request_.progress(settled_);
+}
+
 void FrequencySweep::solve_direct(std::size_t i) {
   if (direct_.count(freqs_[i]) == 0) direct_.emplace(freqs_[i], solve(freqs_[i]));
 }
@@ -128,12 +136,16 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
     for (const std::size_t i : idx) {
       solve_direct(i);
       if (depth > 0) fell_back_[i] = true;
+      settle(1);
     }
     return;
   }
   const double lo = freqs_[idx.front()], hi = freqs_[idx.back()];
   if (!(hi > lo)) {
-    for (const std::size_t i : idx) solve_direct(i);
+    for (const std::size_t i : idx) {
+      solve_direct(i);
+      settle(1);
+    }
     return;
   }
   const SweepTolerance& tol = request_.tolerance;
@@ -206,6 +218,7 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
     }
     if (agreed) {
       pieces_.push_back(std::move(p));
+      settle(idx.size());
       return;
     }
   }
@@ -217,6 +230,7 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
     for (const std::size_t i : idx) {
       solve_direct(i);
       if (depth > 0) fell_back_[i] = true;
+      settle(1);
     }
     return;
   }

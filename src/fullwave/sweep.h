@@ -33,6 +33,7 @@
 // solve is cheaper (the top frequency's mesh is the finest).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct SweepRequest {
   double per_wavelength = 20.0;
   SweepMethod method = SweepMethod::fast;
   SweepTolerance tolerance;
+  // Called, if given, with the number of frequencies settled (solved, or
+  // inside a piece whose interpolant is accepted) each time it grows.
+  std::function<void(std::size_t)> progress;
 };
 
 // Solves on construction; throws std::invalid_argument as response() does.
@@ -96,6 +100,8 @@ class FrequencySweep {
   std::vector<bool> fell_back_;
   std::vector<Piece> pieces_;  // in increasing frequency
   int solves_ = 0;
+  std::size_t settled_ = 0;
+  void settle(std::size_t n);
 };
 
 }  // namespace fullwave

@@ -65,7 +65,13 @@ TEST(FrequencySweep, AJumpOfABeamwidthInsideTheBandIsSolvedDirectlyNotSmoothed) 
   SweepRequest q = request(horn(0.45, 2.0, 2.4), 10.0, 11.4, 0.02, SweepMethod::fast);
   q.level1_db = 25.0;
   q.per_wavelength = 12.0;
+  std::size_t settled = 0;  // the progress reported grows to every frequency
+  q.progress = [&](std::size_t n) {
+    EXPECT_GT(n, settled);
+    settled = n;
+  };
   const FrequencySweep s(q);
+  EXPECT_EQ(settled, s.size());
   int jumps = 0, interpolated = 0;
   for (std::size_t i = 0; i + 1 < s.size(); ++i) {
     const double a = s.at(i).figures.level1.e, b = s.at(i + 1).figures.level1.e;
