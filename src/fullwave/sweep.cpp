@@ -122,7 +122,13 @@ HornResponse FrequencySweep::solve(double f) {
 
 void FrequencySweep::settle(std::size_t n) {
   settled_ += n;
-  if (request_.progress) request_.progress(settled_);
+  report(settled_);
+}
+
+void FrequencySweep::report(std::size_t n) {
+  if (n <= reported_) return;
+  reported_ = n;
+  if (request_.progress) request_.progress(n);
 }
 
 void FrequencySweep::solve_direct(std::size_t i) {
@@ -165,6 +171,10 @@ void FrequencySweep::fit(const std::vector<std::size_t>& idx, int depth) {
       const HornResponse r = solve(x[j]);
       if (j == 0) p.shape = r;
       y[j] = values(r);
+      // Progress while the piece is being solved: a share of its
+      // frequencies that grows with the solves but stays short of them all.
+      const std::size_t spent = static_cast<std::size_t>(solves_ - spent_before);
+      report(settled_ + idx.size() * spent / (spent + 8));
     }
     p.x = x;
     p.y = y;

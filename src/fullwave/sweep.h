@@ -61,7 +61,8 @@ struct SweepRequest {
   SweepMethod method = SweepMethod::fast;
   SweepTolerance tolerance;
   // Called, if given, with the number of frequencies settled (solved, or
-  // inside a piece whose interpolant is accepted) each time it grows.
+  // inside a piece whose interpolant is accepted) each time it grows, and
+  // with a growing share of a piece's frequencies while it is solved.
   std::function<void(std::size_t)> progress;
 };
 
@@ -100,8 +101,9 @@ class FrequencySweep {
   std::vector<bool> fell_back_;
   std::vector<Piece> pieces_;  // in increasing frequency
   int solves_ = 0;
-  std::size_t settled_ = 0;
+  std::size_t settled_ = 0, reported_ = 0;
   void settle(std::size_t n);
+  void report(std::size_t n);
 };
 
 }  // namespace fullwave
