@@ -9,6 +9,7 @@
 
 #include "numeric/constants.h"
 #include "numeric/gauss_legendre.h"
+#include "fullwave/ring_sums.h"
 
 namespace quaven {
 namespace bor {
@@ -49,42 +50,10 @@ void elliptic_ke(double k2, double kp2, double& kk, double& ee) {
   ee = kk * (1.0 - sum);
 }
 
-// The trapezoidal rule over the angle in [0, 2 pi), folded onto [0, pi] by
-// the evenness of the integrand: the weight times 1, cos a and cos 2a (the
-// EFIE's harmonics), times cos a, 1 - cos a and (1 - cos a) cos a (the
-// MFIE's moments), and sin^2(a/2).
-struct AngleRule {
-  std::vector<double> w, w1, w2, wn0, wn1, sh2;
-  explicit AngleRule(int n) {
-    n = std::max(4, n + (n & 1));
-    const int half = n / 2;
-    const double h = 2.0 * kPi / n;
-    for (int i = 0; i <= half; ++i) {
-      const double a = i * h, s = std::sin(0.5 * a);
-      const double wi = i == 0 || i == half ? h : 2.0 * h;
-      // 1 - cos a = 2 sin^2(a/2) keeps its digits near a = 0.
-      const double c = std::cos(a), omc = 2.0 * s * s;
-      w.push_back(wi);
-      w1.push_back(wi * c);
-      w2.push_back(wi * std::cos(2.0 * a));
-      wn0.push_back(wi * omc);
-      wn1.push_back(wi * omc * c);
-      sh2.push_back(s * s);
-    }
-  }
-};
-
-// Taylor coefficients of (1 + jx) exp(-jx) = sum c_n x^n, c_n = (-j)^n (1 -
-// n)/n!, past the terms 1 + x^2/2 - x^4/8 taken out near a ring: the real
-// ones c_6, c_8, ... and the imaginary parts of c_3, c_5, ... For x < 1/2
-// the next terms are below 1e-11 of the sum.
-constexpr double kSeriesRe[4] = {1.0 / 144.0, -1.0 / 5760.0, 1.0 / 403200.0, -11.0 / 479001600.0};
-constexpr double kSeriesIm[5] = {-1.0 / 3.0, 1.0 / 30.0, -1.0 / 840.0, 1.0 / 45360.0, -1.0 / 3991680.0};
-
 // The EFIE's K_0, K_1, K_2 into `out` and, with Mfie, the MFIE's M_1, N_0,
 // N_1 into `grad`, between the rings through (r1, z1) and (r2, z2).
 template <bool Mfie>
-void green(double k, const AngleRule& rule, double r1, double z1, double r2, double z2, cd out[3], cd grad[3]) {
+void green(double k, const detail::AngleRule& rule, double r1, double z1, double r2, double z2, cd out[3], cd grad[3]) {
   const double dz = z1 - z2;
   const double d2 = (r1 - r2) * (r1 - r2) + dz * dz;
   const double b4 = 4.0 * r1 * r2;
@@ -93,66 +62,10 @@ void green(double k, const AngleRule& rule, double r1, double z1, double r2, dou
   // analytic in a strip of half-width about d / sqrt(r1 r2) >= 1/2, where the
   // trapezoidal rule converges like exp(-n/2).
   const bool split = d2 < 0.25 * r1 * r2;
-  const double k3 = k * k * k;
-  double s0r = 0.0, s0i = 0.0, s1r = 0.0, s1i = 0.0, s2r = 0.0, s2i = 0.0;
-  double m1r = 0.0, m1i = 0.0, n0r = 0.0, n0i = 0.0, n1r = 0.0, n1i = 0.0;
-  const int m = static_cast<int>(rule.w.size());
-  for (int i = 0; i < m; ++i) {
-    const double r = std::sqrt(d2 + b4 * rule.sh2[i]);
-    const double kr = k * r;
-    double fr, fi, gr = 0.0, gi = 0.0;
-    if (split) {
-      // (exp(-jkR) - 1 + (kR)^2/2)/R, whose limit at R = 0 is -jk.
-      if (r > 0.0) {
-        const double sh = std::sin(0.5 * kr), sn = std::sin(kr);
-        fr = (0.5 * kr * kr - 2.0 * sh * sh) / r;
-        fi = -sn / r;
-        if (Mfie) {
-          // ((1 + jkR) exp(-jkR) - 1 - (kR)^2/2 + (kR)^4/8)/R^3, whose
-          // limit at R = 0 is -jk^3/3; by its series where the difference
-          // would lose its digits.
-          const double x2 = kr * kr;
-          if (kr < 0.5) {
-            gr = k3 * kr * x2 * (kSeriesRe[0] + x2 * (kSeriesRe[1] + x2 * (kSeriesRe[2] + x2 * kSeriesRe[3])));
-            gi = k3 * (kSeriesIm[0] + x2 * (kSeriesIm[1] + x2 * (kSeriesIm[2] + x2 * (kSeriesIm[3] + x2 * kSeriesIm[4]))));
-          } else {
-            const double ir3 = 1.0 / (r * r * r);
-            gr = (kr * sn - 2.0 * sh * sh - 0.5 * x2 + 0.125 * x2 * x2) * ir3;
-            gi = (kr * (1.0 - 2.0 * sh * sh) - sn) * ir3;
-          }
-        }
-      } else {
-        fr = 0.0;
-        fi = -k;
-        gi = -k3 / 3.0;
-      }
-    } else {
-      const double c = std::cos(kr), sn = std::sin(kr);
-      fr = c / r;
-      fi = -sn / r;
-      if (Mfie) {
-        const double ir3 = 1.0 / (r * r * r);
-        gr = (c + kr * sn) * ir3;
-        gi = (kr * c - sn) * ir3;
-      }
-    }
-    const double w = rule.w[i], w1 = rule.w1[i], w2 = rule.w2[i];
-    s0r += w * fr;
-    s0i += w * fi;
-    s1r += w1 * fr;
-    s1i += w1 * fi;
-    s2r += w2 * fr;
-    s2i += w2 * fi;
-    if (Mfie) {
-      const double wn0 = rule.wn0[i], wn1 = rule.wn1[i];
-      m1r += w1 * gr;
-      m1i += w1 * gi;
-      n0r += wn0 * gr;
-      n0i += wn0 * gi;
-      n1r += wn1 * gr;
-      n1i += wn1 * gi;
-    }
-  }
+  double sum[12];
+  detail::angle_sums(k, rule, d2, b4, split, Mfie, sum);
+  double s0r = sum[0], s0i = sum[1], s1r = sum[2], s1i = sum[3], s2r = sum[4], s2i = sum[5];
+  double m1r = sum[6], m1i = sum[7], n0r = sum[8], n0i = sum[9], n1r = sum[10], n1i = sum[11];
   if (split) {
     // The terms 1/R - k^2 R/2 taken out above, integrated in closed form:
     // with R^2 = A - B cos a and a = pi - 2 psi, R = sqrt(A+B) Delta,
@@ -249,12 +162,12 @@ std::vector<Point> mesh_polyline(const std::vector<Point>& corners, double h, in
 }
 
 void modal_green(double k, double r1, double z1, double r2, double z2, int n, cd out[3]) {
-  const AngleRule rule(n);
+  const detail::AngleRule rule(n);
   green<false>(k, rule, r1, z1, r2, z2, out, nullptr);
 }
 
 void modal_green_gradient(double k, double r1, double z1, double r2, double z2, int n, cd out[3]) {
-  const AngleRule rule(n);
+  const detail::AngleRule rule(n);
   cd kn[3];
   green<true>(k, rule, r1, z1, r2, z2, kn, out);
 }
@@ -342,7 +255,7 @@ void Body::fill(const Options& opt) {
     dz[s] = (b.z - a.z) / len[s];
     rmax = std::max({rmax, a.rho, b.rho});
   }
-  const AngleRule angle(std::max(32, 4 * static_cast<int>(std::ceil(k_ * rmax)) + 24));
+  const detail::AngleRule angle(std::max(32, 4 * static_cast<int>(std::ceil(k_ * rmax)) + 24));
   const double k = k_;
   const cd jk(0.0, we_ * k), mjk(0.0, -we_ / k);
   const double ik = we_ / k;
