@@ -104,6 +104,9 @@ struct Options {
   int gauss = 3;        // Gauss nodes per segment for the outer integrals
   int graded = 8;       // graded nodes on each side of a singular point
   double near = 1.0;    // segments closer than this many segment lengths use the graded rule
+  // Pairs of segments far enough apart for its estimated error take the
+  // two-point Gauss rule in place of `gauss` (see bor.cpp).
+  bool far_rule = true;
   Formulation formulation = Formulation::automatic;
 };
 
