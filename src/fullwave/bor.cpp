@@ -28,6 +28,13 @@ constexpr cd kJ(0.0, 1.0);
 // and the condition number does not move across its cavity resonance.
 constexpr double kCombination = 0.5;
 
+// The most Gauss nodes per segment the outer integrals take.
+constexpr int kMaxGauss = 16;
+
+// z times j c, written out (the product of two std::complex values checks
+// for infinities on every call).
+inline cd times_j(double c, const cd& z) { return cd(-c * z.imag(), c * z.real()); }
+
 // Graded test nodes on a segment next to a corner, and Gauss nodes on each
 // geometric panel of a source segment near a test point (MFIE and CFIE).
 constexpr int kCornerGauss = 6;
@@ -36,7 +43,7 @@ constexpr int kPanelGauss = 4;
 // Complete elliptic integrals K and E of modulus kappa, from kappa^2 and the
 // complementary kappa'^2 = 1 - kappa^2 (passed separately so that a small
 // kappa'^2 keeps its digits), by the arithmetic-geometric mean (A&S 17.6).
-void elliptic_ke(double k2, double kp2, double& kk, double& ee) {
+void elliptic_ke_agm(double k2, double kp2, double& kk, double& ee) {
   double a = 1.0, b = std::sqrt(kp2), c = std::sqrt(k2);
   double sum = 0.5 * k2, pow2 = 0.5;
   for (int i = 0; i < 60 && std::fabs(c) > 1e-17 * a; ++i) {
@@ -49,6 +56,54 @@ void elliptic_ke(double k2, double kp2, double& kk, double& ee) {
   }
   kk = kPi / (2.0 * a);
   ee = kk * (1.0 - sum);
+}
+
+// The coefficients of the expansions of K and E about kappa' = 0 (DLMF
+// 19.12.1, 19.12.2), with m = kappa'^2 and L = ln(4/kappa'):
+//   K = sum_n a_n^2 m^n (L - b_n),
+//   E = 1 + (m/2) sum_n c_n m^n (L - b_n - 1/((2n+1)(2n+2))),
+// a_n = (1/2)_n/n!, c_n = (1/2)_n (3/2)_n/((2)_n n!), b_0 = 0, b_n = b_{n-1}
+// + 2/((2n-1) 2n). For m <= 1/16 the terms fall by 16 each and kKeTerms of
+// them reach 1e-19.
+constexpr int kKeTerms = 16;
+struct KeSeries {
+  double kl[kKeTerms] = {}, k0[kKeTerms] = {}, el[kKeTerms] = {}, e0[kKeTerms] = {};
+  constexpr KeSeries() {
+    double a = 1.0, c = 1.0, b = 0.0;
+    for (int n = 0; n < kKeTerms; ++n) {
+      if (n > 0) {
+        a *= (n - 0.5) / n;
+        c *= (n - 0.5) * (n + 0.5) / ((n + 1.0) * n);
+        b += 2.0 / ((2.0 * n - 1.0) * 2.0 * n);
+      }
+      kl[n] = a * a;
+      k0[n] = a * a * b;
+      el[n] = 0.5 * c;
+      e0[n] = 0.5 * c * (b + 1.0 / ((2.0 * n + 1.0) * (2.0 * n + 2.0)));
+    }
+  }
+};
+constexpr KeSeries kKe;
+
+// K and E as above: by the expansions where kappa'^2 <= 1/16 (every pair of
+// rings whose static part is taken out; four times faster than the mean,
+// and E without its cancellation), else by the mean.
+void elliptic_ke(double k2, double kp2, double& kk, double& ee) {
+  if (!(kp2 > 0.0 && kp2 <= 0.0625)) {
+    elliptic_ke_agm(k2, kp2, kk, ee);
+    return;
+  }
+  const double l = std::log(4.0) - 0.5 * std::log(kp2);
+  double pk = kKe.kl[kKeTerms - 1], qk = kKe.k0[kKeTerms - 1];
+  double pe = kKe.el[kKeTerms - 1], qe = kKe.e0[kKeTerms - 1];
+  for (int n = kKeTerms - 2; n >= 0; --n) {
+    pk = kKe.kl[n] + kp2 * pk;
+    qk = kKe.k0[n] + kp2 * qk;
+    pe = kKe.el[n] + kp2 * pe;
+    qe = kKe.e0[n] + kp2 * qe;
+  }
+  kk = l * pk - qk;
+  ee = 1.0 + kp2 * (l * pe - qe);
 }
 
 // The angle rules of one fill. A pair of rings close enough for the static
@@ -178,8 +233,7 @@ double point_segment(const Point& p, const Point& a, const Point& b) {
   const double l2 = dr * dr + dz * dz;
   double u = l2 > 0.0 ? ((p.rho - a.rho) * dr + (p.z - a.z) * dz) / l2 : 0.0;
   u = std::clamp(u, 0.0, 1.0);
-  const double er = p.rho - a.rho - u * dr, ez = p.z - a.z - u * dz;
-  return std::sqrt(er * er + ez * ez);
+  return std::hypot(p.rho - a.rho - u * dr, p.z - a.z - u * dz);
 }
 
 // J0, J1 and J2 at x >= 0.
@@ -247,6 +301,9 @@ Body::Body(std::vector<Point> nodes, double k, const Options& opt) : nodes_(std:
   if (formulation_ != Formulation::efie && !closed_)
     throw std::invalid_argument(std::string("the ") + name(formulation_) +
                                 " needs a closed surface (a generating curve from the axis to the axis)");
+  if (!(opt.gauss >= 1 && opt.gauss <= kMaxGauss && opt.graded >= 1))
+    throw std::invalid_argument("Gauss nodes per segment must be 1 to " + std::to_string(kMaxGauss) +
+                                " and graded nodes at least 1");
   // The curve closed along the axis runs counter-clockwise in the (rho, z)
   // plane (positive area) when the body lies on its left, and then phi^ x t^
   // points out of the metal.
@@ -297,13 +354,93 @@ Body::Body(std::vector<Point> nodes, double k, const Options& opt) : nodes_(std:
 
 namespace {
 
-// The entries one ordered pair of segments (test s, source t) adds to the
-// moment matrix: rows 2a + kind for the test basis on node s + a, columns
-// 2b + kind for the source basis on node t + b (kind 0: the current along
-// the curve, 1: round it). Summed here over the pair's quadrature points
-// and added to the matrix once.
-struct Block {
-  cd v[4][4] = {};
+// What one ordered pair of segments (test s, source t) adds to the moment
+// matrix, summed over the pair's quadrature points as moments and added to
+// the matrix once. Each block of the pair (kinds: 0 the current along the
+// curve, 1 round it; tt, tp, pt, pp) is the product of the triangles T_a(u)
+// T_b(v) (u along the test segment, v along the source, T_0 = 1 - u, T_1 =
+// u) times a factor A, plus, where a triangle's derivative (-+1 / length)
+// enters, the derivatives' signs times a factor B: kept as sums of A, u A,
+// v A and u v A, and of B (with v or u where the other triangle enters).
+struct Moments {
+  cd a[4][4] = {};           // [2 ka + kb][1, u, v, u v] of A
+  cd btt = 0.0;              // of B, tt (s_a s_b)
+  cd btp[2] = {0.0, 0.0};    // [1, v] of B, tp (s_a T_b)
+  cd bpt[2] = {0.0, 0.0};    // [1, u] of B, pt (T_a s_b)
+
+  // The sums over the source points of one test point u (a Row) into the
+  // moments.
+  struct Row {
+    cd a[4][2] = {};         // [block][1, v] of A
+    cd btt = 0.0;            // of B, tt
+    cd btp[2] = {0.0, 0.0};  // [1, v] of B, tp
+    cd bpt = 0.0;            // of B, pt
+    // The factors A of the four blocks at the source point v.
+    void add(double v, const cd (&f)[4]) {
+      for (int k = 0; k < 4; ++k) {
+        a[k][0] += f[k];
+        a[k][1] += v * f[k];
+      }
+    }
+    // The factors A and B.
+    void add(double v, const cd (&f)[4], const cd& tt, const cd& tp, const cd& pt) {
+      add(v, f);
+      btt += tt;
+      btp[0] += tp;
+      btp[1] += v * tp;
+      bpt += pt;
+    }
+  };
+  void add(double u, const Row& r) {
+    for (int k = 0; k < 4; ++k) {
+      a[k][0] += r.a[k][0];
+      a[k][1] += u * r.a[k][0];
+      a[k][2] += r.a[k][1];
+      a[k][3] += u * r.a[k][1];
+    }
+    btt += r.btt;
+    btp[0] += r.btp[0];
+    btp[1] += r.btp[1];
+    bpt[0] += r.bpt;
+    bpt[1] += u * r.bpt;
+  }
+  void add(const Moments& o) {
+    for (int k = 0; k < 4; ++k)
+      for (int i = 0; i < 4; ++i) a[k][i] += o.a[k][i];
+    btt += o.btt;
+    for (int i = 0; i < 2; ++i) {
+      btp[i] += o.btp[i];
+      bpt[i] += o.bpt[i];
+    }
+  }
+  // The EFIE's moments of the mirror pair (test t, source s) from this
+  // pair's: the EFIE's matrix is symmetric in its tt and pp blocks and
+  // antisymmetric across tp and pt (Mautz & Harrington's reciprocity), so
+  // the mirror swaps u and v, tp and pt, and changes the sign of those.
+  Moments mirror() const {
+    Moments m;
+    static constexpr int from[4] = {0, 2, 1, 3};
+    static constexpr double sign[4] = {1.0, -1.0, -1.0, 1.0};
+    for (int k = 0; k < 4; ++k)
+      for (int i = 0; i < 4; ++i) m.a[k][from[i]] = sign[k] * a[from[k]][i];
+    m.btt = btt;
+    for (int i = 0; i < 2; ++i) {
+      m.btp[i] = -bpt[i];
+      m.bpt[i] = -btp[i];
+    }
+    return m;
+  }
+  // The entry of test node a, kind ka, source node b, kind kb.
+  cd entry(int a, int ka, int b, int kb) const {
+    const cd* m = this->a[2 * ka + kb];
+    // sum T_a(u) T_b(v) A from the moments 1, u, v, u v.
+    cd e = a ? (b ? m[3] : m[1] - m[3]) : (b ? m[2] - m[3] : m[0] - m[1] - m[2] + m[3]);
+    const double sa = a ? 1.0 : -1.0, sb = b ? 1.0 : -1.0;
+    if (ka == 0 && kb == 0) e += (sa * sb) * btt;
+    if (ka == 0 && kb == 1) e += sa * (b ? btp[1] : btp[0] - btp[1]);
+    if (ka == 1 && kb == 0) e += sb * (a ? bpt[1] : bpt[0] - bpt[1]);
+    return e;
+  }
 };
 
 // The Gauss rule's error on a segment pair, estimated for the n-point rule
@@ -354,8 +491,7 @@ void Body::fill(const Options& opt) {
   }
   const AngleRules angle(k_, rmax);
   const double k = k_;
-  const cd jk(0.0, we_ * k), mjk(0.0, -we_ / k);
-  const double ik = we_ / k;
+  const double ck = we_ * k, cm = -we_ / k, ik = we_ / k;
   const double wm = wm_ * side_;
 
   // The two-point rule on each segment, for pairs far enough apart.
@@ -373,59 +509,61 @@ void Body::fill(const Options& opt) {
       }
   }
 
-  // Test point p on segment sp against the source point at uq along segment
-  // sq, (rq, zq), weight wq, with the modal kernels at that pair (kn, the
-  // EFIE's; km, the MFIE's), into the pair's block.
-  const auto add = [&](Block& blk, int sp, const Quad& p, int sq, double uq, double rq, double zq, double wq,
-                       const cd* kn, const cd* km) {
-    const double up = p.u, rp = p.rho;
+  // The factors of the test point p on segment sp against the source point
+  // at uq along segment sq, (rq, zq), weight wq, from the EFIE's modal
+  // kernels kn (efie) and the MFIE's km (mfie), added to moments.
+  struct Factors {
+    cd f[4];       // A of tt, tp, pt, pp
+    cd tt, tp, pt;  // B of tt, tp, pt
+  };
+  const auto efie = [&](Factors& x, int sp, const Quad& p, int sq, double rq, double wq, const cd* kn) {
+    // jk = j ck, mjk = j cm and gs = j (K_0 - K_2)/2: the products by j
+    // written out.
     const cd g1 = kn[1];
     const cd gc = 0.5 * (kn[0] + kn[2]);
-    const cd gs = kJ * 0.5 * (kn[0] - kn[2]);
+    const cd gd = 0.5 * (kn[0] - kn[2]);
     const double w = 2.0 * kPi * p.w * wq;
-    const double drp = dr[sp], dzp = dz[sp], drq = dr[sq], dzq = dz[sq];
-    // The MFIE's -n x (grad G x f) tested with w: with D = r - r' (test
-    // minus source, in rho and z), c = t^ x D in the rho-z plane (zero for
-    // two points on one straight segment, where M_1 is singular) and
-    // M_s = N_0 + N_1 = int sin^2(a) g, the four blocks are
-    //   tt:  c' M_1 - (t'_rho dz + t'_z rho') N_1
-    //   tp: -j dz M_s
-    //   pt:  j (rho' t_rho t'_z - rho t_z t'_rho + t_rho t'_rho dz) M_s
-    //   pp:  c M_1 + (t_z rho - t_rho dz) N_1
-    // (c' with the source's tangent), times the normal's orientation.
-    cd mtt, mtp, mpt, mpp;
-    if (Mfie) {
-      const double ro = rp - rq, zo = p.z - zq;
-      const double cp = sp == sq ? 0.0 : drp * zo - dzp * ro;
-      const cd ms = km[1] + km[2];
-      mtt = wm * w * ((sp == sq ? 0.0 : drq * zo - dzq * ro) * km[0] - (drq * zo + dzq * rq) * km[2]);
-      mtp = cd(0.0, -wm * w * zo) * ms;
-      mpt = cd(0.0, wm * w * (rq * drp * dzq - rp * dzp * drq + drp * drq * zo)) * ms;
-      mpp = wm * w * (cp * km[0] + (dzp * rp - drp * zo) * km[2]);
-    }
-    // The EFIE's blocks, each the triangles' product T_a T_b times one
-    // factor plus, where a derivative of a triangle (+-1 / length) enters,
-    // that derivative times another.
-    const cd att = jk * w * (drp * drq * gc + dzp * dzq * g1) + mtt;
-    const cd btt = mjk * (w / (len[sp] * len[sq])) * g1;
-    const cd atp = -jk * (w * drp) * gs + mtp;
-    const cd btp = (ik * w / (rq * len[sp])) * g1;
-    const cd apt = jk * (w * drq) * gs + mpt;
-    const cd bpt = -(ik * w / (rp * len[sq])) * g1;
-    const cd app = jk * w * gc + mjk * (w / (rp * rq)) * g1 + mpp;
-    for (int a = 0; a < 2; ++a) {
-      const double ta = a ? up : 1.0 - up, sa = a ? 1.0 : -1.0;
-      for (int b = 0; b < 2; ++b) {
-        const double tb = b ? uq : 1.0 - uq, sb = b ? 1.0 : -1.0;
-        const double tt = ta * tb;
-        blk.v[2 * a][2 * b] += tt * att + (sa * sb) * btt;
-        blk.v[2 * a][2 * b + 1] += tt * atp + (sa * tb) * btp;
-        blk.v[2 * a + 1][2 * b] += tt * apt + (ta * sb) * bpt;
-        blk.v[2 * a + 1][2 * b + 1] += tt * app;
-      }
-    }
+    x.f[0] = times_j(ck * w, dr[sp] * dr[sq] * gc + dz[sp] * dz[sq] * g1);
+    x.f[1] = (ck * w * dr[sp]) * gd;
+    x.f[2] = -(ck * w * dr[sq]) * gd;
+    x.f[3] = times_j(1.0, (ck * w) * gc + (cm * w / (p.rho * rq)) * g1);
+    x.tt = times_j(cm * w / (len[sp] * len[sq]), g1);
+    x.tp = (ik * w / (rq * len[sp])) * g1;
+    x.pt = -(ik * w / (p.rho * len[sq])) * g1;
   };
-  const auto flush = [&](const Block& blk, int s, int t) {
+  // The MFIE's -n x (grad G x f) tested with w: with D = r - r' (test
+  // minus source, in rho and z), c = t^ x D in the rho-z plane (zero for
+  // two points on one straight segment, where M_1 is singular) and
+  // M_s = N_0 + N_1 = int sin^2(a) g, the four blocks are
+  //   tt:  c' M_1 - (t'_rho dz + t'_z rho') N_1
+  //   tp: -j dz M_s
+  //   pt:  j (rho' t_rho t'_z - rho t_z t'_rho + t_rho t'_rho dz) M_s
+  //   pp:  c M_1 + (t_z rho - t_rho dz) N_1
+  // (c' with the source's tangent), times the normal's orientation.
+  const auto mfie = [&](cd (&f)[4], int sp, const Quad& p, int sq, double rq, double zq, double wq, const cd* km) {
+    const double w = 2.0 * kPi * p.w * wq;
+    const double drp = dr[sp], dzp = dz[sp], drq = dr[sq], dzq = dz[sq], rp = p.rho;
+    const double ro = rp - rq, zo = p.z - zq;
+    const double cp = sp == sq ? 0.0 : drp * zo - dzp * ro;
+    const cd ms = km[1] + km[2];
+    f[0] = wm * w * ((sp == sq ? 0.0 : drq * zo - dzq * ro) * km[0] - (drq * zo + dzq * rq) * km[2]);
+    f[1] = times_j(-wm * w * zo, ms);
+    f[2] = times_j(wm * w * (rq * drp * dzq - rp * dzp * drq + drp * drq * zo), ms);
+    f[3] = wm * w * (cp * km[0] + (dzp * rp - drp * zo) * km[2]);
+  };
+  // Both equations at one pair of points.
+  const auto add = [&](Moments::Row& m, int sp, const Quad& p, int sq, double uq, double rq, double zq, double wq,
+                       const cd* kn, const cd* km) {
+    Factors x;
+    efie(x, sp, p, sq, rq, wq, kn);
+    if (Mfie) {
+      cd f[4];
+      mfie(f, sp, p, sq, rq, zq, wq, km);
+      for (int i = 0; i < 4; ++i) x.f[i] += f[i];
+    }
+    m.add(uq, x.f, x.tt, x.tp, x.pt);
+  };
+  const auto flush = [&](const Moments& m, int s, int t) {
     for (int a = 0; a < 2; ++a)
       for (int ka = 0; ka < 2; ++ka) {
         const int row = ka ? ip_[s + a] : it_[s + a];
@@ -433,7 +571,7 @@ void Body::fill(const Options& opt) {
         for (int b = 0; b < 2; ++b)
           for (int kb = 0; kb < 2; ++kb) {
             const int col = kb ? ip_[t + b] : it_[t + b];
-            if (col >= 0) z_(row, col) += blk.v[2 * a + ka][2 * b + kb];
+            if (col >= 0) z_(row, col) += m.entry(a, ka, b, kb);
           }
       }
   };
@@ -456,18 +594,37 @@ void Body::fill(const Options& opt) {
     const Quad* qs = two ? &quad2[2 * s] : &quad_[s * ng];
     const Quad* qt = two ? &quad2[2 * t] : &quad_[t * ng];
     const detail::AngleRule& rule = angle.pick(k, d, rmax_seg[s] * rmax_seg[t]);
-    Block st, ts;
+    // The EFIE's part once, mirrored; the MFIE's, which is not symmetric,
+    // for each order.
+    Moments e, mst;
+    Moments::Row mts[kMaxGauss];  // the mirror's rows: its test points are the inner loop's
     cd kn[3], km[3];
     for (int i = 0; i < n; ++i) {
       const Quad& p = qs[i];
+      Moments::Row re, rm;
       for (int j = 0; j < n; ++j) {
         const Quad& q = qt[j];
         green<Mfie>(k, angle, &rule, p.rho, p.z, q.rho, q.z, kn, km);
-        add(st, s, p, t, q.u, q.rho, q.z, q.w, kn, km);
-        add(ts, t, q, s, p.u, p.rho, p.z, p.w, kn, km);
+        Factors x;
+        efie(x, s, p, t, q.rho, q.w, kn);
+        re.add(q.u, x.f, x.tt, x.tp, x.pt);
+        if (Mfie) {
+          cd f[4];
+          mfie(f, s, p, t, q.rho, q.z, q.w, km);
+          rm.add(q.u, f);
+          mfie(f, t, q, s, p.rho, p.z, p.w, km);
+          mts[j].add(p.u, f);
+        }
       }
+      e.add(p.u, re);
+      if (Mfie) mst.add(p.u, rm);
     }
-    flush(st, s, t);
+    Moments ts = e.mirror();
+    if (Mfie) {
+      e.add(mst);
+      for (int j = 0; j < n; ++j) ts.add(qt[j].u, mts[j]);
+    }
+    flush(e, s, t);
     flush(ts, t, s);
   };
 
@@ -491,7 +648,7 @@ void Body::fill(const Options& opt) {
   const numeric::GaussRule& gp = numeric::gauss_rule(kPanelGauss);
   const numeric::GaussRule& gcorner = numeric::gauss_rule(kCornerGauss);
   const auto near_pair = [&](int s, int t) {
-    Block blk;
+    Moments blk;
     cd kn[3], km[3];
     Quad graded_test[kCornerGauss];
     const Point& a = nodes_[t];
@@ -508,6 +665,7 @@ void Body::fill(const Options& opt) {
     }
     for (int i = 0; i < (corner ? kCornerGauss : ng); ++i) {
       const Quad& p = corner ? graded_test[i] : quad_[s * ng + i];
+      Moments::Row row;
       const double proj = (p.rho - a.rho) * dr[t] + (p.z - a.z) * dz[t];
       const double ts = std::clamp(proj, 0.0, len[t]);
       const double dist = std::hypot(p.rho - a.rho - ts * dr[t], p.z - a.z - ts * dz[t]);
@@ -524,7 +682,7 @@ void Body::fill(const Options& opt) {
               const double wq = 0.5 * gp.w[j] * (hi - lo);
               const double rq = a.rho + pos * dr[t], zq = a.z + pos * dz[t];
               green<Mfie>(k, angle, nullptr, p.rho, p.z, rq, zq, kn, km);
-              add(blk, s, p, t, pos / len[t], rq, zq, wq, kn, km);
+              add(row, s, p, t, pos / len[t], rq, zq, wq, kn, km);
             }
           continue;
         }
@@ -534,9 +692,10 @@ void Body::fill(const Options& opt) {
           const double wq = 0.5 * gr.w[j] * 3.0 * l * v * v;
           const double rq = a.rho + pos * dr[t], zq = a.z + pos * dz[t];
           green<Mfie>(k, angle, nullptr, p.rho, p.z, rq, zq, kn, km);
-          add(blk, s, p, t, pos / len[t], rq, zq, wq, kn, km);
+          add(row, s, p, t, pos / len[t], rq, zq, wq, kn, km);
         }
       }
+      blk.add(p.u, row);
     }
     flush(blk, s, t);
   };
@@ -610,31 +769,66 @@ void Body::add_rhs(Eigen::VectorXcd& v, const Quad& q, const IncidentSample& s) 
   }
 }
 
-void Body::solve_rhs(const Eigen::VectorXcd& v) { x_ = lu_.solve(v / kEta); }
+
+void Body::solve_rhs(const Eigen::VectorXcd& v) {
+  x_ = lu_.solve(v / kEta);
+  // What the far field needs of each quadrature point, once: its ring (the
+  // Bessel functions of the ring's radius serve every point on it, as on a
+  // guide wall), height, the segment's direction and the currents there
+  // times the weight.
+  far_.clear();
+  rings_.clear();
+  for (const Quad& q : quad_) {
+    const Point& a = nodes_[q.seg];
+    const Point& b = nodes_[q.seg + 1];
+    const double len = std::hypot(b.rho - a.rho, b.z - a.z);
+    FarPoint f;
+    f.c = (b.rho - a.rho) / len;
+    f.d = (b.z - a.z) / len;
+    f.z = q.z;
+    f.wft = q.w * ((1.0 - q.u) * rho_jt(q.seg) + q.u * rho_jt(q.seg + 1));
+    f.wfp = q.w * ((1.0 - q.u) * rho_jphi(q.seg) + q.u * rho_jphi(q.seg + 1));
+    const auto ring = std::find(rings_.begin(), rings_.end(), q.rho);
+    f.ring = static_cast<int>(ring - rings_.begin());
+    if (ring == rings_.end()) rings_.push_back(q.rho);
+    far_.push_back(f);
+  }
+}
 
 cd Body::rho_jt(int node) const { return it_[node] >= 0 && x_.size() ? x_[it_[node]] : cd(0.0); }
 cd Body::rho_jphi(int node) const { return ip_[node] >= 0 && x_.size() ? x_[ip_[node]] : cd(0.0); }
 
 FarField Body::far_field(double theta, double z0) const {
   const double ct = std::cos(theta), st = std::sin(theta);
-  cd nt(0.0), np(0.0);
-  for (const Quad& q : quad_) {
-    const Point& a = nodes_[q.seg];
-    const Point& b = nodes_[q.seg + 1];
-    const double len = std::hypot(b.rho - a.rho, b.z - a.z);
-    const double c = (b.rho - a.rho) / len, d = (b.z - a.z) / len;
-    const cd ft = (1.0 - q.u) * rho_jt(q.seg) + q.u * rho_jt(q.seg + 1);
-    const cd fp = (1.0 - q.u) * rho_jphi(q.seg) + q.u * rho_jphi(q.seg + 1);
-    double j0, j1, j2;
-    bessel012(k_ * q.rho * st, j0, j1, j2);
-    const double ph = k_ * (q.z - z0) * ct;
-    const cd e = q.w * cd(std::cos(ph), std::sin(ph));
-    nt += e * (ft * (c * ct * (j0 - j2)) - kJ * (2.0 * d * st * j1) * ft - kJ * (ct * (j0 + j2)) * fp);
-    np += e * (-ft * (c * (j0 + j2)) + kJ * (j0 - j2) * fp);
+  // J0 +- J2 and J1 on each ring.
+  std::vector<double> jm(rings_.size()), jp(rings_.size()), j1(rings_.size());
+  for (std::size_t r = 0; r < rings_.size(); ++r) {
+    double b0, b1, b2;
+    bessel012(k_ * rings_[r] * st, b0, b1, b2);
+    jm[r] = b0 - b2;
+    jp[r] = b0 + b2;
+    j1[r] = b1;
+  }
+  double ntr = 0.0, nti = 0.0, npr = 0.0, npi = 0.0;
+  for (const FarPoint& f : far_) {
+    const double ph = k_ * (f.z - z0) * ct;
+    const double er = std::cos(ph), ei = std::sin(ph);
+    const double a = jm[f.ring], b = jp[f.ring];
+    // ft (c ct (J0 - J2) - 2j d st J1) - j ct (J0 + J2) fp and
+    // -ft c (J0 + J2) + j (J0 - J2) fp, weighted, times exp(j ph).
+    const double u = f.c * ct * a, v = 2.0 * f.d * st * j1[f.ring], w = ct * b;
+    const double tr = u * f.wft.real() + v * f.wft.imag() + w * f.wfp.imag();
+    const double ti = u * f.wft.imag() - v * f.wft.real() - w * f.wfp.real();
+    const double pr = -f.c * b * f.wft.real() - a * f.wfp.imag();
+    const double pi = -f.c * b * f.wft.imag() + a * f.wfp.real();
+    ntr += er * tr - ei * ti;
+    nti += er * ti + ei * tr;
+    npr += er * pr - ei * pi;
+    npi += er * pi + ei * pr;
   }
   // E = -j omega mu exp(-jkr)/(4 pi r) N, with N carrying a factor 2 pi.
   const cd f = kJ * (k_ * kEta / (4.0 * kPi)) * 2.0 * kPi;
-  return FarField{-f * nt, f * np};
+  return FarField{-f * cd(ntr, nti), f * cd(npr, npi)};
 }
 
 }  // namespace bor

@@ -176,6 +176,15 @@ class Body {
   Eigen::MatrixXcd z_;  // the moment matrix while it is filled
   Eigen::PartialPivLU<Eigen::MatrixXcd> lu_;
   Eigen::VectorXcd x_;
+  // The far field's view of the solved currents at each quadrature point.
+  struct FarPoint {
+    int ring;       // index into rings_, the point's radius
+    double z;
+    double c, d;    // the segment's direction (rho, z)
+    cd wft, wfp;    // rho J_t and rho J_phi / j there, times the weight
+  };
+  std::vector<FarPoint> far_;
+  std::vector<double> rings_;
 };
 
 // The modal Green's functions K_0, K_1, K_2 between the rings through
