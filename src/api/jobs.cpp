@@ -25,6 +25,7 @@
 #include "legacy/gain_design.h"
 #include "legacy/levels.h"
 #include "numeric/constants.h"
+#include "numeric/parallel.h"
 #include "numeric/shortest.h"
 
 namespace quaven {
@@ -139,8 +140,10 @@ void check_full_wave(const Job& j, const Body& b) {
   if (!j.full_wave_asked) {
     if (b.guide_length) throw Refusal(Rule::needs_full_wave, Arg::guide_length);
     if (b.wall) throw Refusal(Rule::needs_full_wave, Arg::wall);
+    if (j.threads) throw Refusal(Rule::needs_full_wave, Arg::threads);
     return;
   }
+  if (j.threads && !(*j.threads >= 1)) throw Refusal(Rule::whole_positive, Arg::threads);
   if (j.exact_asked) throw Refusal(Rule::two_models, Arg::full_wave);
   if (!b.throat) throw Refusal(Rule::throat_required, Arg::throat);
 }
@@ -350,6 +353,8 @@ int Head::index(const std::string& name) const {
 // ============================================================== design
 
 void design(const DesignRequest& q, Sink& sink) {
+  if (q.threads && q.model != Model::full_wave) throw Refusal(Rule::needs_full_wave, Arg::threads);
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   const bool ex = q.model != Model::legacy, single = !ex;
   const bool to_gain = q.gain.has_value();
   int ilev = q.level.derive_from;
@@ -460,6 +465,7 @@ void design(const DesignRequest& q, Sink& sink) {
 // ============================================================ response
 
 void response(const ResponseRequest& q, Sink& sink) {
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double a = in(q.cone.aperture, single), rs = in(q.cone.slant, single);
   int ilev = q.level.derive_from;
@@ -591,6 +597,7 @@ void check_pattern(const PatternRequest& q, double& a, double& rs) {
 }  // namespace
 
 void pattern(const PatternRequest& q, Sink& sink) {
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
@@ -740,6 +747,7 @@ constexpr long long kKeptDesigns = 4096;
 }  // namespace
 
 void feed(const FeedRequest& q, Sink& sink) {
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
   const bool fw = q.model == Model::full_wave;

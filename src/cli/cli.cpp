@@ -31,17 +31,17 @@ const char* const kDesignUsage =
     "              [--output FILE] [--plot FILE]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T]]\n"
+    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]]\n"
     "                [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
-    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
     "               [--plot FILE [--plot-polar] [--floor DB]]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
-    "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "            [--full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
@@ -105,6 +105,10 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                   "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
                   "wavelength at the lowest frequency)")
       ->type_name("T");
+  app->add_option("--threads", o.threads,
+                  "With --full-wave: threads the solver's matrix fill uses, the same results for any number "
+                  "(default: the environment variable QUAVEN_THREADS, or one per processor)")
+      ->type_name("N");
 }
 
 // --throat where only the full-wave model needs it (pattern, feed).

@@ -2,7 +2,9 @@
 #include "cli/subcommands.h"
 
 #include <complex>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,7 @@ void name_all(Words& w) {
       {Arg::aperture, "--aperture"},   {Arg::slant, "--slant"},             {Arg::throat, "--throat"},
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
-      {Arg::format, "--format"}};
+      {Arg::format, "--format"},       {Arg::threads, "--threads"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -70,6 +72,25 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
 }
 
+// --threads: a whole number, read only for the full wave (without it only
+// marked given, for the request to refuse).
+void read_threads(Words& w, const FullWaveOptions& o, api::Job& j) {
+  if (o.threads.empty()) return;
+  w.given(Arg::threads, "--threads", {o.threads});
+  if (!o.full_wave) {
+    j.threads = 1;
+    return;
+  }
+  const std::string& t = o.threads;
+  std::size_t digits = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  const std::size_t first = digits;
+  while (digits < t.size() && t[digits] >= '0' && t[digits] <= '9') ++digits;
+  if (digits == first || digits != t.size()) throw api::Refusal(api::Rule::whole_positive, Arg::threads);
+  // Beyond 9 digits only the sign matters (the library takes at most 1024).
+  const long n = std::strtol(t.substr(0, std::min<std::size_t>(t.size(), first + 9)).c_str(), nullptr, 10);
+  j.threads = static_cast<int>(n);
+}
+
 void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
   cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, true);
   cone.slant = read(w, Arg::slant, "--slant", o.slant, true, true);
@@ -102,6 +123,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
+  read_threads(w, o, q);
   api::response(q, out);
 }
 
@@ -114,6 +136,7 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   if (c.format != "cut") {
     api::pattern(q, out);
     return;
@@ -158,6 +181,7 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.taper.empty()) q.taper = read(w, Arg::taper, "--taper", o.taper, false);
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   api::feed(q, out);
 }
 

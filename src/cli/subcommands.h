@@ -30,6 +30,7 @@ struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
+  std::string threads;  // the solver's thread count, as typed
 };
 
 // The options of a given horn: response (with `range` the frequencies) and

@@ -126,6 +126,9 @@ class AngleRules {
  public:
   // One rule of n points for every pair.
   explicit AngleRules(int n) : split_(n) {}
+  // The body's own count where the static part is taken out, n elsewhere.
+  AngleRules(double k, double rmax, int n)
+      : split_(std::max(32, 4 * static_cast<int>(std::ceil(k * rmax)) + 24)), far_(1, detail::AngleRule(n)), fixed_(true) {}
   // The rules of a body of largest radius rmax at wavenumber k.
   AngleRules(double k, double rmax) : split_(std::max(32, 4 * static_cast<int>(std::ceil(k * rmax)) + 24)) {
     const int most = static_cast<int>(std::ceil(36.0 / (2.0 * std::asinh(0.25)) + 2.0 * k * rmax + 8.0));
@@ -140,6 +143,7 @@ class AngleRules {
   // from the segments' distance and their largest radii.
   const detail::AngleRule& pick(double k, double d, double r1r2) const {
     if (far_.empty()) return split_;
+    if (fixed_) return far_.front();
     const double rho = std::sqrt(r1r2);
     if (!(rho > 0.0)) return far_.front();
     if (!(d > 0.0)) return far_.back();
@@ -151,6 +155,7 @@ class AngleRules {
  private:
   detail::AngleRule split_;
   std::vector<detail::AngleRule> far_;  // far_[j] holds (j + 1) kAngleLanes samples
+  bool fixed_ = false;                   // far_ holds one rule, for every pair
 };
 
 // The EFIE's K_0, K_1, K_2 into `out` and, with Mfie, the MFIE's M_1, N_0,
@@ -489,7 +494,7 @@ void Body::fill(const Options& opt) {
     rmax_seg[s] = std::max(a.rho, b.rho);
     rmax = std::max(rmax, rmax_seg[s]);
   }
-  const AngleRules angle(k_, rmax);
+  const AngleRules angle = opt.angle_points > 0 ? AngleRules(k_, rmax, opt.angle_points) : AngleRules(k_, rmax);
   const double k = k_;
   const double ck = we_ * k, cm = -we_ / k, ik = we_ / k;
   const double wm = wm_ * side_;

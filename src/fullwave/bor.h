@@ -107,6 +107,10 @@ struct Options {
   // Pairs of segments far enough apart for its estimated error take the
   // two-point Gauss rule in place of `gauss` (see bor.cpp).
   bool far_rule = true;
+  // Points of the trapezoidal rule over the angle for every pair of rings
+  // whose static part is not taken out; 0: the fewest that keep the sums
+  // within about 1e-13 (see bor.cpp), picked for each pair of segments.
+  int angle_points = 0;
   Formulation formulation = Formulation::automatic;
 };
 

@@ -47,6 +47,14 @@ int thread_count() {
 
 void set_thread_count(int n) { g_count = n > 0 ? std::min(n, 1024) : 0; }
 
+ThreadCountScope::ThreadCountScope(int n) : active_(n > 0) {
+  if (active_) saved_ = g_count.exchange(std::min(n, 1024));
+}
+
+ThreadCountScope::~ThreadCountScope() {
+  if (active_) g_count = saved_;
+}
+
 namespace detail {
 
 bool& in_loop() {

@@ -39,6 +39,22 @@ void set_thread_count(int n);
 // processor count otherwise, 1 without threads.
 int default_thread_count();
 
+// Sets the count for as long as it lives (n <= 0 leaves it as it is) and
+// puts back the setting it found: a request's own count. Results do not
+// depend on the count, so two requests that overlap in time with different
+// counts still give their own results.
+class ThreadCountScope {
+ public:
+  explicit ThreadCountScope(int n);
+  ~ThreadCountScope();
+  ThreadCountScope(const ThreadCountScope&) = delete;
+  ThreadCountScope& operator=(const ThreadCountScope&) = delete;
+
+ private:
+  int saved_ = 0;
+  bool active_ = false;
+};
+
 namespace detail {
 // Whether the calling thread is running a loop's body.
 bool& in_loop();

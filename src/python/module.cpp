@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -114,6 +115,7 @@ class Words : public api::Words {
       case Arg::f_over_d: return "f_over_d";
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
+      case Arg::threads: return "threads";
     }
     return "";
   }
@@ -201,6 +203,14 @@ bool start(Result& r, const char* command, api::Job& j, bool exact, bool full_wa
   return j.model == api::Model::legacy;
 }
 
+// The solver's thread count (not recorded in the inputs: the results are the
+// same for any number).
+void threads_of(api::Job& j, std::optional<long long> threads, Words& w) {
+  if (!threads) return;
+  j.threads = static_cast<int>(std::clamp<long long>(*threads, -1, 1 << 20));
+  w.given(Arg::threads, static_cast<double>(*threads));
+}
+
 // The horn of `aperture` and `slant` in the unit, recorded in the inputs.
 api::Cone cone(double aperture, double slant, Words& w, Result& r) {
   api::Cone c;
@@ -267,7 +277,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
-                const std::string& units) {
+                std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::ResponseRequest q;
@@ -277,6 +287,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   const Column f = values(freqs_ghz, "freqs_ghz");
   q.freqs = sweep("freqs_ghz", f, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   r.inputs["level_db"] = level_db;
   r.inputs["freqs_ghz"] = as_array(f);
   r.inputs["exact"] = exact;
@@ -288,7 +299,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
 
 Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
                bool full_wave, std::optional<double> throat_radius, std::optional<double> guide_length,
-               std::optional<double> wall, const std::string& units) {
+               std::optional<double> wall, std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::PatternRequest q;
@@ -303,6 +314,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   run(api::pattern, q, w, r);
   return r;
 }
@@ -313,7 +325,8 @@ bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("n
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
             const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
-            std::optional<double> guide_length, std::optional<double> wall, const std::string& units) {
+            std::optional<double> guide_length, std::optional<double> wall, std::optional<long long> threads,
+            const std::string& units) {
   Words w;
   Result r;
   api::FeedRequest q;
@@ -345,6 +358,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   run(api::feed, q, w, r);
   return r;
 }
@@ -414,6 +428,9 @@ Arguments:
               (default 1.5 wavelengths at the lowest frequency)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of a wavelength at the lowest frequency)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm"
 
 Example, the full wave of a horn 2.4 in across with a 1.5 mm wall:
@@ -443,6 +460,9 @@ Arguments:
               (default 1.5 wavelengths)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of a wavelength)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm"
 
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
@@ -484,6 +504,9 @@ Arguments:
               (default 1.5 wavelengths)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of a wavelength)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm": unit of aperture, slant and the
               returned lengths
 
@@ -531,11 +554,13 @@ PYBIND11_MODULE(quaven, m) {
         "throat"_a = py::none(), "exact"_a = false, "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
-        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
+        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
+        "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
-        "wall"_a = py::none(), "units"_a = "in");
+        "wall"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
         "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "full_wave"_a = false,
-        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
+        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
+        "units"_a = "in");
 }

@@ -141,6 +141,9 @@ REFUSED = [
     (["feed", "--freq", "10", "--f-over-d", "0"], lambda: quaven.feed(10, 0), {"--f-over-d": "f_over_d"}),
     (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--full-wave", "--throat", "0.3"],
      lambda: quaven.response(1.2, 3, [9, 10, 11], full_wave=True, throat=0.3), {"--throat": "throat"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10", "1", "--full-wave", "--throat",
+      "0.45", "--threads", "0"],
+     lambda: quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=0), {"--threads": "threads"}),
 ]
 
 
@@ -171,6 +174,15 @@ def test_bad_types_and_combinations_raise():
         quaven.design(10, gain_db=20, s=[0.1], exact=True)
     with pytest.raises(TypeError, match="^throat is required with full_wave$"):
         quaven.pattern(1.2, 3, 10, [0], full_wave=True)
+    with pytest.raises(TypeError, match="^threads needs full_wave$"):
+        quaven.pattern(1.2, 3, 10, [0], threads=2)
+
+
+def test_full_wave_threads_change_no_digit():
+    one = quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=1)
+    three = quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=3)
+    for column in one:
+        np.testing.assert_array_equal(one[column], three[column])
 
 
 def test_a_long_pattern_comes_back_whole():
