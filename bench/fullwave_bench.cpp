@@ -1,12 +1,14 @@
 // Time of one full-wave solution (mesh, fill, LU, port fit, directivity)
 // against the size of the problem: the 0.45 in / 1.2 in / 3 in horn with a
 // 1.5 mm wall at 8, 10, 12 and 15 GHz, and the mesh density at 10 GHz; and
-// the same horn judged on a dish (after the solution, and with it), and a
-// feed design on its guide.
+// the same horn judged on a dish (after the solution, and with it), a feed
+// design on its guide, and a design row to a beamwidth or a gain on it
+// (counter: the full-wave solutions it took).
 // Run: ./fullwave_bench --benchmark_min_time=2
 #include <benchmark/benchmark.h>
 
 #include "fullwave/fullwave.h"
+#include "fullwave/fullwave_design.h"
 #include "fullwave/fullwave_feed.h"
 
 namespace {
@@ -68,6 +70,28 @@ void BM_FullWaveFeedDesign(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(quaven::fullwave::design_feed(q));
 }
 BENCHMARK(BM_FullWaveFeedDesign)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// One design row at 10 GHz on the reference guide (its default body): 30
+// degrees in the E plane at 3 dB at S = 0.1, 0.3 and 0.5 (arg 1, 3, 5), and
+// 16 dBi of directivity at S = 0.3 (arg 0).
+void BM_FullWaveDesignRow(benchmark::State& state) {
+  quaven::fullwave::DesignRequest q;
+  const double b = 0.45 * 0.0254;
+  q.guide = quaven::fullwave::Geometry{b, quaven::fullwave::default_guide_length_m(b), b, 0.0,
+                                       quaven::fullwave::default_wall_m(b)};
+  q.frequency_ghz = 10.0;
+  q.to_gain = state.range(0) == 0;
+  q.s_cycles = q.to_gain ? 0.3 : 0.1 * static_cast<double>(state.range(0));
+  q.target = q.to_gain ? 16.0 : 30.0;
+  int solutions = 0;
+  for (auto _ : state) {
+    const quaven::fullwave::Design d = quaven::fullwave::design(q);
+    solutions = d.solutions;
+    benchmark::DoNotOptimize(d.figures.directivity_db);
+  }
+  state.counters["solutions"] = solutions;
+}
+BENCHMARK(BM_FullWaveDesignRow)->Arg(1)->Arg(3)->Arg(5)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 

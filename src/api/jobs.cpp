@@ -17,9 +17,12 @@
 #include "api/refusal.h"
 #include "api/validity.h"
 #include "aperture/exact_api.h"
+#include "drawing/files.h"
 #include "feed/feed.h"
 #include "fullwave/fullwave.h"
+#include "fullwave/fullwave_design.h"
 #include "fullwave/fullwave_feed.h"
+#include "legacy/chngn.h"
 #include "legacy/chp11.h"
 #include "legacy/figures.h"
 #include "legacy/gain_design.h"
@@ -103,6 +106,23 @@ void geometry_cells(std::vector<Cell>& cells, double a, double r, double throat,
   if (!std::isnan(throat)) cells.push_back(cell(g.horn_length, single));
 }
 
+// The full wave's TE11 reflection at the throat: its return loss, then the
+// complex coefficient as real and imaginary parts. Real and imaginary
+// rather than magnitude and phase: they are smooth through every phase,
+// with no jump at 180 degrees for a reader to unwrap, interpolate
+// directly, and are what a Touchstone file's RI form holds; the magnitude
+// is s11_db beside them.
+void s11_columns(Layout& l) {
+  l.add("s11_re", "", false);
+  l.add("s11_im", "", false);
+}
+
+void s11_cells(std::vector<Cell>& cells, double s11_db, std::complex<double> s11) {
+  cells.push_back(double_cell(s11_db));
+  cells.push_back(double_cell(s11.real()));
+  cells.push_back(double_cell(s11.imag()));
+}
+
 // --------------------------------------------------------- the request
 
 
@@ -153,15 +173,22 @@ void check_throat_needs_full_wave(const Job& j, const Body& b, const char* what)
   if (!j.full_wave_asked && b.throat) throw Refusal(Rule::throat_only_full_wave, Arg::throat, {}, {}, what);
 }
 
-// The feed guide and wall in metres, the defaults taken at `lowest_ghz`.
+// The feed guide and wall in metres, the defaults the guide's own (never
+// the sweep's, so that a horn is one body at every frequency); the guide
+// carries TE11 at `lowest_ghz`.
 fullwave::Geometry feed_guide(const Body& b, double throat, double mu, double lowest_ghz) {
   fullwave::Geometry g{};
   g.throat_radius = throat * mu;
-  g.guide_length = b.guide_length ? b.guide_length->value * mu : fullwave::default_guide_length_m(lowest_ghz);
-  g.wall = b.wall ? b.wall->value * mu : fullwave::default_wall_m(lowest_ghz);
+  g.guide_length = b.guide_length ? b.guide_length->value * mu : fullwave::default_guide_length_m(g.throat_radius);
+  g.wall = b.wall ? b.wall->value * mu : fullwave::default_wall_m(g.throat_radius);
   if (!(g.guide_length > 0.0)) throw Refusal(Rule::positive, Arg::guide_length);
   if (!(g.wall >= 0.0)) throw Refusal(Rule::non_negative, Arg::wall);
-  if (!(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl)) {
+  // A wall as thick as the guide is wide turns the horn into a block of
+  // metal with a bore: its outside, not the horn, then sets what radiates
+  // backwards, and the mesh (and the time) grows with it.
+  if (!(g.wall < g.throat_radius)) throw Refusal(Rule::wall_too_thick, Arg::wall);
+  // A body drawn without a frequency has no band to check.
+  if (!std::isnan(lowest_ghz) && !(g.throat_radius / exact::wavelength_m(lowest_ghz) > te11_cutoff_radius_wl)) {
     throw Refusal(Rule::guide_below_cutoff, Arg::throat);
   }
   return g;
@@ -199,11 +226,36 @@ void solvable_up_to(const fullwave::Geometry& g, double highest_ghz) {
   solved([&] { return fullwave::check_mesh(g, highest_ghz); }, "at " + shortest(highest_ghz) + " GHz ");
 }
 
-void record_body(const fullwave::Geometry& g, double mu, Inputs& inputs) {
-  inputs.flag("full_wave", true);
-  inputs.number("guide_length", double_cell(g.guide_length / mu));
-  inputs.number("wall", double_cell(g.wall / mu));
+// The solved body in the head: the guide's length and wall in the inputs
+// (as given or by default), and the caption above the table and in a plot's
+// title.
+void record_body(const fullwave::Geometry& g, double mu, Units units, Head& head) {
+  head.inputs.flag("full_wave", true);
+  head.inputs.number("guide_length", double_cell(g.guide_length / mu));
+  head.inputs.number("wall", double_cell(g.wall / mu));
+  char text[160];
+  const char* u = unit_name(units);
+  std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
+                g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
+  head.caption = text;
 }
+
+// The solution's power balance (radiated over net guide power), then the
+// body, in every full-wave row, last, for readers of the CSV (pandas, a
+// spreadsheet) that see no inputs: the guide's radius and length, the wall.
+void body_columns(Layout& l, const std::string& u) {
+  l.add("power_balance", "", false);
+  l.add("guide_radius_" + u, u, false);
+  l.add("guide_length_" + u, u, false);
+  l.add("wall_" + u, u, false);
+}
+void body_cells(std::vector<Cell>& cells, double balance, const fullwave::Geometry& g, double mu) {
+  cells.push_back(double_cell(balance));
+  for (const double x : {g.throat_radius, g.guide_length, g.wall}) cells.push_back(double_cell(x / mu));
+}
+
+// A full-wave row's own check: its power balance.
+Notes balance_notes(double balance) { return power_unbalanced(balance) ? note_bit(Note::power_balance) : 0; }
 
 // ------------------------------------------------------------- sweeps
 
@@ -221,6 +273,56 @@ void s_within_design_range(Arg arg, const Sweep& s, bool single) {
   double lo = 0.0, hi = 0.0;
   if (!sweep_extent(arg, s, single, lo, hi)) return;
   if (!(lo >= 0.0 && hi <= 1.0)) throw Refusal(Rule::s_outside, arg, {lo >= 0.0 ? hi : lo, single});
+}
+
+// A check whose refusal an unchecked request (the dialogue's) waives: the
+// refusal is kept in the head and the rows are computed as given.
+template <class Check>
+void waivable(const Job& j, Head& head, Check check) {
+  if (!j.unchecked) {
+    check();
+    return;
+  }
+  try {
+    check();
+  } catch (const Refusal& r) {
+    head.waived.push_back(r);
+  }
+}
+
+// A run of `rows` rows, `counted` when a START STOP STEP sweep sets their
+// number, is within max_rows or asked for by name.
+void rows_allowed(const Job& j, long long rows, bool counted, Arg arg) {
+  if (j.unchecked || j.rows_ok || !counted || rows <= max_rows) return;
+  throw Refusal(Rule::too_many_rows, arg, {}, {}, std::to_string(rows));
+}
+
+// Only a full-wave response has the S11 of a Touchstone file.
+void touchstone_refused(const Job& j, bool full_wave_response) {
+  if (j.touchstone && !full_wave_response) throw Refusal(Rule::touchstone_needs_full_wave, Arg::format);
+}
+
+// The legacy gain design's aperture radius in wavelengths is
+// exp((G + L(S)) / 8.685889) / 2 pi (chngn's gain inverted, gain_design.h).
+// The models are made for apertures of 0.01 to 100 wavelengths in radius:
+// below, no guide of that radius is within a factor of 30 of carrying TE11;
+// above, the single-precision beamwidths lose their digits (at 200
+// wavelengths they are off by 7 per cent, at 500 by a third). The gain must give
+// such an aperture at every S of the sweep.
+void gain_within_reach(const Number& gain, const Sweep& s) {
+  const double db_ln = static_cast<double>(legacy::db_per_neper);
+  const double two_pi = 2.0 * physical::pi;
+  double lo = -INFINITY, hi = INFINITY;
+  for (long long i = 0; i < s.size(); ++i) {
+    const double loss = static_cast<double>(chngn_loss(s.at(i).single));
+    lo = std::max(lo, db_ln * std::log(two_pi * 0.01) - loss);
+    hi = std::min(hi, db_ln * std::log(two_pi * 100.0) - loss);
+  }
+  const double g = static_cast<double>(gain.single);
+  if (s.size() == 0 || (g >= lo && g <= hi)) return;
+  char range[96];
+  std::snprintf(range, sizeof range, "they give %.1f to %.1f dB", lo, hi);
+  throw Refusal(Rule::gain_beyond_reach, Arg::gain, {g, true}, {}, range);
 }
 
 // ------------------------------------------------------------ tables
@@ -327,7 +429,10 @@ void feed_layout(Layout& l, const std::string& u, bool design, bool full_wave) {
     l.add("best", "", false, mark);
     l.table_first();
   }
-  if (full_wave) l.add("s11_db", "dB", false, f(1, 6, 1, "S11", "(dB)"));
+  if (full_wave) {
+    l.add("s11_db", "dB", false, f(1, 6, 1, "S11", "(dB)"));
+    s11_columns(l);
+  }
 }
 
 // One row's storage, kept from row to row so that a sweep allocates its
@@ -352,35 +457,108 @@ int Head::index(const std::string& name) const {
 
 // ============================================================== design
 
+namespace {
+
+// The band columns of a design: the figure aimed at (the beamwidth at the
+// design's level in its plane, or the gain) at the band's two edges, the
+// spread of each plane's phase centre over the band (in wavelengths at the
+// design frequency), and the full wave's worst S11 in the band.
+constexpr int kBandSamples = 5;  // frequencies across the band, the edges among them
+
+void band_layout(Layout& l, bool to_gain, bool full_wave) {
+  const bool single = false;
+  const std::string what = to_gain ? "gain_band_" : "beamwidth_band_";
+  const std::string unit = to_gain ? "db" : "deg";
+  // Each heading right-justified over its gap and field.
+  const auto f = [](int gap, int width, int decimals, const std::string& heading) {
+    return printed(gap, width, decimals, {{right(gap + width, heading)}});
+  };
+  l.add(what + "low_" + unit, to_gain ? "dB" : "deg", single, f(2, 7, 2, to_gain ? "G low" : "BW low"));
+  l.add(what + "high_" + unit, to_gain ? "dB" : "deg", single, f(1, 7, 2, to_gain ? "G high" : "BW high"));
+  l.add("phase_centre_e_spread_wl", "wl", single, f(2, 6, 3, "PC E"));
+  l.add("phase_centre_h_spread_wl", "wl", single, f(2, 6, 3, "PC H"));
+  if (full_wave) l.add("s11_band_worst_db", "dB", false, f(2, 7, 1, "S11 max"));
+}
+
+// The figures of one frequency of a band sweep.
+struct BandPoint {
+  double figure, pc_e_m, pc_h_m, s11_db;
+};
+
+// The band columns from kBandSamples points of `at` (frequency in GHz).
+template <class At>
+std::vector<double> band_cells(double lo, double hi, double wl0_m, bool full_wave, At at) {
+  double low = kNan, high = kNan, e_min = kNan, e_max = kNan, h_min = kNan, h_max = kNan, worst = kNan;
+  for (int k = 0; k < kBandSamples; ++k) {
+    const double f = k == kBandSamples - 1 ? hi : lo + (hi - lo) * k / (kBandSamples - 1);
+    const BandPoint p = at(f);
+    if (k == 0) low = p.figure;
+    if (k == kBandSamples - 1) high = p.figure;
+    e_min = k == 0 ? p.pc_e_m : std::min(e_min, p.pc_e_m);
+    e_max = k == 0 ? p.pc_e_m : std::max(e_max, p.pc_e_m);
+    h_min = k == 0 ? p.pc_h_m : std::min(h_min, p.pc_h_m);
+    h_max = k == 0 ? p.pc_h_m : std::max(h_max, p.pc_h_m);
+    worst = k == 0 ? p.s11_db : std::max(worst, p.s11_db);
+  }
+  std::vector<double> v = {low, high, (e_max - e_min) / wl0_m, (h_max - h_min) / wl0_m};
+  if (full_wave) v.push_back(worst);
+  return v;
+}
+
+// The figure a design aims at in its plane (1 E, 2 H, 3 the mean).
+double in_plane(double e, double h, int plane) { return plane == 1 ? e : plane == 2 ? h : 0.5 * (e + h); }
+
+}  // namespace
+
 void design(const DesignRequest& q, Sink& sink) {
-  if (q.threads && q.model != Model::full_wave) throw Refusal(Rule::needs_full_wave, Arg::threads);
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
-  const bool ex = q.model != Model::legacy, single = !ex;
+  const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const bool to_gain = q.gain.has_value();
+  touchstone_refused(q, false);
+  Head head;
   int ilev = q.level.derive_from;
   if (!q.unchecked) {
+    check_full_wave(q, q.body);
     checks::positive(Arg::freq, q.freq);
     if (to_gain == q.beamwidth.has_value()) throw Refusal(Rule::beamwidth_or_gain, Arg::beamwidth);
-    ilev = 1;
-    if (!to_gain) {
-      checks::positive(Arg::beamwidth, *q.beamwidth);
-      ilev = curve_of(q.level, ex);
+  }
+  waivable(q, head, [&] {
+    if (!to_gain && !(q.beamwidth->single > 0.0f && q.beamwidth->single < 360.0f && q.beamwidth->value > 0.0 &&
+                      q.beamwidth->value < 360.0))
+      throw Refusal(Rule::beamwidth_outside, Arg::beamwidth);
+  });
+  if (!q.unchecked) {
+    ilev = to_gain ? 1 : curve_of(q.level, ex);
+    if (q.model == Model::aperture && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
+  }
+  waivable(q, head, [&] { s_within_design_range(Arg::s, q.s, single); });
+  waivable(q, head, [&] {
+    if (q.plane != Plane::e && q.plane != Plane::h && q.plane != Plane::mean)
+      throw Refusal(Rule::plane_outside, Arg::plane, {static_cast<double>(q.plane), false});
+  });
+  if (!q.unchecked) {
+    rows_allowed(q, q.s.size(), q.s.is_counted(), Arg::s);
+    // (The legacy models' reach; the full wave's design says row by row
+    // where it has none.)
+    if (to_gain && !fw) gain_within_reach(*q.gain, q.s);
+    if (q.band) {
+      checks::positive(Arg::band, q.band->low);
+      checks::positive(Arg::band, q.band->high);
+      if (!(in(q.band->high, single) > in(q.band->low, single))) throw Refusal(Rule::band_order, Arg::band);
     }
-    if (ex && to_gain) throw Refusal(Rule::gain_legacy_only, Arg::exact);
-    s_within_design_range(Arg::s, q.s, single);
   }
   const double throat = throat_of(q.body, single);
 
   const std::string u = unit_name(q.units);
   const float un = unit_factor(q.units);
   const double mu = metres_per_unit(q.units);
-  Head head;
+  const double band_lo = q.band ? in(q.band->low, single) : kNan, band_hi = q.band ? in(q.band->high, single) : kNan;
   head.command = "design";
   Inputs& inputs = head.inputs;
   inputs.number("freq_ghz", cell_of(q.freq, single));
-  if (ex) inputs.flag("exact", true);
+  if (q.model == Model::aperture) inputs.flag("exact", true);
   if (to_gain) {
-    inputs.number("gain_db", single_cell(q.gain->single));
+    inputs.number("gain_db", fw ? double_cell(q.gain->value) : single_cell(q.gain->single));
   } else {
     inputs.number("beamwidth_deg", cell_of(*q.beamwidth, single));
     inputs.number("level_db", cell_of(q.level.db, single));
@@ -389,10 +567,37 @@ void design(const DesignRequest& q, Sink& sink) {
   }
   if (q.s.is_counted()) inputs.numbers("s_range", triple(q.s, single));
   if (!std::isnan(throat)) inputs.number("throat_radius", cell(throat, single));
+  if (q.band) inputs.numbers("band_ghz", {cell_of(q.band->low, single), cell_of(q.band->high, single)});
   inputs.text("units", u);
+  // The full wave designs on the feed guide: checked as the open-ended guide
+  // over the design frequency and the band.
+  fullwave::Geometry guide{};
+  if (fw) {
+    const double lowest = q.band ? std::min(q.freq.value, band_lo) : q.freq.value;
+    const double highest = q.band ? std::max(q.freq.value, band_hi) : q.freq.value;
+    guide = feed_guide(q.body, throat, mu, lowest);
+    record_body(guide, mu, q.units, head);
+    guide.aperture_radius = guide.throat_radius;
+    guide.slant_radius = std::numeric_limits<double>::infinity();
+    solvable_up_to(guide, highest);
+  }
+  // A full-wave design at a level other than 3 or 10 dB gives its beamwidths
+  // at that level too.
+  const bool own_level = fw && !to_gain && q.level.db.value != 3.0 && q.level.db.value != 10.0;
   Layout layout(head, 1);
-  design_layout(layout, u, single, to_gain);
+  design_layout(layout, u, single, to_gain || fw);
+  if (own_level) {
+    const std::string lv = level_name(static_cast<float>(q.level.db.value));
+    layout.add("beamwidth_e_" + lv + "_deg", "deg", false, {}, q.level.db.value);
+    layout.add("beamwidth_h_" + lv + "_deg", "deg", false, {}, q.level.db.value);
+  }
   geometry_columns(layout, u, single, !std::isnan(throat));
+  if (fw) {
+    layout.add("s11_db", "dB", false, printed(2, 7, 1, {{"    S11"}}));
+    s11_columns(layout);
+    body_columns(layout, u);
+  }
+  if (q.band) band_layout(layout, to_gain, fw);
   head.unit_factor = un;
   head.key = "S = %";
   head.rows = q.s.size();
@@ -402,14 +607,48 @@ void design(const DesignRequest& q, Sink& sink) {
   const float freq = q.freq.single;
   const double wl_in = static_cast<double>(legacy::c_in_per_ns) / static_cast<double>(freq);
   const double tw = ex ? throat * mu / exact::wavelength_m(q.freq.value) : throat / static_cast<double>(un) / wl_in;
-  const int iplane = static_cast<int>(q.plane);
+  // The legacy routines design any plane other than 2 (H) and 3 (the
+  // mean) in the E plane; the check of the design takes the same plane.
+  const int iplane = q.plane == Plane::h || q.plane == Plane::mean ? static_cast<int>(q.plane) : 1;
   const float bwc = to_gain ? 0.0f : curve_beamwidth(q.beamwidth->single, q.level.db.single, ilev);
   for (long long i = 0; i < q.s.size(); ++i) {
     Row& row = rows.next();
     // s, aperture in wavelengths, a, r (unit), gain, phase centres, the
     // four beamwidths at 3 and 10 dB.
     double f[11];
-    if (ex) {
+    std::vector<double> extra;  // the full wave's own columns before the geometry
+    fullwave::Design fd;
+    if (fw) {
+      // The aperture whose full-wave figure is the request: the gain column
+      // the directivity of the lossless horn (as response --full-wave has
+      // it; the realised gain is lower by the mismatch, 10 log10(1 - |S11|^2)).
+      fullwave::DesignRequest d;
+      d.guide = guide;
+      d.frequency_ghz = q.freq.value;
+      d.s_cycles = q.s.at(i).value;
+      d.to_gain = to_gain;
+      d.target = to_gain ? q.gain->value : q.beamwidth->value;
+      d.level_db = q.level.db.value;
+      d.plane = iplane;
+      fd = fullwave::design(d);
+      if (!fd.found) row.notes |= note_bit(Note::no_full_wave_design);
+      row.notes |= balance_notes(fd.power_balance);
+      const fullwave::Figures& g = fd.figures;
+      const fullwave::Geometry& b = fd.geometry;
+      const double v[] = {d.s_cycles,
+                          b.aperture_radius / exact::wavelength_m(q.freq.value),
+                          b.aperture_radius / mu,
+                          b.slant_radius / mu,
+                          g.directivity_db,
+                          g.phase_centres.e,
+                          g.phase_centres.h,
+                          g.level2.e,
+                          g.level2.h,
+                          g.level10.e,
+                          g.level10.h};
+      std::copy(std::begin(v), std::end(v), f);
+      if (own_level) extra = {g.level1.e, g.level1.h};
+    } else if (ex) {
       exact::DesignRequest d;
       d.frequency_ghz = q.freq.value;
       d.beamwidth_deg = q.beamwidth->value;
@@ -456,7 +695,56 @@ void design(const DesignRequest& q, Sink& sink) {
     for (int k = 0; k < 11; ++k) {
       if (k != 1) row.cells.push_back(cell(f[k], single));
     }
+    for (const double x : extra) row.cells.push_back(double_cell(x));
     geometry_cells(row.cells, f[2], f[3], throat, single);
+    if (fw) {
+      s11_cells(row.cells, fd.figures.s11_db, fd.figures.s11);
+      body_cells(row.cells, fd.power_balance, fd.geometry, mu);
+    }
+    if (q.band) {
+      std::vector<double> b;
+      const double a = f[2], r = f[3];
+      const double wl0 = exact::wavelength_m(q.freq.value);
+      if (!(a > 0.0)) {
+        b.assign(fw ? 5 : 4, kNan);
+      } else if (fw) {
+        fullwave::ResponseRequest rq;
+        rq.geometry = fd.geometry;
+        rq.level1_db = q.level.db.value;
+        b = band_cells(band_lo, band_hi, wl0, true, [&](double fr) {
+          rq.frequency_ghz = fr;
+          const fullwave::HornResponse h = solved([&] { return fullwave::response(rq); });
+          const double wl = exact::wavelength_m(fr);
+          if (power_unbalanced(h.power_balance)) row.notes |= note_bit(Note::power_balance);
+          return BandPoint{fullwave::design_figure(h.figures, to_gain, iplane), h.figures.phase_centres.e * wl,
+                           h.figures.phase_centres.h * wl, h.figures.s11_db};
+        });
+      } else if (ex) {
+        exact::ResponseRequest e;
+        e.aperture_radius_m = a * mu;
+        e.slant_radius_m = r * mu;
+        e.level1_db = q.level.db.value;
+        b = band_cells(band_lo, band_hi, wl0, false, [&](double fr) {
+          e.frequency_ghz = fr;
+          const exact::HornResponse h = exact::response(e);
+          return BandPoint{in_plane(h.beamwidths_1.e_plane_deg, h.beamwidths_1.h_plane_deg, iplane),
+                           h.phase_centre_e_wl * h.wavelength_m, h.phase_centre_h_wl * h.wavelength_m, kNan};
+        });
+      } else {
+        // The legacy routines in inches and single precision, as a response
+        // at the design's own level shows the horn.
+        const float arad = static_cast<float>(a) / un, srad = static_cast<float>(r) / un;
+        b = band_cells(band_lo, band_hi, wl_in, false, [&](double fr) {
+          const float ff = static_cast<float>(fr);
+          const HornFigures h = response_line(ff, arad, srad, q.level.db.single, ilev);
+          const double wl = static_cast<double>(legacy::c_in_per_ns) / fr;
+          const double figure = to_gain ? static_cast<double>(h.gain)
+                                        : legacy_design_beamwidth(h, ilev, iplane, q.level.db.single);
+          return BandPoint{figure, static_cast<double>(h.pce) * wl, static_cast<double>(h.pch) * wl, kNan};
+        });
+      }
+      for (const double x : b) row.cells.push_back(double_cell(x));
+    }
     sink.row(row);
   }
   sink.end();
@@ -472,27 +760,34 @@ void response(const ResponseRequest& q, Sink& sink) {
   double f_lo = 0.0, f_hi = 0.0;
   bool any = q.freqs.size() > 0;
   double throat = kNan;
+  Head head;
   if (!q.unchecked) {
+    touchstone_refused(q, fw);
     check_full_wave(q, q.body);
     checks::positive(Arg::aperture, q.cone.aperture);
-    checks::slant_beyond_aperture(rs, a);
-    ilev = curve_of(q.level, ex);
-    any = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
-    if (any && !(f_lo > 0.0 && f_hi > 0.0)) {
+  }
+  waivable(q, head, [&] { checks::slant_beyond_aperture(rs, a); });
+  if (!q.unchecked) ilev = curve_of(q.level, ex);
+  waivable(q, head, [&] {
+    const bool reached = sweep_extent(Arg::freqs, q.freqs, single, f_lo, f_hi);
+    if (reached && !(f_lo > 0.0 && f_hi > 0.0)) {
       throw Refusal(Rule::frequency_not_positive, Arg::freqs, {f_lo > 0.0 ? f_hi : f_lo, single});
     }
+    any = reached;
+  });
+  if (!q.unchecked) {
     throat = throat_of(q.body, single);
     if (fw) {
       checks::full_wave_throat(throat, a, rs);
     } else if (!std::isnan(throat)) {
       checks::throat_inside_aperture(throat, a);
     }
+    rows_allowed(q, q.freqs.size(), q.freqs.is_counted(), Arg::freqs);
   }
 
   const std::string u = unit_name(q.units);
   const float un = unit_factor(q.units);
   const double mu = metres_per_unit(q.units);
-  Head head;
   head.command = "response";
   Inputs& inputs = head.inputs;
   inputs.number("aperture_radius", cell(a, single));
@@ -510,10 +805,14 @@ void response(const ResponseRequest& q, Sink& sink) {
   fullwave::ResponseRequest fq;
   if (fw && any) {
     fq.geometry = horn_body(q.body, a, rs, throat, mu, f_lo);
-    record_body(fq.geometry, mu, inputs);
+    record_body(fq.geometry, mu, q.units, head);
     solvable_up_to(fq.geometry, f_hi);
   }
-  if (fw) layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+  if (fw) {
+    layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
+    s11_columns(layout);
+    body_columns(layout, u);
+  }
   head.unit_factor = un;
   head.key = "% GHz";
   head.rows = q.freqs.size();
@@ -527,6 +826,9 @@ void response(const ResponseRequest& q, Sink& sink) {
     Row& row = rows.next();
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the unit
     double s11_db = kNan;
+    Notes checked = 0;
+    double balance = kNan;
+    std::complex<double> s11;
     if (fw) {
       // Exact mode's columns from the full-wave pattern, the directivity
       // (the gain of the lossless horn) as the gain.
@@ -539,6 +841,9 @@ void response(const ResponseRequest& q, Sink& sink) {
       aw = h.aperture_radius_wl;
       s = h.s_cycles;
       s11_db = g.s11_db;
+      balance = h.power_balance;
+      checked = balance_notes(balance);
+      s11 = g.s11;
       for (const double x : {h.frequency_ghz, g.level1.e, g.level2.e, g.phase_centres.e, g.level1.h, g.level2.h,
                              g.phase_centres.h, g.directivity_db, s, aw})
         row.cells.push_back(double_cell(x));
@@ -569,8 +874,11 @@ void response(const ResponseRequest& q, Sink& sink) {
         row.cells.push_back(single_cell(x));
     }
     geometry_cells(row.cells, a, rs, throat, single);
-    if (fw) row.cells.push_back(double_cell(s11_db));
-    row.notes = horn_notes(aw, s, throat / wl);
+    if (fw) {
+      s11_cells(row.cells, s11_db, s11);
+      body_cells(row.cells, balance, fq.geometry, mu);
+    }
+    row.notes = horn_notes(aw, s, throat / wl) | checked;
     sink.row(row);
   }
   sink.end();
@@ -582,16 +890,50 @@ namespace {
 
 // The checks of a pattern request, its horn in the unit.
 void check_pattern(const PatternRequest& q, double& a, double& rs) {
+  touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "the pattern");
   const bool single = q.model == Model::legacy;
-  checks::positive(Arg::freq, q.freq);
+  if (!q.freqs) checks::positive(Arg::freq, q.freq);
   checks::positive(Arg::aperture, q.cone.aperture);
   a = in(q.cone.aperture, single);
   rs = in(q.cone.slant, single);
   checks::slant_beyond_aperture(rs, a);
   double lo = 0.0, hi = 0.0;
   sweep_extent(Arg::angles, q.angles, single, lo, hi);
+  rows_allowed(q, q.angles.size(), q.angles.is_counted(), Arg::angles);
+}
+
+// The frequencies of a pattern request (GHz): its one frequency, or its
+// sweep, every one above 0; `lo`, `hi` their extent (false: none).
+bool pattern_frequencies(const PatternRequest& q, double& lo, double& hi) {
+  if (!q.freqs) {
+    lo = hi = q.freq.value;
+    return true;
+  }
+  const bool any = sweep_extent(Arg::freqs, *q.freqs, false, lo, hi);
+  if (any && !(lo > 0.0 && hi > 0.0)) throw Refusal(Rule::frequency_not_positive, Arg::freqs, {lo > 0.0 ? hi : lo, false});
+  return any;
+}
+
+// The full-wave body of a pattern request, solvable over `lo` to `hi` GHz.
+fullwave::Geometry pattern_body(const PatternRequest& q, double a, double rs, double lo, double hi, Head& head) {
+  const double mu = metres_per_unit(q.units);
+  const double throat = throat_of(q.body, false);
+  checks::full_wave_throat(throat, a, rs);
+  head.inputs.number("throat_radius", double_cell(throat));
+  const fullwave::Geometry g = horn_body(q.body, a, rs, throat, mu, lo);
+  record_body(g, mu, q.units, head);
+  solvable_up_to(g, hi);
+  return g;
+}
+
+// The notes of a full-wave horn solved at `freq` GHz.
+Notes solved_notes(const fullwave::Horn& horn, const fullwave::Geometry& g, double freq) {
+  const double wl = exact::wavelength_m(freq);
+  return horn_notes(horn.aw(), exact::phase_deviation_cycles(g.aperture_radius, g.slant_radius, wl),
+                    g.throat_radius / wl) |
+         balance_notes(horn.power_balance());
 }
 
 }  // namespace
@@ -600,6 +942,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
+  if (q.freqs) throw Refusal(Rule::freqs_need_cut, Arg::freqs);
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double freq = in(q.freq, single);
   const double mu = metres_per_unit(q.units);
@@ -613,16 +956,10 @@ void pattern(const PatternRequest& q, Sink& sink) {
   inputs.text("units", unit_name(q.units));
   if (q.model == Model::aperture) inputs.flag("exact", true);
   fullwave::Geometry g{};
-  if (fw) {
-    const double throat = throat_of(q.body, false);
-    checks::full_wave_throat(throat, a, rs);
-    inputs.number("throat_radius", double_cell(throat));
-    g = horn_body(q.body, a, rs, throat, mu, freq);
-    record_body(g, mu, inputs);
-    solvable_up_to(g, freq);
-  }
+  if (fw) g = pattern_body(q, a, rs, freq, freq, head);
   Layout layout(head, 2);
   pattern_layout(layout, single);
+  if (fw) body_columns(layout, unit_name(q.units));
   head.unit_factor = unit_factor(q.units);
   head.key = "% deg";
   head.rows = q.angles.size();
@@ -633,9 +970,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
     // Solved once at this frequency, then read at every angle; amplitudes in
     // dBi (realised gain), phase referred to the centre of the aperture.
     const fullwave::Horn horn = solved([&] { return fullwave::Horn(g, freq); });
-    const double wl = exact::wavelength_m(freq) / mu;
-    const Notes notes = horn_notes(horn.aw(), exact::phase_deviation_cycles(a, rs, wl),
-                                   g.throat_radius / exact::wavelength_m(freq));
+    const Notes notes = solved_notes(horn, g, freq);
     for (long long i = 0; i < q.angles.size(); ++i) {
       const fullwave::PatternPoint p = fullwave::pattern_point(horn, q.angles.at(i).value);
       const exact::PatternPoint& e = p.planes;
@@ -643,6 +978,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
       for (const double x : {e.angle_deg, e.amplitude_e_db, e.phase_e_deg, e.amplitude_h_db, e.phase_h_deg,
                              p.amplitude_45_co_db, p.phase_45_co_deg, p.amplitude_45_xp_db, p.phase_45_xp_deg})
         row.cells.push_back(double_cell(x));
+      body_cells(row.cells, horn.power_balance(), g, mu);
       row.notes = notes;
       sink.row(row);
     }
@@ -684,29 +1020,113 @@ void pattern(const PatternRequest& q, Sink& sink) {
 }
 
 struct PolarCuts::Pattern {
-  feed::PolarPattern polar;
+  double a = 0.0, rs = 0.0, mu = 1.0;
+  Units units = Units::in;
+  bool full_wave = false;
+  fullwave::Geometry body{};
+  std::string caption;
+  std::vector<double> freqs;
+  // The horn at the selected frequency, in its model.
+  std::unique_ptr<feed::PolarPattern> polar;
+  std::unique_ptr<fullwave::Horn> horn;
+  double freq = 0.0;
+  int threads = 0;  // the request's thread count, 0 the library's own
 };
 
-PolarCuts::PolarCuts(const PatternRequest& q) {
+PolarCuts::PolarCuts(const PatternRequest& q) : pattern_(std::make_unique<Pattern>()) {
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
-  if (q.model == Model::full_wave) throw Refusal(Rule::cut_not_full_wave, Arg::format);
   if (q.model == Model::legacy) throw Refusal(Rule::cut_needs_exact, Arg::format);
-  step_ = std::fabs(q.angles.step().value);
+  // The angles: a regular grid that ascends within -180 to 180 degrees and
+  // has the axis on it. The legacy count may carry the last angle up to 0.4
+  // of a step beyond the stop: angles past 180 degrees are left out.
+  const Sweep& s = q.angles;
+  step_ = s.step().value;
+  const double start = s.first().value, stop = s.last().value;
+  if (!(step_ > 0.0)) throw Refusal(Rule::cut_not_ascending, Arg::format);
   if (!(step_ >= 0.00036)) throw Refusal(Rule::cut_step_small, Arg::format);
-  count_ = static_cast<int>(std::floor(360.0 / step_ + 1e-9)) + 1;
-  const double mu = metres_per_unit(q.units);
-  pattern_ = std::make_unique<Pattern>(Pattern{feed::PolarPattern(a * mu, rs * mu, q.freq.value)});
+  if (!(start >= -180.0 && stop <= 180.0)) throw Refusal(Rule::cut_beyond_half_turn, Arg::format);
+  const double k = -start / step_;
+  axis_ = static_cast<int>(std::lround(k));
+  long long n = 0;
+  for (; n < s.size() && (n - axis_) * step_ <= 180.0 * (1.0 + 1e-12); ++n) {
+  }
+  if (!(std::fabs(k - axis_) <= 1e-9 * std::max(1.0, std::fabs(k)) && axis_ >= 0 && axis_ < n)) {
+    throw Refusal(Rule::cut_no_axis, Arg::format);
+  }
+  count_ = static_cast<int>(n);
+
+  Pattern& p = *pattern_;
+  p.a = a;
+  p.rs = rs;
+  p.units = q.units;
+  p.mu = metres_per_unit(q.units);
+  p.full_wave = q.model == Model::full_wave;
+  p.threads = q.threads.value_or(0);
+  double lo = 0.0, hi = 0.0;
+  if (pattern_frequencies(q, lo, hi) && p.full_wave) {
+    Head head;
+    p.body = pattern_body(q, a, rs, lo, hi, head);
+    p.caption = head.caption;
+  }
+  if (q.freqs) {
+    for (long long i = 0; i < q.freqs->size(); ++i) p.freqs.push_back(q.freqs->at(i).value);
+  } else {
+    p.freqs.push_back(q.freq.value);
+  }
 }
 
 PolarCuts::~PolarCuts() = default;
 
+long long PolarCuts::frequencies() const { return static_cast<long long>(pattern_->freqs.size()); }
+
+void PolarCuts::select(long long i) {
+  Pattern& p = *pattern_;
+  p.freq = p.freqs.at(static_cast<std::size_t>(i));
+  if (p.full_wave) {
+    p.horn.reset();
+    const parallel::ThreadCountScope threads(p.threads);
+    p.horn = solved([&] { return std::make_unique<fullwave::Horn>(p.body, p.freq); });
+  } else {
+    p.polar = std::make_unique<feed::PolarPattern>(p.a * p.mu, p.rs * p.mu, p.freq);
+  }
+}
+
+double PolarCuts::frequency_ghz() const { return pattern_->freq; }
+
+std::string PolarCuts::frequency_text() const {
+  // Ten digits: a swept frequency as its sweep was meant (9.7, not
+  // 9.700000000000001).
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", pattern_->freq);
+  return text;
+}
+
+std::string PolarCuts::title() const {
+  const Pattern& p = *pattern_;
+  const std::string u = std::string(" ") + unit_name(p.units);
+  std::string t = std::string(p.full_wave ? "full-wave" : "exact") + " conical TE11 horn, a = " + shortest(p.a) + u +
+                  ", R = " + shortest(p.rs) + u + ", " + frequency_text() + " GHz";
+  if (p.full_wave && !p.caption.empty()) t += "; f" + p.caption.substr(1);  // "; full-wave body: ..."
+  return t;
+}
+
+Notes PolarCuts::notes() const {
+  const Pattern& p = *pattern_;
+  if (p.full_wave) return solved_notes(*p.horn, p.body, p.freq);
+  const double wl = exact::wavelength_m(p.freq);
+  return horn_notes(p.a * p.mu / wl, exact::phase_deviation_cycles(p.a, p.rs, wl / p.mu), kNan);
+}
+
 void PolarCuts::at(double theta_deg, double phi_deg, std::complex<double>& co, std::complex<double>& xp) const {
   // A cut through negative theta is the half-plane phi + 180, where this
   // body of revolution has the same co- and cross-polar field.
-  const feed::Polarised p = pattern_->polar.at(std::fabs(theta_deg), phi_deg);
-  co = p.co;
-  xp = p.xp;
+  const Pattern& p = *pattern_;
+  const feed::Polarised v =
+      p.full_wave ? feed::ludwig3_deg(p.horn->field(std::fabs(theta_deg) * physical::rad_per_deg), phi_deg)
+                  : p.polar->at(std::fabs(theta_deg), phi_deg);
+  co = v.co;
+  xp = v.xp;
 }
 
 // ================================================================ feed
@@ -748,6 +1168,7 @@ constexpr long long kKeptDesigns = 4096;
 
 void feed(const FeedRequest& q, Sink& sink) {
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
+  touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
   const bool fw = q.model == Model::full_wave;
@@ -793,6 +1214,12 @@ void feed(const FeedRequest& q, Sink& sink) {
     }
     if (fw && !q.s) throw Refusal(Rule::full_wave_needs_s, Arg::full_wave);
   }
+  double max_flare = default_max_flare_deg;
+  if (q.max_flare) {
+    max_flare = q.max_flare->value;
+    if (!(max_flare > 0.0 && max_flare <= 90.0)) throw Refusal(Rule::flare_outside, Arg::max_flare);
+  }
+  inputs.number("max_flare_deg", double_cell(max_flare));
   inputs.text("units", u);
   // A judged horn is solved once before anything is written: every f/D
   // reads the same pattern. A design solves its horns as it goes; the guide,
@@ -806,11 +1233,11 @@ void feed(const FeedRequest& q, Sink& sink) {
     inputs.number("throat_radius", double_cell(throat));
     if (judging) {
       body = horn_body(q.body, a, rs, throat, mu, freq);
-      record_body(body, mu, inputs);
+      record_body(body, mu, q.units, head);
       solvable_up_to(body, freq);
     } else {
       body = feed_guide(q.body, throat, mu, freq);
-      record_body(body, mu, inputs);
+      record_body(body, mu, q.units, head);
       body.aperture_radius = body.throat_radius;
       body.slant_radius = std::numeric_limits<double>::infinity();
     }
@@ -820,14 +1247,17 @@ void feed(const FeedRequest& q, Sink& sink) {
   const bool design = !judging;
   Layout layout(head, 2);
   feed_layout(layout, u, design, fw);
+  if (fw) body_columns(layout, u);
   head.unit_factor = unit_factor(q.units);
   head.key = "f/D = %";
   const long long per_fd = q.s ? q.s->size() : 1;
   head.rows = q.f_over_d.size() * per_fd;
+  const bool s_counted = q.s && q.s->is_counted() && per_fd > 1;
+  rows_allowed(q, head.rows, s_counted || q.f_over_d.is_counted(), s_counted ? Arg::s : Arg::f_over_d);
   sink.begin(head);
   Rows rows;
 
-  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db) {
+  const auto write = [&](const feed::FeedRow& r, bool best, double s11_db, std::complex<double> s11, double balance) {
     const double ar = design ? r.aperture_radius_m / mu : a, sr = design ? r.slant_radius_m / mu : rs;
     const feed::Judgement& j = r.judgement;
     Row& row = rows.next();
@@ -838,8 +1268,12 @@ void feed(const FeedRequest& q, Sink& sink) {
       row.cells.push_back(double_cell(x));
     geometry_cells(row.cells, ar, sr, kNan, false);
     if (design) row.cells.push_back(double_cell(best ? 1.0 : 0.0));
-    if (fw) row.cells.push_back(double_cell(s11_db));
-    row.notes = feed_notes(r, design, fw);
+    if (fw) {
+      s11_cells(row.cells, s11_db, s11);
+      body_cells(row.cells, balance, body, mu);
+    }
+    row.notes = feed_notes(r, design, fw) | balance_notes(balance);
+    if (flare_beyond(ar, sr, max_flare)) row.notes |= note_bit(Note::flare_beyond);
     sink.row(row);
   };
 
@@ -847,34 +1281,140 @@ void feed(const FeedRequest& q, Sink& sink) {
     const double fd = q.f_over_d.at(k).value;
     if (fw && judging) {
       const fullwave::FeedRow r = fullwave::judge_feed(*horn, body, freq, fd);
-      write(r.feed, false, r.s11_db);
+      write(r.feed, false, r.s11_db, r.s11, r.power_balance);
     } else if (fw) {
       // Each S designed once (some seven to a dozen solutions), the best
       // marked when all are known.
       std::vector<fullwave::FeedRow> rows;
       for (long long i = 0; i < per_fd; ++i) {
-        rows.push_back(solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper); }));
+        rows.push_back(
+            solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper, max_flare); }));
       }
       const int best = best_of(per_fd, [&](long long i) { return rows[i].feed.judgement.best.aperture; });
-      for (long long i = 0; i < per_fd; ++i) write(rows[i].feed, i == best, rows[i].s11_db);
+      for (long long i = 0; i < per_fd; ++i) {
+        write(rows[i].feed, i == best, rows[i].s11_db, rows[i].s11, rows[i].power_balance);
+      }
     } else if (judging) {
-      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan);
+      write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan, {}, kNan);
     } else if (!q.s) {
-      write(std::isnan(taper) ? feed::best_design_row(freq, fd) : feed::design({freq, fd, 0.0, taper}), true, kNan);
+      write(std::isnan(taper) ? feed::best_design_row(freq, fd, 0.0, 1.0, max_flare)
+                              : feed::design({freq, fd, 0.0, taper, max_flare}),
+            true, kNan, {}, kNan);
     } else {
-      const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper}); };
+      const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper, max_flare}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
         for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, {}, kNan);
       } else {
         const int best = best_of(per_fd, [&](long long i) { return designed(i).judgement.best.aperture; });
-        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan);
+        for (long long i = 0; i < per_fd; ++i) write(designed(i), i == best, kNan, {}, kNan);
       }
     }
   }
   sink.end();
+}
+
+// ============================================================ geometry
+
+namespace {
+
+// The body of a geometry request, checked as a full-wave response checks
+// it, with the defaults it takes (the guide's own).
+fullwave::Geometry geometry_body(const GeometryRequest& q, Inputs& inputs) {
+  checks::positive(Arg::aperture, q.cone.aperture);
+  const double a = q.cone.aperture.value, rs = q.cone.slant.value;
+  checks::slant_beyond_aperture(rs, a);
+  if (!q.body.throat) throw Refusal(Rule::body_needs_throat, Arg::throat);
+  const double throat = throat_of(q.body, false);
+  checks::full_wave_throat(throat, a, rs);
+  // The defaults are the guide's own; a frequency only checks that the
+  // guide carries TE11 there and that the solver takes the body.
+  double freq = kNan;
+  if (q.freq) {
+    checks::positive(Arg::freq, *q.freq);
+    freq = q.freq->value;
+  }
+  const double mu = metres_per_unit(q.units);
+  inputs.number("aperture_radius", double_cell(a));
+  inputs.number("slant_radius", double_cell(rs));
+  inputs.number("throat_radius", double_cell(throat));
+  if (q.freq) inputs.number("freq_ghz", double_cell(freq));
+  inputs.text("units", unit_name(q.units));
+  const fullwave::Geometry g = horn_body(q.body, a, rs, throat, mu, freq);
+  if (q.freq) solvable_up_to(g, freq);
+  return g;
+}
+
+}  // namespace
+
+void geometry(const GeometryRequest& q, Sink& sink) {
+  touchstone_refused(q, false);
+  Head head;
+  head.command = "geometry";
+  const fullwave::Geometry g = geometry_body(q, head.inputs);
+  const double mu = metres_per_unit(q.units);
+  const std::string u = unit_name(q.units), unit = "(" + u + ")";
+  Layout l(head, 3);
+  const auto f = [](int gap, int width, int decimals, const std::string& top, const std::string& middle,
+                    const std::string& bottom) {
+    const std::string g = spaces(gap);
+    return printed(gap, width, decimals,
+                   {{g + right(width, top)}, {g + right(width, middle)}, {g + right(width, bottom)}});
+  };
+  l.add("throat_radius_" + u, u, false, f(1, 8, 4, "Guide", "radius", unit));
+  l.add("guide_length_" + u, u, false, f(1, 8, 4, "Guide", "length", unit));
+  l.add("wall_" + u, u, false, f(1, 8, 4, "Wall", "", unit));
+  l.add("aperture_radius_" + u, u, false, f(2, 8, 4, "Aperture", "radius", unit));
+  l.add("slant_radius_" + u, u, false, f(1, 8, 4, "Slant", "radius", unit));
+  l.add("flare_half_angle_deg", "deg", false, f(1, 6, 2, "Flare", "angle", "(deg)"));
+  l.add("cone_length_" + u, u, false, f(1, 8, 4, "Cone", "length", unit));
+  l.add("horn_length_" + u, u, false, f(1, 8, 4, "Horn", "length", unit));
+  l.add("outer_radius_" + u, u, false, f(1, 8, 4, "Outer", "radius", unit));
+  l.add("overall_length_" + u, u, false, f(1, 8, 4, "Overall", "length", unit));
+  head.unit_factor = unit_factor(q.units);
+  head.key = "%";
+  head.rows = 1;
+  sink.begin(head);
+
+  // The outside of the body from its generating curve: the widest radius
+  // (the rim, or the guide's outside behind a slight flare) and the length
+  // from the back plate's outer face to the aperture plane.
+  double outer = 0.0, z_lo = INFINITY, z_hi = -INFINITY;
+  for (const bor::Point& p : fullwave::outline(g)) {
+    outer = std::max(outer, p.rho);
+    z_lo = std::min(z_lo, p.z);
+    z_hi = std::max(z_hi, p.z);
+  }
+  // The lengths as given, the defaults from the body.
+  const double a = q.cone.aperture.value, rs = q.cone.slant.value, b = q.body.throat->value;
+  const double length = q.body.guide_length ? q.body.guide_length->value : g.guide_length / mu;
+  const double wall = q.body.wall ? q.body.wall->value : g.wall / mu;
+  const ConeGeometry c = cone_geometry(a, rs, b);
+  const bool flared = a > b;
+  Row row;
+  for (const double x : {b, length, wall, a, rs, c.flare_half_angle_deg,
+                         c.cone_length, flared ? c.horn_length : 0.0, outer / mu,
+                         (z_hi - z_lo) / mu})
+    row.cells.push_back(double_cell(x));
+  sink.row(row);
+  sink.end();
+}
+
+std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<long long> segments) {
+  touchstone_refused(q, false);
+  if (segments && kind != BodyFile::stl) throw Refusal(Rule::segments_need_stl, Arg::segments);
+  Inputs inputs;
+  const fullwave::Geometry g = geometry_body(q, inputs);
+  if (kind == BodyFile::stl) {
+    const long long n = segments.value_or(360);
+    if (n < drawing::kMinSegments || n > drawing::kMaxSegments) throw Refusal(Rule::segments_outside, Arg::segments);
+    if (!(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
+    return drawing::stl(drawing::horn_profile(g), {static_cast<int>(n), drawing::millimetres()});
+  }
+  const drawing::Drawing d = drawing::horn_drawing(g, q.units == Units::cm ? drawing::centimetres() : drawing::inches());
+  return kind == BodyFile::svg ? drawing::svg(d) : drawing::dxf(d);
 }
 
 }  // namespace api

@@ -1,5 +1,7 @@
 #include "api/refusal.h"
 
+#include "api/request.h"
+#include "drawing/files.h"
 #include "numeric/shortest.h"
 
 namespace quaven {
@@ -25,6 +27,9 @@ bool Refusal::combination() const {
     case Rule::full_wave_needs_s:
     case Rule::judge_needs_both:
     case Rule::judge_or_design:
+    case Rule::touchstone_needs_full_wave:
+    case Rule::body_needs_throat:
+    case Rule::segments_need_stl:
       return true;
     default:
       return false;
@@ -95,12 +100,48 @@ std::string message(const Refusal& r, const Words& w) {
     case Rule::judge_or_design:
       return w.name(Arg::taper) + " and " + w.name(Arg::s) + " design a horn; " + w.name(Arg::aperture) + " and " +
              w.name(Arg::slant) + " judge a given one";
-    case Rule::cut_not_full_wave:
-      return given + ": only from " + w.name(Arg::exact);
     case Rule::cut_needs_exact:
-      return given + ": needs " + w.name(Arg::exact) + " (the cuts are complex fields of the exact pattern)";
+      return given + ": needs " + w.name(Arg::exact) + " or " + w.name(Arg::full_wave) +
+             " (the cuts are complex fields on the gain scale; the legacy pattern gives levels relative to the axis)";
     case Rule::cut_step_small:
       return given + ": the " + w.name(Arg::angles) + " step must be at least 0.00036 (a million points)";
+    case Rule::cut_not_ascending:
+      return w.given(Arg::angles) + ": the .cut layout's angles ascend: the step must be above 0";
+    case Rule::cut_beyond_half_turn:
+      return w.given(Arg::angles) + ": a polar cut's angles lie within -180 to 180 degrees";
+    case Rule::cut_no_axis:
+      return w.given(Arg::angles) + ": the cut must sample the axis: 0 must lie between the first and last angle, "
+             "a whole number of steps from the first";
+    case Rule::freqs_need_cut:
+      return given + ": several frequencies of a pattern go to one file in " + w.name(Arg::format) +
+             " cut only; give " + w.name(Arg::freq) + " for the table, CSV or JSON";
+    case Rule::band_order:
+      return given + ": the band's second frequency must be above its first";
+    case Rule::flare_outside:
+      return given + ": the flare half-angle's bound must lie above 0 and at most 90 degrees";
+    case Rule::beamwidth_outside:
+      return given + ": the beamwidth must be greater than 0 and less than 360 degrees";
+    case Rule::plane_outside:
+      return given + ": the plane must be 1 (E), 2 (H) or 3 (average); the E plane is designed";
+    case Rule::gain_beyond_reach:
+      return given + ": beyond what the models reach over this " + w.name(Arg::s) + ": " + r.detail +
+             " (apertures of 0.01 to 100 wavelengths in radius; beyond 100 their single-precision beamwidths fail)";
+    case Rule::wall_too_thick:
+      return given + ": the wall must be thinner than the feed guide's radius (" + w.given(Arg::throat) + ")";
+    case Rule::too_many_rows:
+      return given + ": " + r.detail + " rows, more than " + std::to_string(max_rows) + ": add " +
+             w.name(Arg::rows_ok) + " to run them all";
+    case Rule::touchstone_needs_full_wave:
+      return given + ": a Touchstone file holds S11, which only response " + w.name(Arg::full_wave) + " computes";
+    case Rule::body_needs_throat:
+      return name + " is required: the body begins with its feed guide";
+    case Rule::segments_outside:
+      return given + ": must be a whole number from " + std::to_string(drawing::kMinSegments) +
+             " to " + std::to_string(drawing::kMaxSegments) + " (segments round the axis)";
+    case Rule::segments_need_stl:
+      return name + " sets the STL's resolution: it needs " + w.name(Arg::format) + " stl";
+    case Rule::solid_needs_wall:
+      return given + ": a solid needs a wall thicker than 0 (a wall of no thickness has nothing to print)";
   }
   return name;
 }

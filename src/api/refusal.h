@@ -14,7 +14,7 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, threads
+  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads
 };
 
 enum class Rule {
@@ -45,9 +45,24 @@ enum class Rule {
   taper_not_negative,
   judge_needs_both,         // aperture without slant or the reverse
   judge_or_design,          // a horn to judge with design arguments
-  cut_not_full_wave,        // the .cut layout from the full wave
   cut_needs_exact,          // the .cut layout from the legacy pattern
   cut_step_small,           // the .cut layout's step below 0.00036 degrees
+  cut_not_ascending,        // the .cut layout's angles with a negative step
+  cut_beyond_half_turn,     // the .cut layout's angles beyond -180 to 180 degrees
+  cut_no_axis,              // the .cut layout's angles do not sample the axis
+  freqs_need_cut,           // several frequencies of a pattern outside the .cut layout
+  flare_outside,            // a bound on the flare not within 0 to 90 degrees
+  band_order,               // a band whose high frequency is not above its low one
+  beamwidth_outside,        // a beamwidth not within 0 and 360 degrees
+  plane_outside,            // a design plane other than 1, 2 and 3 (a: the plane)
+  gain_beyond_reach,        // a gain the legacy models do not reach over the S range (detail: their range)
+  wall_too_thick,           // a wall not thinner than the feed guide's radius
+  too_many_rows,            // a counted sweep of more than max_rows rows (detail: how many)
+  touchstone_needs_full_wave,  // a Touchstone file from another job than a full-wave response
+  body_needs_throat,        // a body without its feed guide
+  segments_outside,         // an STL's segments outside kMinSegments to kMaxSegments
+  segments_need_stl,        // segments for another file than the STL
+  solid_needs_wall,         // a solid of a wall of no thickness
 };
 
 // A value in a message, shown as the shortest text of its precision.

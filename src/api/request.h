@@ -106,11 +106,27 @@ struct Job {
   std::optional<int> threads;
   // The console dialogue's tables: every input taken as given (the level's
   // curve is `derive_from`, already settled) and every legacy figure shown as
-  // the routines give it, unchecked, as the dialogue always has.
+  // the routines give it, unchecked, as the dialogue always has. The checks
+  // such a request would fail are named in the head (Head::waived).
   bool unchecked = false;
+  // A run of more than max_rows rows from a counted sweep (START STOP STEP,
+  // where a tiny step asks for hundreds of millions without a word) is
+  // refused unless the user has said so.
+  bool rows_ok = false;
+  // The rows are for a Touchstone file of S11, which only a full-wave
+  // response computes: refused by every other job.
+  bool touchstone = false;
 };
 
-// Horns designed to a beamwidth at a level in a plane, or to a gain, over S.
+inline constexpr long long max_rows = 10000000;
+
+// A band of frequencies, GHz.
+struct Band {
+  Number low, high;
+};
+
+// Horns designed to a beamwidth at a level in a plane, or to a gain, over S;
+// with a band, each designed horn also swept over it.
 struct DesignRequest : Job {
   Number freq;  // GHz
   std::optional<Number> beamwidth;
@@ -120,6 +136,7 @@ struct DesignRequest : Job {
   std::string plane_text = "E";
   Sweep s;
   Body body;
+  std::optional<Band> band;
 };
 
 // One horn over a sweep of frequencies (GHz).
@@ -130,10 +147,12 @@ struct ResponseRequest : Job {
   Body body;
 };
 
-// One horn's pattern at one frequency over a sweep of angles (degrees).
+// One horn's pattern at one frequency over a sweep of angles (degrees); the
+// polar cuts (PolarCuts) also at each of several frequencies.
 struct PatternRequest : Job {
   Cone cone;
   Number freq;
+  std::optional<Sweep> freqs;  // in place of `freq`: the polar cuts only
   Sweep angles;
   Body body;
 };
@@ -146,7 +165,21 @@ struct FeedRequest : Job {
   std::optional<Number> aperture, slant;  // a horn to judge
   std::optional<Sweep> s;
   std::optional<Number> taper;
+  // The bound on a designed horn's flare half-angle (degrees, above 0 and at
+  // most 90; default_max_flare_deg when not given); a judged or designed
+  // horn beyond it is noted.
+  std::optional<Number> max_flare;
   Body body;
+};
+
+// A horn's body as the full wave solves it, for its dimensions, drawing and
+// solid: the cone, the feed guide and the wall, their defaults the guide's
+// own as in every full-wave job; with `freq` (GHz) the body is also checked
+// as a full-wave response at that frequency checks it.
+struct GeometryRequest : Job {
+  Cone cone;
+  Body body;
+  std::optional<Number> freq;
 };
 
 }  // namespace api

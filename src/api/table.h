@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "api/refusal.h"
 #include "api/validity.h"
 
 namespace quaven {
@@ -101,6 +102,12 @@ struct Head {
   // The first column's value in a note's list of rows: "S = %", "% GHz".
   std::string key;
   long long rows = 0;  // how many rows will follow
+  // A line about the whole run, shown above the table and in a plot's title
+  // (the full-wave body solved); empty for none.
+  std::string caption;
+  // An unchecked request's (the dialogue's): the refusals its checks would
+  // have made, its rows computed as given all the same.
+  std::vector<Refusal> waived;
   // The index of a column by name, -1 when there is none.
   int index(const std::string& name) const;
 };

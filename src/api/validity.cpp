@@ -14,6 +14,9 @@ const char* note_key(Note n) {
     case Note::throat_band: return "throat_not_single_mode";
     case Note::no_feed_design: return "no_feed_design";
     case Note::no_full_wave_feed_design: return "no_full_wave_feed_design";
+    case Note::power_balance: return "power_balance";
+    case Note::flare_beyond: return "flare_beyond_max";
+    case Note::no_full_wave_design: return "no_full_wave_design";
   }
   return "";
 }
@@ -39,6 +42,17 @@ const char* note_text(Note n) {
     case Note::no_full_wave_feed_design:
       return "no full-wave design at this S: none is wider than the feed guide without a flare (S = 0), or none "
              "within 25 per cent of aperture theory's aperture meets the request (shown as not-a-number)";
+    case Note::power_balance:
+      return "the full-wave solution's radiated power differs from the net TE11 power in the guide by more than "
+             "1 per cent: the solution is doubtful (an interior resonance of the integral equation, or a mesh too "
+             "coarse for the body)";
+    case Note::flare_beyond:
+      return "the horn's flare half-angle is above the bound asked for (60 degrees unless another is given): more a "
+             "flange round the guide than a horn";
+    case Note::no_full_wave_design:
+      return "no full-wave design at this S: a horn wider than its guide needs a flare (S = 0), aperture theory "
+             "has no design to start from, or no aperture from the guide's radius to four times aperture theory's "
+             "that the solver can take has the requested figure (shown as not-a-number)";
   }
   return "";
 }
@@ -66,6 +80,15 @@ Notes horn_notes(double aperture_wl, double s_cycles, double throat_wl) {
   if (s_cycles > 1.0) n |= note_bit(Note::s_above_one);
   if (!std::isnan(throat_wl) && !single_mode_guide(throat_wl)) n |= note_bit(Note::throat_band);
   return n;
+}
+
+bool power_unbalanced(double balance) { return std::fabs(balance - 1.0) > power_balance_tolerance; }
+
+bool flare_beyond(double a, double r, double max_flare_deg) {
+  if (!(a > 0.0 && r > 0.0) || std::isinf(r)) return false;
+  // asin(a / R) > max, with a slack of a part in 1e9 for a design placed on
+  // the bound itself.
+  return a / r > std::sin(max_flare_deg * physical::rad_per_deg) * (1.0 + 1e-9);
 }
 
 bool beyond_design_curves(double requested_deg, double own_deg, double aperture) {

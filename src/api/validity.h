@@ -20,8 +20,11 @@ enum class Note : unsigned {
   throat_band,     // the frequency is outside the throat guide's single-mode band
   no_feed_design,  // no aperture of a feed design meets its edge taper
   no_full_wave_feed_design,  // no full-wave feed design at this S
+  power_balance,   // a full-wave solution whose radiated power misses the guide's net power
+  flare_beyond,    // a feed horn whose flare half-angle exceeds the design's bound
+  no_full_wave_design,  // no full-wave beamwidth or gain design at this S
 };
-inline constexpr int note_kinds = 8;
+inline constexpr int note_kinds = 11;
 
 // A set of notes, one bit per kind.
 using Notes = unsigned;
@@ -53,6 +56,29 @@ bool single_mode_guide(double radius_wl);
 // and its throat of `throat_wl` wavelengths (not-a-number: no throat given)
 // outside the single-mode band.
 Notes horn_notes(double aperture_wl, double s_cycles, double throat_wl);
+
+// A full-wave solution is doubtful when the power it radiates differs from
+// the net TE11 power in the guide (forward less reflected) by more than this
+// fraction. The walls are lossless, so the two are equal for the exact
+// currents; a mismatch of a per cent or more is far above what the mesh and
+// the port's modal fit leave (a few parts in a thousand on the reference
+// horns) and marks a solution the integral equation did not give uniquely,
+// as at an interior resonance of a closed body.
+inline constexpr double power_balance_tolerance = 0.01;
+// `balance` is radiated over net guide power; not-a-number (no solution) is
+// not noted.
+bool power_unbalanced(double balance);
+
+// The bound on a feed horn's flare half-angle, in degrees, when none is
+// given. Wide-flare ("scalar") feeds reach some 60 to 70 degrees; beyond
+// that the cone is a flange round the guide rather than a horn, and the
+// phase deviation S = a^2/(2 lambda R), the small-angle form of
+// R(1 - cos theta0)/lambda, understates the true deviation by a third at 60
+// degrees (the ratio is 2/(1 + cos theta0)).
+inline constexpr double default_max_flare_deg = 60.0;
+// A horn of aperture `a` and slant radius `r` (any one unit) flares beyond
+// `max_flare_deg`; false for S = 0 (r infinite) or not-a-number radii.
+bool flare_beyond(double a, double r, double max_flare_deg);
 
 // A legacy design is outside the range its curves cover when the designed
 // horn's own beamwidth at the requested level and plane differs from the

@@ -27,22 +27,28 @@ using namespace cli;
 
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
-    "              --s-range START STOP STEP [--throat B] [--exact] [--units cm|in] [--format table|csv|json]\n"
-    "              [--output FILE] [--plot FILE]";
+    "              --s-range START STOP STEP [--band FMIN FMAX] [--throat B]\n"
+    "              [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]] [--units cm|in]\n"
+    "              [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
     "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]]\n"
-    "                [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
+    "                [--units cm|in] [--format table|csv|json|touchstone|touchstone-ma] [--output FILE]\n"
+    "                [--plot FILE] [--rows-ok]";
 const char* const kPatternUsage =
-    "quaven pattern --aperture A --slant R --freq GHZ --angles START STOP STEP\n"
+    "quaven pattern --aperture A --slant R (--freq GHZ | --freq-range START STOP STEP --format cut)\n"
+    "               --angles START STOP STEP\n"
     "               [--exact | --full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
-    "               [--plot FILE [--plot-polar] [--floor DB]]";
+    "               [--plot FILE [--plot-polar] [--floor DB]] [--rows-ok]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
-    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]]\n"
+    "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]] [--max-flare DEG]\n"
     "            [--full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
-    "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE]";
+    "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
+const char* const kGeometryUsage =
+    "quaven geometry --aperture A --slant R --throat B [--guide-length L] [--wall T] [--freq GHZ]\n"
+    "                [--units cm|in] [--format table|csv|json|svg|dxf|stl] [--segments N] [--output FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
@@ -63,7 +69,7 @@ std::size_t edit_distance(const std::string& a, const std::string& b) {
 // The message for a first argument that is no subcommand, or "" when it is
 // one or an option.
 std::string unknown_subcommand(const std::string& word) {
-  const char* const names[] = {"design", "response", "pattern", "feed"};
+  const char* const names[] = {"design", "response", "pattern", "feed", "geometry"};
   if (word.empty() || word[0] == '-') return {};
   std::string nearest;
   std::size_t best = 3;  // suggest only what is at most two edits away
@@ -75,7 +81,7 @@ std::string unknown_subcommand(const std::string& word) {
       nearest = n;
     }
   }
-  return "'" + word + "' is not a subcommand; the subcommands are design, response, pattern and feed" +
+  return "'" + word + "' is not a subcommand; the subcommands are design, response, pattern, feed and geometry" +
          (nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)");
 }
 
@@ -98,12 +104,12 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                 "Figures from the full-wave (body-of-revolution moment-method) solution of the real horn; needs "
                 "--throat");
   app->add_option("--guide-length", o.guide_length,
-                  "With --full-wave: length of the feed guide, in --units (default: 1.5 wavelengths at the lowest "
-                  "frequency)")
+                  "With --full-wave: length of the feed guide, in --units (default: 1.5 times the guide's TE11 "
+                  "cut-off wavelength 2 pi B / 1.8412, whatever the frequencies)")
       ->type_name("L");
   app->add_option("--wall", o.wall,
-                  "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of a "
-                  "wavelength at the lowest frequency)")
+                  "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of the "
+                  "guide's TE11 cut-off wavelength, 0.171 B)")
       ->type_name("T");
   app->add_option("--threads", o.threads,
                   "With --full-wave: threads the solver's matrix fill uses, the same results for any number "
@@ -143,9 +149,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                            ->expected(3);
     needed.emplace_back(cmd, opt);
   };
-  const auto need_horn = [&need](CLI::App* cmd, HornOptions& o) {
-    need(cmd, "--aperture", o.aperture, "Aperture radius, in --units", "A");
-    need(cmd, "--slant", o.slant, "Slant radius, in --units (inf: S = 0)", "R");
+  const auto need_horn = [&need](CLI::App* cmd, std::string& aperture, std::string& slant) {
+    need(cmd, "--aperture", aperture, "Aperture radius, in --units", "A");
+    need(cmd, "--slant", slant, "Slant radius, in --units (inf: S = 0)", "R");
   };
 
   DesignOptions d;
@@ -158,18 +164,26 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   d.plane_opt = design_cmd->add_option("--plane", d.plane, "Plane to design in: E, H or avg (default: E)")
                     ->type_name("E|H|avg")
                     ->check(CLI::IsMember({"E", "H", "avg"}));
-  d.gain_opt = design_cmd->add_option("--gain", d.gain, "Design to this gain in dB instead of a beamwidth")
+  d.gain_opt = design_cmd->add_option("--gain", d.gain, "Design to this gain in dB instead of a beamwidth (with --full-wave: the directivity of the lossless horn, its "
+                   "realised gain lower by the mismatch loss)")
                    ->type_name("DB");
   d.gain_opt->excludes(d.beamwidth_opt)->excludes(d.level.level_opt)->excludes(d.level.derive_opt)->excludes(
       d.plane_opt);
   need_sweep(design_cmd, "--s-range", d.s_range, "Sweep of S in cycles, within 0 to 1");
+  design_cmd
+      ->add_option("--band", d.band,
+                   "Sweep each designed horn over this band in GHz: the design figure at both edges, the phase "
+                   "centres' spread and (--full-wave) the worst S11, from five frequencies")
+      ->type_name("FMIN FMAX")
+      ->expected(2);
   add_throat(design_cmd, d.throat);
+  add_full_wave(design_cmd, d);
   add_common(design_cmd, d.common);
 
   HornOptions r;
   CLI::App* response_cmd =
       app.add_subcommand("response", "Beamwidths, phase centres and gain of a horn over a frequency sweep");
-  need_horn(response_cmd, r);
+  need_horn(response_cmd, r.aperture, r.slant);
   need_sweep(response_cmd, "--freq-range", r.range, "Frequency sweep in GHz");
   r.level.add(response_cmd);
   add_throat(response_cmd, r.throat);
@@ -179,8 +193,15 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   HornOptions p;
   CLI::App* pattern_cmd =
       app.add_subcommand("pattern", "E- and H-plane amplitude and phase of a horn over a sweep of angles");
-  need_horn(pattern_cmd, p);
-  need(pattern_cmd, "--freq", p.freq, "Frequency in GHz", "GHZ");
+  need_horn(pattern_cmd, p.aperture, p.slant);
+  CLI::Option* pattern_freq =
+      pattern_cmd->add_option("--freq", p.freq, "Frequency in GHz (or --freq-range)")->type_name("GHZ");
+  pattern_cmd
+      ->add_option("--freq-range", p.freq_range,
+                   "With --format cut: the cuts at each frequency of this sweep in GHz, one file: first, last and step")
+      ->type_name("START STOP STEP")
+      ->expected(3)
+      ->excludes(pattern_freq);
   need_sweep(pattern_cmd, "--angles", p.range, "Angles off axis in degrees");
   add_guide_throat(pattern_cmd, p);
   add_full_wave(pattern_cmd, p);
@@ -215,12 +236,48 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("DB")
       ->excludes(ap_opt)
       ->excludes(sl_opt);
+  feed_cmd
+      ->add_option("--max-flare", f.max_flare,
+                   "Bound on a designed horn's flare half-angle in degrees, above 0 and at most 90 (default: 60, as "
+                   "wide-flare feeds go); a judged or designed horn beyond it is noted")
+      ->type_name("DEG");
   add_guide_throat(feed_cmd, f);
   add_full_wave(feed_cmd, f);
   add_common(feed_cmd, f.common);
 
+  GeometryOptions g;
+  CLI::App* geometry_cmd = app.add_subcommand(
+      "geometry", "The horn's body as the full wave solves it: its dimensions, a dimensioned section (SVG, DXF) or "
+                  "its solid (STL)");
+  need_horn(geometry_cmd, g.aperture, g.slant);
+  need(geometry_cmd, "--throat", g.throat, "Radius of the feed guide, in --units", "B");
+  geometry_cmd->add_option("--guide-length", g.guide_length,
+                           "Length of the feed guide, in --units (default: 1.5 times the guide's TE11 cut-off "
+                           "wavelength, as --full-wave takes it)")
+      ->type_name("L");
+  geometry_cmd->add_option("--wall", g.wall,
+                           "Wall thickness, in --units, 0 for a thin wall, thinner than the guide's radius (default: "
+                           "a twentieth of the guide's TE11 cut-off wavelength)")
+      ->type_name("T");
+  geometry_cmd->add_option("--freq", g.freq,
+                           "Frequency in GHz the horn is for: the guide must carry TE11 alone there and the solver "
+                           "take the body")
+      ->type_name("GHZ");
+  add_units(geometry_cmd, g.common);
+  g.common.format_opt =
+      geometry_cmd
+          ->add_option("--format", g.common.format,
+                       "Output form: table, csv or json (the dimensions), svg or dxf (the dimensioned section, in "
+                       "--units), or stl (the solid, binary, in millimetres) (default: from the --output file's "
+                       "extension, else table)")
+          ->check(CLI::IsMember({"table", "csv", "json", "svg", "dxf", "stl"}));
+  add_output(geometry_cmd, g.common);
+  geometry_cmd->add_option("--segments", g.segments,
+                           "With stl: steps round the axis, 3 to 3600 (default: 360, one a degree)")
+      ->type_name("N");
+
   // The subcommand named on the line, for its usage line.
-  std::string usage = "quaven design|response|pattern|feed OPTIONS  (or no arguments for the dialogue)";
+  std::string usage = "quaven design|response|pattern|feed|geometry OPTIONS  (or no arguments for the dialogue)";
   std::string help = "quaven --help";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -228,6 +285,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                     : a == "response" ? kResponseUsage
                     : a == "pattern"  ? kPatternUsage
                     : a == "feed"     ? kFeedUsage
+                    : a == "geometry" ? kGeometryUsage
                                       : nullptr;
     if (u != nullptr) {
       usage = u;
@@ -258,9 +316,26 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
   const Common& common = design_cmd->parsed()     ? d.common
                          : response_cmd->parsed() ? r.common
                          : feed_cmd->parsed()     ? f.common
+                         : geometry_cmd->parsed() ? g.common
                                                   : p.common;
   const std::string& plot_file = common.plot.file;
+  const bool to_file = !common.output.empty() && common.output != "-";
+  const std::string format = geometry_cmd->parsed() ? geometry_format(g) : common.format;
   try {
+    // An empty name is a mistake (an unset shell variable, say), not a
+    // request for standard output.
+    if (common.output_opt->count() > 0 && common.output.empty()) {
+      throw UsageError{"--output: the file name is empty ('-' is standard output)"};
+    }
+    if (common.plot_opt != nullptr && common.plot_opt->count() > 0 && plot_file.empty()) {
+      throw UsageError{"--plot: the file name is empty"};
+    }
+    if (plot_file.empty() && p.common.plot.polar) throw UsageError{"--plot-polar draws the --plot: give --plot FILE"};
+    if (plot_file.empty() && !floor_db.empty()) throw UsageError{"--floor is the --plot's floor: give --plot FILE"};
+    // A binary file would only garble a terminal.
+    if (format == "stl" && !to_file && terminals.out) {
+      throw UsageError{"--format stl: a binary file is not written to a terminal; give --output FILE"};
+    }
     if (!floor_db.empty()) {
       const float f = number("--floor", floor_db, true).single;
       if (!(f < 0.0f)) throw UsageError{"--floor: must be below 0 dB"};
@@ -293,9 +368,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                                     : pattern_plot(p);
   }
 
-  const bool to_file = !common.output.empty() && common.output != "-";
   const bool on_terminal = terminals.err && (to_file || !terminals.out);
-  Output output(common.format, common.output, out, err, on_terminal);
+  Output output(format, common.output, out, err, on_terminal);
   output.on_progress = progress;
   // The plot takes the head, then each row as it is written.
   if (plot) {
@@ -310,6 +384,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       response(r, words, output);
     } else if (feed_cmd->parsed()) {
       feed(f, words, output);
+    } else if (geometry_cmd->parsed()) {
+      geometry(g, format, words, output);
     } else {
       pattern(p, words, output);
     }

@@ -43,23 +43,40 @@ api::Sweep sweep(api::Arg arg, const std::string& option, const std::vector<std:
                              number(option, texts.at(2), true));
 }
 
-void add_common(CLI::App* app, Common& c, bool cut) {
+void add_units(CLI::App* app, Common& c) {
   app->add_option("--units", c.units, "Unit of all lengths, in and out: cm or in (default: in)")
       ->check(CLI::IsMember({"cm", "in"}));
+}
+
+void add_output(CLI::App* app, Common& c) {
+  c.output_opt = app->add_option("--output", c.output, "Write to FILE instead of standard output ('-': standard output)")
+                     ->type_name("FILE");
+}
+
+void add_common(CLI::App* app, Common& c, bool cut) {
+  add_units(app, c);
+  const std::string touchstone =
+      "touchstone or touchstone-ma (response --full-wave: S11 as a Touchstone 1.1 .s1p file, real and imaginary "
+      "parts or magnitude and angle)";
   if (cut) {
-    app->add_option("--format", c.format,
-                    "Output form: table, csv, json, or cut (--exact: the phi = 0, 45 and 90 degree cuts over theta "
-                    "from -180 to 180 degrees at the step of --angles, in the TICRA .cut layout) (default: table)")
-        ->check(CLI::IsMember({"table", "csv", "json", "cut"}));
+    c.format_opt = app->add_option("--format", c.format,
+                                   "Output form: table, csv, json, " + touchstone +
+                                       ", or cut (--exact or --full-wave: the phi = 0, 45 and 90 degree cuts over "
+                                       "the theta of --angles, ascending within -180 to 180 with 0 on the grid, in "
+                                       "the TICRA .cut layout, at --freq or each frequency of --freq-range) "
+                                       "(default: table)")
+                       ->check(CLI::IsMember({"table", "csv", "json", "touchstone", "touchstone-ma", "cut"}));
   } else {
-    app->add_option("--format", c.format, "Output form: table, csv or json (default: table)")
-        ->check(CLI::IsMember({"table", "csv", "json"}));
+    c.format_opt = app->add_option("--format", c.format, "Output form: table, csv, json, " + touchstone + " (default: table)")
+                       ->check(CLI::IsMember({"table", "csv", "json", "touchstone", "touchstone-ma"}));
   }
-  app->add_option("--output", c.output, "Write to FILE instead of standard output")->type_name("FILE");
+  add_output(app, c);
   app->add_flag("--exact", c.exact,
                 "Figures from the aperture integral in double precision instead of the legacy models");
-  app->add_option("--plot", c.plot.file, "Also draw the results into FILE (.svg, .png or .pdf) with gnuplot")
-      ->type_name("FILE");
+  c.plot_opt = app->add_option("--plot", c.plot.file, "Also draw the results into FILE (.svg, .png or .pdf) with gnuplot")
+                   ->type_name("FILE");
+  app->add_flag("--rows-ok", c.rows_ok,
+                "Run a sweep of more than 10000000 rows (refused without it, as a step too small is more likely)");
 }
 
 void Level::add(CLI::App* app) {

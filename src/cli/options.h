@@ -42,11 +42,19 @@ struct Common {
   std::string format = "table";
   std::string output;
   bool exact = false;
+  bool rows_ok = false;  // a sweep of more than api::max_rows rows
   PlotOptions plot;
+  // The options as given, to tell an empty value from none.
+  CLI::Option* format_opt = nullptr;
+  CLI::Option* output_opt = nullptr;
+  CLI::Option* plot_opt = nullptr;
   api::Units unit() const { return units == "cm" ? api::Units::cm : api::Units::in; }
 };
 // `cut`: the form may also be the .cut layout (the pattern subcommand).
 void add_common(CLI::App* app, Common& c, bool cut = false);
+// --units and --output alone, for a subcommand that takes no other of these.
+void add_units(CLI::App* app, Common& c);
+void add_output(CLI::App* app, Common& c);
 
 // The pattern level and the curve it is derived from, as typed.
 struct Level {

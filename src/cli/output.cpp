@@ -1,5 +1,8 @@
 #include "cli/output.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace quaven {
 namespace cli {
 
@@ -30,6 +33,8 @@ void Output::raw_row() {
   advance();
 }
 
+void Output::note(const std::string& text) { err_ << "quaven: note " << text << "\n"; }
+
 void Output::advance() {
   progress_->update(++done_);
   if (on_progress) on_progress(done_, total_);
@@ -38,7 +43,11 @@ void Output::advance() {
 void Output::begin(const api::Head& head) {
   open();
   writer_ = RowWriter::make(format_, *dest_, err_);
-  writer_->begin(head);
+  try {
+    writer_->begin(head);
+  } catch (const std::invalid_argument& e) {
+    throw OutputError{std::string("cannot write the ") + format_ + " form: " + e.what()};
+  }
   if (on_begin) on_begin(head);
   progress_ = std::make_unique<Progress>(err_, terminal_, head.rows);
   total_ = head.rows;
@@ -55,7 +64,13 @@ void Output::row(const api::Row& row) {
 
 void Output::end() {
   progress_->finish();
-  if (writer_) writer_->end();
+  // A form written whole at the end (Touchstone) may find then that its
+  // rows do not fit it: the file is left as it was.
+  try {
+    if (writer_) writer_->end();
+  } catch (const std::invalid_argument& e) {
+    throw OutputError{std::string("cannot write the ") + format_ + " form: " + e.what()};
+  }
   if (file_.empty()) {
     dest_->flush();
     check();

@@ -39,6 +39,9 @@ class Output : public api::Sink {
   // of `rows`, end() to finish.
   std::ostream& begin_raw(long long rows);
   void raw_row();
+  // A note on standard error ("quaven: note TEXT"), for a form with a layout
+  // of its own, whose notes the row writer does not name.
+  void note(const std::string& text);
   // Called with the head, and with each row after it is written (to plot them).
   std::function<void(const api::Head&)> on_begin;
   std::function<void(const api::Row&)> on_row;

@@ -35,10 +35,9 @@ std::string db(double level) {
 
 // What a title says of the models.
 std::string models(const Common& c) { return c.exact ? "exact aperture integral" : "legacy models"; }
-std::string full_wave_model(const FullWaveOptions& o, const Common& c) {
-  return "full-wave solution with a " + o.throat + " " + c.units + " feed guide";
-}
-std::string models(const HornOptions& o) { return o.full_wave ? full_wave_model(o, o.common) : models(o.common); }
+// (The body solved follows in the head's caption.)
+std::string full_wave_model() { return "full-wave solution"; }
+std::string models(const HornOptions& o) { return o.full_wave ? full_wave_model() : models(o.common); }
 
 std::string horn_title(const HornOptions& o) {
   return "aperture radius " + o.aperture + " " + o.common.units + " and slant radius " + o.slant + " " +
@@ -124,7 +123,7 @@ class PatternPlot : public RowPlot {
     // narrow one.
     if (hi - lo >= 90.0) power.xtic_step = phase.xtic_step = 30.0;
 
-    return plot::Figure{title_, {power, phase}};
+    return plot::Figure{title(), {power, phase}};
   }
 
  private:
@@ -172,7 +171,7 @@ class ResponsePlot : public RowPlot {
     centres.ylabel = "Phase centre (wavelengths)";
     centres.y2label = "Gain (dB)";
     centres.series = centres_;
-    return plot::Figure{title_, {widths, centres}};
+    return plot::Figure{title(), {widths, centres}};
   }
 
  private:
@@ -222,7 +221,7 @@ class DesignPlot : public RowPlot {
     gain.xlabel = radii.xlabel;
     gain.ylabel = "Gain (dB)";
     gain.series = {gain_};
-    return plot::Figure{title_, {radii, gain}};
+    return plot::Figure{title(), {radii, gain}};
   }
 
  private:
@@ -265,7 +264,7 @@ class FeedPlot : public RowPlot {
     tapers.xlabel = xlabel;
     tapers.ylabel = "Level (dB)";
     tapers.series = tapers_;
-    return plot::Figure{title_, {budget, tapers}};
+    return plot::Figure{title(), {budget, tapers}};
   }
 
  private:
@@ -298,7 +297,7 @@ std::unique_ptr<RowPlot> design_plot(const DesignOptions& o) {
     title = "Horns with a beamwidth of " + o.beamwidth + "° at " + o.level.level + " dB (" + plane + ") at " + o.freq +
             " GHz";
   }
-  return std::make_unique<DesignPlot>(title + " (" + models(o.common) + ")", o.common.units);
+  return std::make_unique<DesignPlot>(title + " (" + (o.full_wave ? full_wave_model() : models(o.common)) + ")", o.common.units);
 }
 
 std::unique_ptr<RowPlot> feed_plot(const FeedOptions& o) {
@@ -309,7 +308,7 @@ std::unique_ptr<RowPlot> feed_plot(const FeedOptions& o) {
                                                                    " slant radius";
   const bool against_s = o.f_over_d_range.empty() && !o.s_range.empty();
   return std::make_unique<FeedPlot>("Dish feed: " + horn + ", " + dish + ", at " + o.freq + " GHz (" +
-                                        (o.full_wave ? full_wave_model(o, o.common) : "exact aperture integral") + ")",
+                                        (o.full_wave ? full_wave_model() : "exact aperture integral") + ")",
                                     against_s);
 }
 

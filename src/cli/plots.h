@@ -28,6 +28,9 @@ class RowPlot {
  protected:
   // The value of the named column in `row` (not-a-number without it).
   double at(const api::Row& row, const std::string& column) const;
+  // The figure's title: the plot's own, then the head's caption (the
+  // full-wave body solved) when it has one.
+  std::string title() const { return head_.caption.empty() ? title_ : title_ + ". " + head_.caption; }
   std::string title_;
   api::Head head_;
 };

@@ -1,10 +1,14 @@
 // The subcommands: options as typed turned into the value API's requests.
 #include "cli/subcommands.h"
 
-#include <complex>
+#include <cctype>
 #include <algorithm>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,7 +30,8 @@ void name_all(Words& w) {
       {Arg::aperture, "--aperture"},   {Arg::slant, "--slant"},             {Arg::throat, "--throat"},
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
-      {Arg::format, "--format"},       {Arg::threads, "--threads"}};
+      {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
+      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -44,9 +49,12 @@ api::Sweep read_sweep(Words& w, Arg arg, const std::string& option, const std::v
 
 // The model of --exact and --full-wave (a contradiction is the request's to
 // refuse); true for the legacy models, which read in single precision.
-bool model(api::Job& j, const Common& c, bool full_wave) {
+bool model(Words& w, api::Job& j, const Common& c, bool full_wave) {
   j.exact_asked = c.exact;
   j.full_wave_asked = full_wave;
+  j.rows_ok = c.rows_ok;
+  j.touchstone = c.format.rfind("touchstone", 0) == 0;
+  w.given(Arg::format, "--format", {c.format});
   j.model = full_wave ? api::Model::full_wave : c.exact ? api::Model::aperture : api::Model::legacy;
   j.units = c.unit();
   return j.model == api::Model::legacy;
@@ -102,7 +110,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::DesignRequest q;
-  model(q, c, false);
+  const bool single = model(w, q, c, o.full_wave);
   q.freq = read(w, Arg::freq, "--freq", o.freq, true);
   if (o.gain_opt->count() > 0) q.gain = read(w, Arg::gain, "--gain", o.gain, true);
   if (o.beamwidth_opt->count() > 0) q.beamwidth = read(w, Arg::beamwidth, "--beamwidth", o.beamwidth, true);
@@ -110,7 +118,12 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   q.plane = o.plane == "E" ? api::Plane::e : o.plane == "H" ? api::Plane::h : api::Plane::mean;
   q.plane_text = o.plane;
   q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
-  if (!o.throat.empty()) q.body.throat = read(w, Arg::throat, "--throat", o.throat, !c.exact);
+  read_body(w, o, q.body, single, true);
+  read_threads(w, o, q);
+  if (!o.band.empty()) {
+    w.given(Arg::band, "--band", o.band);
+    q.band = api::Band{number("--band", o.band.at(0), single), number("--band", o.band.at(1), single)};
+  }
   api::design(q, out);
 }
 
@@ -118,7 +131,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::ResponseRequest q;
-  const bool single = model(q, c, o.full_wave);
+  const bool single = model(w, q, c, o.full_wave);
   read_cone(w, o, q.cone);
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
@@ -131,8 +144,13 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::PatternRequest q;
-  model(q, c, o.full_wave);
-  q.freq = read(w, Arg::freq, "--freq", o.freq, true);
+  model(w, q, c, o.full_wave);
+  if (o.freq.empty() && o.freq_range.empty()) throw UsageError{"--freq is required"};
+  if (!o.freq.empty()) {
+    q.freq = read(w, Arg::freq, "--freq", o.freq, true);
+  } else {
+    q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.freq_range);
+  }
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
@@ -141,32 +159,42 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
     api::pattern(q, out);
     return;
   }
-  // The phi = 0, 45 and 90 degree cuts over theta = -180 .. 180 degrees at
-  // the step of --angles in the .cut layout, fields on the gain scale.
-  w.given(Arg::format, "--format", {c.format});
-  const api::PolarCuts cuts(q);
-  const std::string what = "a = " + o.aperture + " " + c.units + ", R = " + o.slant + " " + c.units + ", " + o.freq +
-                           " GHz";
-  std::ostream& stream = out.begin_raw(3);
-  for (const double phi : {0.0, 45.0, 90.0}) {
-    char title[64];
-    std::snprintf(title, sizeof title, ", phi = %g deg", phi);
-    write_polar_cut(stream, "QUAVEN exact conical TE11 horn, " + what + title, -180.0, cuts.step_deg(), cuts.count(),
-                    phi, [&](double th) {
-                      CutValue v;
-                      cuts.at(th, phi, v.co, v.xp);
-                      return v;
-                    });
-    out.raw_row();
+  // The phi = 0, 45 and 90 degree cuts over the --angles grid at each
+  // frequency in the .cut layout; a frequency's notes in its cuts' titles
+  // and, once each, on standard error.
+  api::PolarCuts cuts(q);
+  std::ostream& stream = out.begin_raw(3 * cuts.frequencies());
+  std::string noted[quaven::note_kinds];
+  for (long long i = 0; i < cuts.frequencies(); ++i) {
+    cuts.select(i);
+    const Notes notes = cuts.notes();
+    const std::string title = "QUAVEN " + cuts.title() + (notes ? " (notes: " + note_keys(notes) + ")" : "");
+    for (int k = 0; k < quaven::note_kinds; ++k) {
+      if (has_note(notes, static_cast<Note>(k))) noted[k] += (noted[k].empty() ? "" : ", ") + cuts.frequency_text();
+    }
+    for (const double phi : {0.0, 45.0, 90.0}) {
+      char phi_text[32];
+      std::snprintf(phi_text, sizeof phi_text, ", phi = %g deg", phi);
+      write_polar_cut(stream, title + phi_text, cuts.first_deg(), cuts.step_deg(), cuts.count(), phi,
+                      [&](double th) {
+                        CutValue v;
+                        cuts.at(th, phi, v.co, v.xp);
+                        return v;
+                      });
+      out.raw_row();
+    }
   }
   out.end();
+  for (int k = 0; k < quaven::note_kinds; ++k) {
+    if (!noted[k].empty()) out.note("at " + noted[k] + " GHz: " + note_text(static_cast<Note>(k)));
+  }
 }
 
 void feed(const FeedOptions& o, Words& w, Output& out) {
   name_all(w);
   const Common& c = o.common;
   api::FeedRequest q;
-  model(q, c, o.full_wave);
+  model(w, q, c, o.full_wave);
   // The dish feed is aperture theory or the full wave; --exact names the former.
   if (!o.full_wave) q.model = api::Model::aperture;
   q.freq = read(w, Arg::freq, "--freq", o.freq, false);
@@ -180,9 +208,71 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.slant.empty()) q.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
   if (!o.taper.empty()) q.taper = read(w, Arg::taper, "--taper", o.taper, false);
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
+  if (!o.max_flare.empty()) q.max_flare = read(w, Arg::max_flare, "--max-flare", o.max_flare, false);
   read_body(w, o, q.body, false, false);
   read_threads(w, o, q);
   api::feed(q, out);
+}
+
+std::string geometry_format(const GeometryOptions& o) {
+  const Common& c = o.common;
+  if (c.format_opt->count() > 0) return c.format;
+  const std::string& file = c.output;
+  const std::size_t dot = file.rfind('.');
+  if (dot == std::string::npos || file.find('/', dot) != std::string::npos) return "table";
+  std::string ext = file.substr(dot + 1);
+  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  for (const char* kind : {"svg", "dxf", "stl", "csv", "json"}) {
+    if (ext == kind) return kind;
+  }
+  return "table";
+}
+
+void geometry(const GeometryOptions& o, const std::string& format, Words& w, Output& out) {
+  name_all(w);
+  w.given(Arg::format, "--format", {format});
+  api::GeometryRequest q;
+  q.units = o.common.unit();
+  q.cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, false);
+  q.cone.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
+  const auto part = [&](Arg arg, const char* option, const std::string& text) {
+    return text.empty() ? std::optional<api::Number>() : std::optional<api::Number>(read(w, arg, option, text, false));
+  };
+  q.body.throat = part(Arg::throat, "--throat", o.throat);
+  q.body.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length);
+  q.body.wall = part(Arg::wall, "--wall", o.wall);
+  q.freq = part(Arg::freq, "--freq", o.freq);
+  std::optional<long long> segments;
+  if (!o.segments.empty()) {
+    w.given(Arg::segments, "--segments", {o.segments});
+    // A whole number; one too large for a long long is out of range all the same.
+    std::size_t used = 0;
+    long long n = 0;
+    try {
+      n = std::stoll(o.segments, &used);
+    } catch (const std::out_of_range&) {
+      n = std::numeric_limits<long long>::max();
+      used = o.segments.size();
+    } catch (const std::invalid_argument&) {
+      used = 0;
+    }
+    if (used == 0 || used != o.segments.size()) {
+      throw UsageError{"--segments: cannot read '" + o.segments + "' as a whole number"};
+    }
+    segments = n;
+  }
+  const api::BodyFile kinds[] = {api::BodyFile::svg, api::BodyFile::dxf, api::BodyFile::stl};
+  const char* const names[] = {"svg", "dxf", "stl"};
+  for (int k = 0; k < 3; ++k) {
+    if (format != names[k]) continue;
+    const std::string bytes = api::body_file(q, kinds[k], segments);
+    out.begin_raw(1) << bytes;
+    out.raw_row();
+    out.end();
+    return;
+  }
+  if (segments) throw api::Refusal(api::Rule::segments_need_stl, Arg::segments);
+  api::geometry(q, out);
 }
 
 }  // namespace cli

@@ -1,4 +1,4 @@
-// The subcommands design, response, pattern and feed: their options as
+// The subcommands design, response, pattern, feed and geometry: their options as
 // typed, turned into the value API's requests, whose rows are written as
 // they are computed.
 #pragma once
@@ -12,20 +12,10 @@
 namespace quaven {
 namespace cli {
 
-struct DesignOptions {
-  Common common;
-  Level level;
-  std::string freq, beamwidth, gain, plane = "E";
-  std::vector<std::string> s_range;
-  CLI::Option* beamwidth_opt = nullptr;
-  CLI::Option* gain_opt = nullptr;
-  CLI::Option* plane_opt = nullptr;
-  std::string throat;  // empty: not given
-};
-
 // The full-wave model and the parts of its body besides the horn's radii, in
 // --units (empty: not given; the guide's length and wall then take the
-// library's defaults). `throat` is also response's feed guide without it.
+// library's defaults). `throat` is also response's and design's feed guide
+// without it.
 struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
@@ -33,13 +23,26 @@ struct FullWaveOptions {
   std::string threads;  // the solver's thread count, as typed
 };
 
+// A design over S, to a beamwidth or a gain, optionally swept over a band
+// (`band`: FMIN FMAX, empty when not given).
+struct DesignOptions : FullWaveOptions {
+  Common common;
+  Level level;
+  std::string freq, beamwidth, gain, plane = "E";
+  std::vector<std::string> s_range, band;
+  CLI::Option* beamwidth_opt = nullptr;
+  CLI::Option* gain_opt = nullptr;
+  CLI::Option* plane_opt = nullptr;
+};
+
 // The options of a given horn: response (with `range` the frequencies) and
-// pattern (with `range` the angles).
+// pattern (with `range` the angles, and `freq` or, for the .cut form,
+// `freq_range`).
 struct HornOptions : FullWaveOptions {
   Common common;
   Level level;
   std::string aperture, slant, freq;
-  std::vector<std::string> range;
+  std::vector<std::string> range, freq_range;
 };
 
 // A horn on a dish: judged (--aperture and --slant) or designed (at the
@@ -48,9 +51,21 @@ struct HornOptions : FullWaveOptions {
 // the feed guide.
 struct FeedOptions : FullWaveOptions {
   Common common;
-  std::string freq, f_over_d, aperture, slant, taper;
+  std::string freq, f_over_d, aperture, slant, taper, max_flare;
   std::vector<std::string> f_over_d_range, s_range;
 };
+
+// A horn's body: its dimensions, drawing or solid. `format` is the form
+// chosen (--format, or the --output file's extension).
+struct GeometryOptions {
+  Common common;
+  std::string aperture, slant, throat, guide_length, wall, freq, segments;
+};
+
+// The form a geometry run writes: --format when given, else the kind the
+// --output file's extension names (.svg, .dxf, .stl, .csv, .json, any
+// case), else the table.
+std::string geometry_format(const GeometryOptions& o);
 
 // Each reads its options (UsageError for a text it cannot read), names them
 // in `words`, and runs its request, whose rows go to `out` one by one
@@ -60,6 +75,7 @@ void design(const DesignOptions& o, Words& words, Output& out);
 void response(const HornOptions& o, Words& words, Output& out);
 void pattern(const HornOptions& o, Words& words, Output& out);
 void feed(const FeedOptions& o, Words& words, Output& out);
+void geometry(const GeometryOptions& o, const std::string& format, Words& words, Output& out);
 
 }  // namespace cli
 }  // namespace quaven

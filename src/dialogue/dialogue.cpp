@@ -12,8 +12,10 @@
 #include <cmath>
 #include <cstdio>
 #include <istream>
+#include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "api/checks.h"
 #include "api/jobs.h"
@@ -22,6 +24,7 @@
 #include "text/records.h"
 #include "text/row_writer.h"
 #include "numeric/constants.h"
+#include "numeric/shortest.h"
 #include "numeric/sweep.h"
 
 namespace quaven {
@@ -29,6 +32,36 @@ namespace {
 
 // A number of the dialogue's answers, as the value API takes it.
 api::Number number(float x) { return api::Number{x, static_cast<double>(x)}; }
+
+// The dialogue's words for the answers a note names: "S range 0.1 1.5 0.1".
+class Words : public api::Words {
+ public:
+  void given(api::Arg arg, const std::vector<float>& values) {
+    std::string t = name(arg);
+    for (const float v : values) t += " " + shortest(v);
+    given_[arg] = t;
+  }
+  std::string name(api::Arg arg) const override {
+    switch (arg) {
+      case api::Arg::beamwidth: return "beamwidth";
+      case api::Arg::s: return "S range";
+      case api::Arg::plane: return "design plane";
+      case api::Arg::aperture: return "aperture";
+      case api::Arg::slant: return "slant radius";
+      case api::Arg::freqs: return "frequency range";
+      case api::Arg::freq: return "frequency";
+      case api::Arg::level: return "pattern level";
+      default: return "answer";
+    }
+  }
+  std::string given(api::Arg arg) const override {
+    const auto it = given_.find(arg);
+    return it == given_.end() ? name(arg) : it->second;
+  }
+
+ private:
+  std::map<api::Arg, std::string> given_;
+};
 
 // The run ends here: `status` is the exit status, the diagnostic (if any)
 // has been written already.
@@ -238,7 +271,11 @@ class Dialogue {
     q.level = api::Level{number(plev_), ilev_};
     q.plane = static_cast<api::Plane>(iplane_);
     q.s = api::Sweep::counted(api::Arg::s, number(sstart), number(sstop), number(sstep));
-    Lines lines(*this);
+    Words words;
+    words.given(api::Arg::beamwidth, {bw_});
+    words.given(api::Arg::s, {sstart, sstop, sstep});
+    words.given(api::Arg::plane, {static_cast<float>(iplane_)});
+    Lines lines(*this, words);
     api::design(q, lines);
     while (response()) {
     }
@@ -273,18 +310,26 @@ class Dialogue {
     q.cone = api::Cone{number(horn_answer_[0]), number(horn_answer_[1])};
     q.level = api::Level{number(plev_), ilev_};
     q.freqs = api::Sweep::counted(api::Arg::freqs, number(fstart), number(fstop), number(fstep));
-    Lines lines(*this);
+    Words words;
+    words.given(api::Arg::aperture, {horn_answer_[0]});
+    words.given(api::Arg::slant, {horn_answer_[1]});
+    words.given(api::Arg::freqs, {fstart, fstop, fstep});
+    Lines lines(*this, words);
     api::response(q, lines);
     return true;
   }
 
   // The tables of the value API's rows: the header to the terminal first,
-  // each line to the report first.
+  // each line to the report first. What the command line would refuse and
+  // the rows' notes go to standard error as the command line words them
+  // (the refusals first, as notes: the dialogue computes what it is given),
+  // never to the terminal's output or the report.
   class Lines : public api::Sink {
    public:
-    explicit Lines(Dialogue& d) : d_(d) {}
+    Lines(Dialogue& d, const Words& words) : d_(d), words_(words) {}
     void begin(const api::Head& head) override {
       head_ = head;
+      for (const api::Refusal& r : head_.waived) d_.note("note: " + api::message(r, words_));
       const std::string text = table_header(head_);
       d_.terminal(text);
       d_.report(text);
@@ -293,12 +338,19 @@ class Dialogue {
       const std::string line = table_line(head_, row);
       d_.report(line);
       d_.terminal(line);
+      notes_.add(++rows_, row);
     }
-    void end() override {}
+    void end() override {
+      notes_.write(d_.err_, head_.key);
+      d_.err_.flush();
+    }
 
    private:
     Dialogue& d_;
+    const Words& words_;
     api::Head head_;
+    long long rows_ = 0;
+    TableNotes notes_;
   };
 
   api::Units units() const { return iunit_ == 1 ? api::Units::cm : api::Units::in; }

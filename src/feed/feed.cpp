@@ -497,8 +497,13 @@ Judgement judge_horn(double aw, double s, double f_over_d) {
 namespace {
 
 // Smallest aperture radius a design considers: the TE11 cut-off of a guide
-// of that radius, and the slant radius aw^2/2s above the aperture radius.
-double smallest_aw(double s) { return std::max(physical::chi / kTwoPi, 2.0 * s) * (1.0 + 1e-9); }
+// of that radius, and the flare half-angle within its bound: the slant
+// radius aw^2/2s at least aw / sin(max_flare) (above the aperture radius
+// for a bound of 90 degrees).
+double smallest_aw(double s, double max_flare_deg) {
+  const double sin_max = std::sin(std::clamp(max_flare_deg, 1e-3, 90.0) * kDeg);
+  return std::max(physical::chi / kTwoPi, 2.0 * s / sin_max) * (1.0 + 1e-9);
+}
 
 // No horn: not-a-number throughout but the dish's rim angle, which stands.
 Design nan_design(double s, double theta0) {
@@ -514,10 +519,10 @@ Design nan_design(double s, double theta0) {
 // (u = ka sin theta0 near 12), or three times the smallest aperture, finds
 // the main one; Brent's minimiser refines it between the scan's neighbours.
 // Returns the radius and sets eta to its efficiency.
-double best_aw(double theta0, double s, double& eta) {
+double best_aw(double theta0, double s, double max_flare_deg, double& eta) {
   eta = kNan;
   if (!(s >= 0.0 && std::isfinite(s))) return kNan;
-  const double amin = smallest_aw(s);
+  const double amin = smallest_aw(s, max_flare_deg);
   const double lo = std::log(amin);
   const double hi = std::log(std::max(12.0 / (kTwoPi * std::sin(std::min(theta0, 0.5 * pi))), 3.0 * amin));
   const int n = 12;
@@ -544,10 +549,10 @@ double best_aw(double theta0, double s, double& eta) {
 
 }  // namespace
 
-Design best_aperture(double f_over_d, double s) {
+Design best_aperture(double f_over_d, double s, double max_flare_deg) {
   const double theta0 = rim_half_angle(f_over_d);
   double eta;
-  const double aw = std::isnan(theta0) ? kNan : best_aw(theta0, s, eta);
+  const double aw = std::isnan(theta0) ? kNan : best_aw(theta0, s, max_flare_deg, eta);
   return std::isnan(aw) ? nan_design(s, theta0) : Design{aw, s, judge_horn(aw, s, f_over_d)};
 }
 
@@ -555,7 +560,7 @@ Design best_aperture(double f_over_d, double s) {
 // at which the mean taper reaches the target is bracketed by steps of 5 per
 // cent in aw from the smallest one, then found by Brent's root finder. Only
 // the patterns on the axis and at the rim are needed until the end.
-Design taper_aperture(double f_over_d, double s, double taper_db) {
+Design taper_aperture(double f_over_d, double s, double taper_db, double max_flare_deg) {
   const double theta0 = rim_half_angle(f_over_d);
   if (std::isnan(theta0) || !(s >= 0.0 && std::isfinite(s)) || !(taper_db < 0.0 && std::isfinite(taper_db))) {
     return nan_design(s, theta0);
@@ -567,7 +572,7 @@ Design taper_aperture(double f_over_d, double s, double taper_db) {
     const double mean = 0.5 * (db20(std::abs(rim.e) / std::abs(axis.e)) + db20(std::abs(rim.h) / std::abs(axis.h)));
     return mean + space - taper_db;
   };
-  double x0 = std::log(smallest_aw(s)), f0 = excess(x0);
+  double x0 = std::log(smallest_aw(s, max_flare_deg)), f0 = excess(x0);
   if (!(f0 > 0.0)) {
     return f0 == 0.0 ? Design{std::exp(x0), s, judge_horn(std::exp(x0), s, f_over_d)} : nan_design(s, theta0);
   }
@@ -589,7 +594,7 @@ Design taper_aperture(double f_over_d, double s, double taper_db) {
 // where a larger, flared horn's phase error fits the dish), so s is scanned
 // in steps of at most 0.1 cycles and the best step refined by Brent's
 // minimiser between its neighbours.
-Design best_design(double f_over_d, double s_lo, double s_hi) {
+Design best_design(double f_over_d, double s_lo, double s_hi, double max_flare_deg) {
   const double theta0 = rim_half_angle(f_over_d);
   if (std::isnan(theta0) || !(s_lo >= 0.0 && s_hi >= s_lo && std::isfinite(s_hi))) return nan_design(kNan, theta0);
   // (At most 1001 steps: phase deviations of tens of cycles make no feed.)
@@ -598,7 +603,7 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
   int m = 0;
   std::vector<double> eta(n), aw(n);
   for (int k = 0; k < n; ++k) {
-    aw[k] = best_aw(theta0, s_lo + k * ds, eta[k]);
+    aw[k] = best_aw(theta0, s_lo + k * ds, max_flare_deg, eta[k]);
     if (eta[k] > eta[m] || std::isnan(eta[m])) m = k;
   }
   double s = s_lo + m * ds, a_best = aw[m];
@@ -606,7 +611,7 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
   bool at_end = false;
   if (!std::isnan(eta[m]) && ds > 0.0 && (m == 0 || m == n - 1)) {
     double e;
-    best_aw(theta0, m == 0 ? s + 1e-4 : s - 1e-4, e);
+    best_aw(theta0, m == 0 ? s + 1e-4 : s - 1e-4, max_flare_deg, e);
     at_end = e < eta[m];
   }
   if (!std::isnan(eta[m]) && ds > 0.0 && !at_end) {
@@ -617,7 +622,7 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
     const double x = numeric::localmin(
                          [&](double y) {
                            double e;
-                           best_aw(theta0, y - 1.0, e);
+                           best_aw(theta0, y - 1.0, max_flare_deg, e);
                            return std::isnan(e) ? 0.0 : -e;
                          },
                          1.0 + a, 1.0 + b, 1e-4, fx) -
@@ -625,7 +630,7 @@ Design best_design(double f_over_d, double s_lo, double s_hi) {
     if (-fx > eta[m]) {
       double e;
       s = x;
-      a_best = best_aw(theta0, x, e);
+      a_best = best_aw(theta0, x, max_flare_deg, e);
     }
   }
   return std::isnan(a_best) ? nan_design(s, theta0) : Design{a_best, s, judge_horn(a_best, s, f_over_d)};
@@ -646,15 +651,19 @@ PolarPattern::PolarPattern(double aperture_radius_m, double slant_radius_m, doub
   scale_ = std::pow(10.0, exact::gain_db(horn_.aw(), horn_.s()) / 20.0) / std::abs(horn_.field(0.0).e);
 }
 
-Polarised PolarPattern::at(double theta_deg, double phi_deg) const {
-  const exact::Field f = horn_.field(theta_deg * kDeg);
+Polarised ludwig3_deg(const exact::Field& f, double phi_deg) {
   // cos 2phi and sin 2phi, exact in the principal planes and at 45 degrees.
   const double two = std::remainder(2.0 * phi_deg, 360.0);
   double c2 = std::cos(two * kDeg), s2 = std::sin(two * kDeg);
   if (two == 0.0 || std::fabs(two) == 180.0) s2 = 0.0;
   if (std::fabs(two) == 90.0) c2 = 0.0;
   const cplx co = 0.5 * (f.e + f.h), xp = 0.5 * (f.e - f.h);
-  return Polarised{scale_ * (co + xp * c2), scale_ * xp * s2};
+  return Polarised{co + xp * c2, xp * s2};
+}
+
+Polarised PolarPattern::at(double theta_deg, double phi_deg) const {
+  const Polarised p = ludwig3_deg(horn_.field(theta_deg * kDeg), phi_deg);
+  return Polarised{scale_ * p.co, scale_ * p.xp};
 }
 
 namespace {
@@ -688,13 +697,13 @@ FeedRow judge(const JudgeRequest& q) {
 }
 
 FeedRow design(const DesignRequest& q) {
-  const Design d = std::isnan(q.taper_db) ? best_aperture(q.f_over_d, q.s_cycles)
-                                          : taper_aperture(q.f_over_d, q.s_cycles, q.taper_db);
+  const Design d = std::isnan(q.taper_db) ? best_aperture(q.f_over_d, q.s_cycles, q.max_flare_deg)
+                                          : taper_aperture(q.f_over_d, q.s_cycles, q.taper_db, q.max_flare_deg);
   return row_of(d, q.frequency_ghz, q.f_over_d);
 }
 
-FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo, double s_hi) {
-  return row_of(best_design(f_over_d, s_lo, s_hi), frequency_ghz, f_over_d);
+FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo, double s_hi, double max_flare_deg) {
+  return row_of(best_design(f_over_d, s_lo, s_hi, max_flare_deg), frequency_ghz, f_over_d);
 }
 
 }  // namespace feed

@@ -48,6 +48,9 @@ struct Polarised {
   std::complex<double> xp;
 };
 Polarised ludwig3(const exact::Field& f, double phi);
+// The same with phi in degrees, cos 2 phi and sin 2 phi exact (0 or 1) in the
+// principal planes and at 45 degrees, as a polar cut's file shows them.
+Polarised ludwig3_deg(const exact::Field& f, double phi_deg);
 // The 45-degree plane: co = CO = (A + B)/2, xp = XP = (A - B)/2.
 Polarised plane45(const exact::Field& f);
 
@@ -118,17 +121,19 @@ struct Design {
 
 // At phase deviation s, the aperture radius that maximises the aperture
 // efficiency (at the best focus) on a dish of that f/D, among horns above
-// the TE11 cut-off (aw > chi / 2 pi) whose slant radius exceeds their
-// aperture radius (aw > 2 s). Not-a-number where there is none.
-Design best_aperture(double f_over_d, double s);
+// the TE11 cut-off (aw > chi / 2 pi) whose flare half-angle asin(a / R) =
+// asin(2 s / aw) is at most max_flare_deg (90: the slant radius exceeds the
+// aperture radius, aw > 2 s). Not-a-number where there is none.
+Design best_aperture(double f_over_d, double s, double max_flare_deg = 90.0);
 
 // At phase deviation s, the smallest aperture radius whose edge taper (mean
-// of the E- and H-plane values, dB, negative) equals taper_db.
-Design taper_aperture(double f_over_d, double s, double taper_db);
+// of the E- and H-plane values, dB, negative) equals taper_db, among the
+// same horns.
+Design taper_aperture(double f_over_d, double s, double taper_db, double max_flare_deg = 90.0);
 
 // The phase deviation in [s_lo, s_hi] whose best aperture gives the highest
 // aperture efficiency, with that aperture.
-Design best_design(double f_over_d, double s_lo = 0.0, double s_hi = 1.0);
+Design best_design(double f_over_d, double s_lo = 0.0, double s_hi = 1.0, double max_flare_deg = 90.0);
 
 // The exact horn's far field in Ludwig's third definition at any direction,
 // scaled so that |co|^2 + |xp|^2 is the directivity: on the axis it is the
@@ -182,11 +187,13 @@ struct DesignRequest {
   double f_over_d = 0.0;
   double s_cycles = 0.0;
   double taper_db = std::numeric_limits<double>::quiet_NaN();  // not-a-number: best efficiency
+  double max_flare_deg = 90.0;  // the bound on the flare half-angle
 };
 FeedRow design(const DesignRequest& request);
 
 // The best design over phase deviations s_lo .. s_hi.
-FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo = 0.0, double s_hi = 1.0);
+FeedRow best_design_row(double frequency_ghz, double f_over_d, double s_lo = 0.0, double s_hi = 1.0,
+                        double max_flare_deg = 90.0);
 
 }  // namespace feed
 }  // namespace quaven

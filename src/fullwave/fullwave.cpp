@@ -240,12 +240,13 @@ Figures figures(const Horn& horn, double level1_db, double level2_db) {
       exact::PhaseCentres{beam::phase_centre([&](double th) { return horn.field(th).e; }, d * he[2], kPhaseOrder),
                           beam::phase_centre([&](double th) { return horn.field(th).h; }, d * hh[2], kPhaseOrder)};
   f.directivity_db = horn.directivity_db();
-  f.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
+  f.s11 = horn.s11();
+  f.s11_db = 20.0 * std::log10(std::abs(f.s11));
   return f;
 }
 
-double default_guide_length_m(double frequency_ghz) { return 1.5 * kC / (frequency_ghz * 1e9); }
-double default_wall_m(double frequency_ghz) { return kC / (frequency_ghz * 1e9) / 20.0; }
+double default_guide_length_m(double throat_radius_m) { return 1.5 * 2.0 * kPi * throat_radius_m / kChi[0]; }
+double default_wall_m(double throat_radius_m) { return 2.0 * kPi * throat_radius_m / kChi[0] / 20.0; }
 
 HornResponse response(const ResponseRequest& request) {
   Options o;

@@ -119,14 +119,22 @@ struct Figures {
   exact::PhaseCentres phase_centres;
   double directivity_db;
   double s11_db;
+  std::complex<double> s11;  // the TE11 reflection coefficient at the throat plane (Horn::s11)
 };
 Figures figures(const Horn& horn, double level1_db, double level2_db);
 
-// Defaults of the parts of the body a horn's radii do not fix: the feed guide
-// one and a half wavelengths long, the wall a twentieth of a wavelength thick,
-// both at `frequency_ghz`.
-double default_guide_length_m(double frequency_ghz);
-double default_wall_m(double frequency_ghz);
+// Defaults of the parts of the body a horn's radii do not fix, from the feed
+// guide's radius alone, so that one horn is one body at every frequency:
+// the guide one and a half, the wall a twentieth, of the guide's TE11
+// cut-off wavelength 2 pi b / chi'11 (3.41 b). That is the longest
+// wavelength the guide carries, so the guide is at least 1.5 wavelengths
+// long wherever it carries TE11, which leaves the port's modal fit (between
+// a source a quarter guide wavelength, or a quarter of the guide, in front
+// of the back plate and the throat, each end less three decay lengths of
+// TE12) a dozen wall nodes or more from just above the TE11 cut-off to the
+// TM11 one. The wall is about 1.9 mm for an X-band guide (b = 11.4 mm).
+double default_guide_length_m(double throat_radius_m);
+double default_wall_m(double throat_radius_m);
 
 // What a front end asks of the full-wave model: lengths in metres, frequency
 // in GHz, levels in dB (the value API beside exact::response).

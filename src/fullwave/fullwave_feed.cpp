@@ -40,7 +40,8 @@ FeedRow judge_feed(const Horn& horn, const Geometry& g, double frequency_ghz, do
   f.gain_db = horn.directivity_db();
   f.judgement = judge_on_dish(horn, g, frequency_ghz, feed::rim_half_angle(f_over_d));
   f.focus_behind_aperture_m = f.judgement.focus_behind_aperture_wl * f.wavelength_m;
-  r.s11_db = 20.0 * std::log10(std::abs(horn.s11()));
+  r.s11 = horn.s11();
+  r.s11_db = 20.0 * std::log10(std::abs(r.s11));
   r.directivity_db = horn.directivity_db();
   r.power_balance = horn.power_balance();
   r.unknowns = horn.unknowns();
@@ -70,6 +71,7 @@ FeedRow no_design(const FeedDesignRequest& q) {
   f.judgement = feed::Judgement{kNan, {kNan, kNan, kNan, kNan, kNan}, kNan, kNan, kNan, kNan, kNan};
   f.judgement.rim_half_angle_deg = feed::rim_half_angle(q.f_over_d) / physical::rad_per_deg;
   r.s11_db = r.directivity_db = r.power_balance = kNan;
+  r.s11 = {kNan, kNan};
   return r;
 }
 
@@ -80,7 +82,7 @@ FeedRow design_feed(const FeedDesignRequest& q) {
   if (!(q.s_cycles > 0.0 && std::isfinite(q.s_cycles)) || std::isnan(feed::rim_half_angle(q.f_over_d))) {
     return no_design(q);
   }
-  const feed::FeedRow start = feed::design({q.frequency_ghz, q.f_over_d, q.s_cycles, q.taper_db});
+  const feed::FeedRow start = feed::design({q.frequency_ghz, q.f_over_d, q.s_cycles, q.taper_db, q.max_flare_deg});
   if (!(start.aperture_radius_m > 0.0)) return no_design(q);
   Options o;
   o.per_wavelength = q.per_wavelength;
@@ -92,8 +94,11 @@ FeedRow design_feed(const FeedDesignRequest& q) {
     const Horn horn(g, q.frequency_ghz, o);
     return judge_feed(horn, g, q.frequency_ghz, q.f_over_d);
   };
-  // Above the guide and with the slant radius above the aperture (a > 2 S lambda).
-  const double lo = std::max({start.aperture_radius_m / 1.25, q.throat_radius_m, 2.0 * q.s_cycles * wl}) * 1.001;
+  // Above the guide, the flare within its bound (a >= 2 S lambda / sin(max),
+  // which keeps the slant radius above the aperture).
+  const double sin_max = std::sin(std::clamp(q.max_flare_deg, 1e-3, 90.0) * physical::rad_per_deg);
+  const double lo =
+      std::max({start.aperture_radius_m / 1.25, q.throat_radius_m, 2.0 * q.s_cycles * wl / sin_max}) * 1.001;
   const double hi = std::max(start.aperture_radius_m * 1.25, lo * 1.25);
   // Searched on the ratio to the aperture-theory radius a0.
   const double a0 = start.aperture_radius_m;
@@ -118,7 +123,8 @@ FeedRow design_feed(const FeedDesignRequest& q) {
   return std::isfinite(a) ? judged(a) : no_design(q);
 }
 
-FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db) {
+FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db,
+                    double max_flare_deg) {
   FeedDesignRequest q;
   q.throat_radius_m = guide.throat_radius;
   q.guide_length_m = guide.guide_length;
@@ -127,6 +133,7 @@ FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d
   q.f_over_d = f_over_d;
   q.s_cycles = s_cycles;
   q.taper_db = taper_db;
+  q.max_flare_deg = max_flare_deg;
   return design_feed(q);
 }
 

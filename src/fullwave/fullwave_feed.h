@@ -5,6 +5,7 @@
 // and the directivity beside them.
 #pragma once
 
+#include <complex>
 #include <limits>
 
 #include "feed/feed.h"
@@ -36,6 +37,7 @@ struct FeedRequest {
 struct FeedRow {
   feed::FeedRow feed;
   double s11_db = 0.0;
+  std::complex<double> s11;  // the TE11 reflection coefficient at the throat plane
   double directivity_db = 0.0;
   double power_balance = 0.0;  // radiated over net guide power: 1 when energy is conserved
   int unknowns = 0;
@@ -55,8 +57,9 @@ FeedRow judge_feed(const FeedRequest& request);
 // taper_db, that mean edge taper) polished by full-wave judgements of the
 // aperture radius within a factor of 1.25 of it, the slant radius following
 // as a^2 / (2 lambda S); Brent's minimiser on the efficiency, or his root
-// finder on the mean edge taper. The radius stays above the guide's and
-// below the slant radius. Not-a-number row (geometry included) where there
+// finder on the mean edge taper. The radius stays above the guide's, and
+// large enough that the flare half-angle asin(a / R) = asin(2 lambda S / a)
+// is at most max_flare_deg (aperture theory's design is bounded alike). Not-a-number row (geometry included) where there
 // is no aperture-theory design, S is not positive, or the taper is not met
 // in that range. Each judgement solves the horn afresh (seven to a dozen
 // per design). Throws std::invalid_argument as judge_feed does for a guide that
@@ -69,11 +72,13 @@ struct FeedDesignRequest {
   double f_over_d = 0.0;
   double s_cycles = 0.0;
   double taper_db = std::numeric_limits<double>::quiet_NaN();  // not-a-number: best efficiency
+  double max_flare_deg = 90.0;
   double per_wavelength = 20.0;
 };
 FeedRow design_feed(const FeedDesignRequest& request);
 // The same on the feed guide of `guide` (its throat radius, length and wall).
-FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db);
+FeedRow design_feed(const Geometry& guide, double frequency_ghz, double f_over_d, double s_cycles, double taper_db,
+                    double max_flare_deg = 90.0);
 
 }  // namespace fullwave
 }  // namespace quaven

@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -31,13 +33,15 @@ using api::Arg;
 using Column = std::vector<double>;
 
 // A call's result: the arrays by column name, in the command line's column
-// order (the last, `notes`, a list of the rows' note names joined by ';'),
-// and the arguments it was called with.
+// order, the rows' note names joined by ';' (the last column, `notes`), and
+// the arguments it was called with.
 struct Result {
   std::string command;
-  std::vector<std::string> columns;
+  std::vector<std::string> columns;  // the arrays' names, then "notes"
   py::dict arrays;
+  std::vector<std::string> notes;
   py::dict inputs;
+  std::size_t rows() const { return notes.size(); }
 };
 
 // A number as a user would have typed it: the shortest text that reads back
@@ -61,12 +65,18 @@ api::Number number(const char* name, double x, bool single) {
   return api::Number::of(x);
 }
 
-// The values of a scalar, a sequence or a numpy array of real numbers, flat.
+// The values of a scalar, a sequence or a 1-D numpy array of real numbers.
+// A table of them is refused rather than read row after row: its shape is
+// more likely a mistake (a column vector, a grid of two sweeps) than a sweep.
 Column values(const py::handle& obj, const char* name) {
   const py::array a = py::module_::import("numpy").attr("asarray")(obj);
   const char kind = a.dtype().kind();
   if (kind != 'f' && kind != 'i' && kind != 'u') {
     throw py::type_error(std::string(name) + ": expected a real number or a sequence or array of them");
+  }
+  if (a.ndim() > 1) {
+    throw py::value_error(std::string(name) + ": expected one number or a 1-D sequence of them, not an array of shape " +
+                          py::repr(a.attr("shape")).cast<std::string>());
   }
   const auto d = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(a);
   Column v(d.data(), d.data() + d.size());
@@ -80,8 +90,20 @@ api::Sweep sweep(const char* name, const Column& v, bool single) {
   return api::Sweep::list(std::move(n));
 }
 
-py::array_t<double> as_array(const Column& v) {
-  return py::array_t<double>(static_cast<py::ssize_t>(v.size()), v.data());
+// The values as a numpy array that cannot be written: it views memory that a
+// capsule owns, so numpy refuses both a write and setflags(write=True) (only
+// an array that owns its data, or views a writable buffer, may be made
+// writable again).
+py::array_t<double> frozen(Column v) {
+  auto owner = std::make_unique<Column>(std::move(v));
+  if (owner->empty()) owner->reserve(1);  // a null pointer would make numpy allocate, and own, the data
+  double* data = owner->data();
+  const auto size = static_cast<py::ssize_t>(owner->size());
+  const py::capsule base(owner.get(), [](void* p) { delete static_cast<Column*>(p); });
+  owner.release();
+  py::array_t<double> a(size, data, base);
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
 }
 
 api::Units units_of(const std::string& units) {
@@ -115,6 +137,10 @@ class Words : public api::Words {
       case Arg::f_over_d: return "f_over_d";
       case Arg::taper: return "taper_db";
       case Arg::format: return "format";
+      case Arg::max_flare: return "max_flare_deg";
+      case Arg::band: return "band_ghz";
+      case Arg::rows_ok: return "rows_ok";
+      case Arg::segments: return "segments";
       case Arg::threads: return "threads";
     }
     return "";
@@ -159,13 +185,11 @@ class Columns : public api::Sink {
 
   // Into the result: the columns, their arrays and the notes; the solved
   // body's guide length and wall into its inputs.
-  void into(Result& r) const {
+  void into(Result& r) {
     for (const api::Column& c : head_.columns) r.columns.push_back(c.name);
     r.columns.push_back("notes");
-    for (std::size_t k = 0; k < cols_.size(); ++k) r.arrays[py::str(head_.columns[k].name)] = as_array(cols_[k]);
-    py::list keys;
-    for (const Notes x : notes_) keys.append(note_keys(x));
-    r.arrays["notes"] = keys;
+    for (std::size_t k = 0; k < cols_.size(); ++k) r.arrays[py::str(head_.columns[k].name)] = frozen(std::move(cols_[k]));
+    for (const Notes x : notes_) r.notes.push_back(note_keys(x));
     for (const api::Inputs::Item& item : head_.inputs.items()) {
       if (item.key == "guide_length" || item.key == "wall") r.inputs[py::str(item.key)] = item.cells.at(0).value;
     }
@@ -241,19 +265,30 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
-              std::optional<double> throat_radius, bool exact, const std::string& units) {
+              std::optional<double> throat_radius, bool exact, bool full_wave, std::optional<double> guide_length,
+              std::optional<double> wall, std::optional<std::vector<double>> band_ghz, std::optional<long long> threads,
+              const std::string& units) {
+  // `s` is required; its binding's default is None so that leaving it out
+  // is named here rather than answered by pybind11's list of signatures.
+  if (s.is_none()) {
+    throw py::type_error(
+        "design() needs s, the phase deviations S in cycles from 0 to 1: a number, a sequence or an array "
+        "(s=0.2, s=[0, 0.1, 0.2])");
+  }
   Words w;
   Result r;
   api::DesignRequest q;
-  start(r, "design", q, exact, false, units);
+  const bool single = start(r, "design", q, exact, full_wave, units);
   q.freq = number("freq_ghz", freq_ghz, true);
   r.inputs["freq_ghz"] = freq_ghz;
   if (gain_db) {
     q.gain = number("gain_db", *gain_db, true);
+    w.given(Arg::gain, *gain_db);
     r.inputs["gain_db"] = *gain_db;
   }
   if (beamwidth_deg) {
     q.beamwidth = number("beamwidth_deg", *beamwidth_deg, true);
+    w.given(Arg::beamwidth, *beamwidth_deg);
     q.level = level_of(level_db, derive_from, w);
     if (plane != "E" && plane != "H" && plane != "avg") {
       throw py::value_error("plane: '" + plane + "' is none of 'E', 'H' and 'avg'");
@@ -265,10 +300,17 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
     r.inputs["plane"] = plane;
   }
   const Column sv = values(s, "s");
-  q.s = sweep("s", sv, !exact);
-  body(q.body, throat_radius, std::nullopt, std::nullopt, w, r);
-  r.inputs["s"] = as_array(sv);
+  q.s = sweep("s", sv, single);
+  body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
+  if (band_ghz) {
+    if (band_ghz->size() != 2) throw py::value_error("band_ghz: give two frequencies, FMIN and FMAX");
+    q.band = api::Band{number("band_ghz", (*band_ghz)[0], single), number("band_ghz", (*band_ghz)[1], single)};
+    r.inputs["band_ghz"] = *band_ghz;
+  }
+  r.inputs["s"] = frozen(sv);
   r.inputs["exact"] = exact;
+  r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   run(api::design, q, w, r);
   return r;
@@ -289,7 +331,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   body(q.body, throat_radius, guide_length, wall, w, r);
   threads_of(q, threads, w);
   r.inputs["level_db"] = level_db;
-  r.inputs["freqs_ghz"] = as_array(f);
+  r.inputs["freqs_ghz"] = frozen(f);
   r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -309,7 +351,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   const Column angles = values(angles_deg, "angles_deg");
   q.angles = sweep("angles_deg", angles, single);
   r.inputs["freq_ghz"] = freq_ghz;
-  r.inputs["angles_deg"] = as_array(angles);
+  r.inputs["angles_deg"] = frozen(angles);
   r.inputs["exact"] = exact;
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -324,8 +366,9 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
 bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("ndim")(obj).cast<int>() == 0; }
 
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
-            const py::object& s, std::optional<double> taper_db, bool full_wave, std::optional<double> throat_radius,
-            std::optional<double> guide_length, std::optional<double> wall, std::optional<long long> threads,
+            const py::object& s, std::optional<double> taper_db, std::optional<double> max_flare_deg, bool full_wave,
+            std::optional<double> throat_radius, std::optional<double> guide_length, std::optional<double> wall,
+            std::optional<long long> threads,
             const std::string& units) {
   Words w;
   Result r;
@@ -337,7 +380,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   const Column fds = values(f_over_d, "f_over_d");
   q.f_over_d = sweep("f_over_d", fds, false);
   if (!fds.empty() && scalar(f_over_d)) w.given(Arg::f_over_d, fds[0]);
-  r.inputs["f_over_d"] = as_array(fds);
+  r.inputs["f_over_d"] = frozen(fds);
   if (aperture && slant) {
     const api::Cone c = cone(*aperture, *slant, w, r);
     q.aperture = c.aperture;
@@ -353,7 +396,12 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   if (!s.is_none()) {
     const Column sv = values(s, "s");
     q.s = sweep("s", sv, false);
-    if (!aperture && !slant) r.inputs["s"] = as_array(sv);
+    if (!aperture && !slant) r.inputs["s"] = frozen(sv);
+  }
+  if (max_flare_deg) {
+    q.max_flare = api::Number::of(finite("max_flare_deg", *max_flare_deg));
+    w.given(Arg::max_flare, *max_flare_deg);
+    r.inputs["max_flare_deg"] = *max_flare_deg;
   }
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
@@ -363,22 +411,124 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   return r;
 }
 
+// A column by name: its array, or for "notes" a new list of the rows' note
+// names (a copy, so that changing it changes nothing here); KeyError else.
+py::object item(const Result& r, const py::str& name) {
+  if (name.cast<std::string>() == "notes") return py::cast(r.notes);
+  return r.arrays[name];
+}
+
+// A number as the HTML table shows it: six significant digits, as numpy and
+// pandas show a float64, and "nan", "inf" and "-inf" as numpy spells them.
+std::string cell_text(double x) {
+  if (std::isnan(x)) return "nan";
+  if (std::isinf(x)) return x > 0.0 ? "inf" : "-inf";
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.6g", x);
+  return buf;
+}
+
+std::string escaped(const std::string& s) {
+  std::string e;
+  for (const char c : s) {
+    switch (c) {
+      case '&': e += "&amp;"; break;
+      case '<': e += "&lt;"; break;
+      case '>': e += "&gt;"; break;
+      case '"': e += "&quot;"; break;
+      default: e += c;
+    }
+  }
+  return e;
+}
+
+// Up to this many rows the HTML table shows them all; a longer result shows
+// its first and last kEnds rows around a row of ellipses, as pandas does.
+constexpr std::size_t kWhole = 20;
+constexpr std::size_t kEnds = 10;
+
+// The result as an HTML table (Jupyter's rich display): a caption with the
+// command and the size, a header of the column names, each row numbered
+// from 0 as the arrays index it.
+std::string html(const Result& r) {
+  std::vector<py::array_t<double>> arrays;
+  for (std::size_t k = 0; k + 1 < r.columns.size(); ++k) {
+    arrays.push_back(r.arrays[py::str(r.columns[k])].cast<py::array_t<double>>());
+  }
+  const std::size_t n = r.rows();
+  std::string h = "<table class=\"quaven-result\">\n<caption>quaven.Result: " + escaped(r.command) + ", " +
+                  std::to_string(n) + (n == 1 ? " row" : " rows") + " &times; " + std::to_string(r.columns.size()) +
+                  " columns</caption>\n<thead><tr><th></th>";
+  for (const std::string& c : r.columns) h += "<th>" + escaped(c) + "</th>";
+  h += "</tr></thead>\n<tbody>\n";
+  const auto line = [&](std::size_t i) {
+    h += "<tr><th>" + std::to_string(i) + "</th>";
+    for (const auto& a : arrays) h += "<td>" + cell_text(a.at(static_cast<py::ssize_t>(i))) + "</td>";
+    h += "<td>" + escaped(r.notes[i]) + "</td></tr>\n";
+  };
+  if (n <= kWhole) {
+    for (std::size_t i = 0; i < n; ++i) line(i);
+  } else {
+    for (std::size_t i = 0; i < kEnds; ++i) line(i);
+    h += "<tr><th>&hellip;</th>";
+    for (std::size_t k = 0; k < r.columns.size(); ++k) h += "<td>&hellip;</td>";
+    h += "</tr>\n";
+    for (std::size_t i = n - kEnds; i < n; ++i) line(i);
+  }
+  return h + "</tbody>\n</table>";
+}
+
+// The result as a pandas DataFrame: the columns in order (the arrays copied,
+// so the frame can be changed), the command and the inputs in its attrs.
+py::object to_pandas(const Result& r) {
+  py::module_ pandas;
+  try {
+    pandas = py::module_::import("pandas");
+  } catch (py::error_already_set& e) {
+    if (!e.matches(PyExc_ImportError)) throw;
+    throw py::import_error(
+        "Result.to_pandas() needs pandas, which is not installed (Debian: apt-get install python3-pandas); "
+        "without it, dict(result) gives the same columns as numpy arrays");
+  }
+  py::dict data;
+  for (const std::string& c : r.columns) data[py::str(c)] = item(r, py::str(c));
+  py::object frame = pandas.attr("DataFrame")(data, py::arg("columns") = r.columns, py::arg("copy") = true);
+  frame.attr("attrs")["command"] = r.command;
+  frame.attr("attrs")["inputs"] = py::dict(r.inputs);
+  return frame;
+}
+
 const char* const kModuleDoc = R"(Conical TE11 horns as numpy arrays.
 
 design(), response(), pattern() and feed() compute what the command line's
 subcommands of the same names compute, for any sequence of S values,
-frequencies, angles or f/D. Each returns a Result: a mapping from the command
-line's CSV column names to 1-D float64 numpy arrays (one value per row;
-a value that is not finite where the command line leaves a cell empty), and
-the rows' validity notes under "notes" (a list of strings, the note names
-joined by ';' as in the CSV), with the call's arguments in .inputs. Lengths are in `units` ("in" or "cm"), frequencies in
-GHz, angles and beamwidths in degrees, levels and gain in dB, phase centres
-in wavelengths behind the aperture. exact=True uses the double-precision
-aperture-integral physics instead of the legacy single-precision models;
-full_wave=True (response, pattern and feed, with the feed guide's throat
-radius) solves the real metal horn, guide, cone, wall and rim, by a
-body-of-revolution moment method, and adds its return loss s11_db.
-Bad arguments raise ValueError or TypeError with the command line's message.)";
+frequencies, angles or f/D (a number, a list or a 1-D numpy array; one row
+per value). Each returns a Result: a read-only mapping from the command
+line's CSV column names to read-only 1-D float64 numpy arrays (one value per
+row; a value that is not finite where the command line leaves a cell empty),
+and the rows' validity notes under "notes" (a list of strings, the note
+names joined by ';' as in the CSV), with the call's arguments in .inputs.
+In Jupyter a Result shows as a table; result.to_pandas() makes a DataFrame.
+
+Lengths are in `units` ("in" or "cm"), frequencies in GHz, angles and
+beamwidths in degrees, levels and gain in dB, phase centres in wavelengths
+behind the aperture. exact=True uses the double-precision aperture-integral
+physics instead of the legacy single-precision models; full_wave=True
+(response, pattern and feed, with the feed guide's throat radius) solves the
+real metal horn, guide, cone, wall and rim, by a body-of-revolution moment
+method, and adds its return loss s11_db with the reflection coefficient's
+real and imaginary parts s11_re and s11_im. Bad arguments raise ValueError
+or TypeError with the command line's message.
+
+__version__ is the version of the program the module was built with.)";
+
+const char* const kResultDoc = R"(The rows of one call, column by column.
+
+A read-only mapping from the command line's CSV column names, in its order
+(r.keys(), iter(r)), to 1-D float64 numpy arrays that cannot be written,
+then "notes": a list of each row's note names joined by ';'. r.command is the
+subcommand and r.inputs the call's arguments. dict(r) gives plain columns,
+r.to_pandas() a DataFrame, and Jupyter shows r as a table.)";
 
 const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
 
@@ -393,17 +543,37 @@ Arguments:
                  (not used in exact mode)
   plane          "E", "H" or "avg" (the mean of the two): the plane whose
                  beamwidth is designed (default "E")
-  s              maximum aperture phase deviations S in cycles, 0 to 1: a
-                 number, a sequence or a numpy array; one row each
+  s              required: maximum aperture phase deviations S in cycles,
+                 0 to 1: a number, a sequence or a 1-D numpy array; one row
+                 each
   throat         radius of the feeding guide in `units`: adds horn_length
-                 and a note where the frequency is outside its single-mode band
+                 and a note where the frequency is outside its single-mode band;
+                 required with full_wave
   exact          True: the exact aperture-integral physics (beamwidth only)
+  full_wave      True: design on the real horn: at each S the aperture whose
+                 full-wave beamwidth (or directivity, the lossless horn's
+                 gain, for gain_db) is the request, found from aperture
+                 theory's by Brent's root finder, some 5 to 9 solutions a row;
+                 no design at S = 0 (a horn wider than its guide needs a flare)
+  guide_length   full wave only: length of the feed guide in `units`
+                 (default 1.5 TE11 cut-off wavelengths of the guide)
+  wall           full wave only: wall thickness in `units` (default a
+                 twentieth of that wavelength)
+  band_ghz       (FMIN, FMAX): sweep each designed horn over this band
+  threads        full wave only: threads the solver uses, the same results
+                 for any number (default: the environment variable
+                 QUAVEN_THREADS, or one per processor)
   units          "in" (default) or "cm": unit of the returned lengths
 
 Returns a Result with the arrays s_cycles, aperture_radius_<units>,
 slant_radius_<units>, gain_db, phase_centre_e_wl, phase_centre_h_wl, the
 3 and 10 dB beamwidths beamwidth_{e,h}_{3,10}db_deg, flare_half_angle_deg,
-cone_length_<units> (and horn_length_<units> with a throat), and notes.)";
+cone_length_<units> (and horn_length_<units> with a throat), with full_wave
+s11_db, s11_re, s11_im, power_balance and the body (guide_radius_<units>,
+guide_length_<units>, wall_<units>), with band_ghz the figure at the band's
+edges (beamwidth_band_low_deg and beamwidth_band_high_deg, or gain_band_*_db),
+phase_centre_{e,h}_spread_wl and with full_wave s11_band_worst_db, and
+notes.)";
 
 const char* const kResponseDoc = R"(Beamwidths, phase centres and gain of one horn over frequency.
 
@@ -423,11 +593,12 @@ Arguments:
   full_wave   True: the full-wave solution of the real horn (body of
               revolution, perfectly conducting, fed by TE11 in a guide of
               radius throat, which must carry TE11 at every frequency);
-              gain_db is its directivity and s11_db its return loss
+              gain_db is its directivity, s11_db its return loss and
+              s11_re, s11_im its reflection coefficient
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths at the lowest frequency)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength at the lowest frequency)
+              (default a twentieth of that wavelength, 0.171 throat)
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -441,7 +612,9 @@ Returns a Result with frequency_ghz, beamwidth_e_<level>_deg (two levels),
 phase_centre_e_wl, beamwidth_h_<level>_deg (two), phase_centre_h_wl,
 gain_db, s_cycles, aperture_wavelengths, flare_half_angle_deg,
 cone_length_<units> (and horn_length_<units> with a throat), with full_wave
-s11_db (dB), and notes, the levels named as in the command line's CSV
+s11_db (dB), s11_re and s11_im, the power balance and the body solved
+(guide_radius_<units>, guide_length_<units>, wall_<units>; also in
+.inputs), and notes, the levels named as in the command line's CSV
 ("3db", "10db").)";
 
 const char* const kPatternDoc = R"(E- and H-plane amplitude and phase of one horn at one frequency.
@@ -457,9 +630,9 @@ Arguments:
               freq_ghz; needs throat
   throat      full wave only: radius of the feed guide in `units`
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength)
+              (default a twentieth of that wavelength, 0.171 throat)
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -468,7 +641,9 @@ Arguments:
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
 amplitude_h_db and phase_h_deg (phases -180 to 180 degrees), in exact and
 full-wave mode also the 45-degree plane's amplitude_45_co_db, phase_45_co_deg,
-amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), and notes.
+amplitude_45_xp_db and phase_45_xp_deg (Ludwig's third definition), with
+full_wave the body solved (guide_radius_<units>, guide_length_<units>,
+wall_<units>), and notes.
 In exact mode the amplitude is the directivity in dBi; in full-wave mode the
 realised gain in dBi (the directivity less the mismatch loss), the phase
 referred to the centre of the aperture, over the whole sphere including the
@@ -494,6 +669,9 @@ Arguments:
               of highest efficiency (at S = 0 with taper_db)
   taper_db    design only: the mean E/H edge taper in dB (< 0) the aperture
               is sized for, instead of the best efficiency
+  max_flare_deg  the bound on a designed horn's flare half-angle in degrees
+              (above 0, at most 90; default 60); a judged or designed horn
+              beyond it is noted flare_beyond_max
   full_wave   True: judge the horn from its full-wave pattern (solved once
               for every f/D; gain_db is its directivity), or design on the
               feed guide at each S of s (required, S > 0): aperture theory's
@@ -501,9 +679,9 @@ Arguments:
               about a second per row
   throat      full wave only, required: radius of the feed guide in `units`
   guide_length  full wave only: length of the feed guide in `units`
-              (default 1.5 wavelengths)
+              (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
-              (default a twentieth of a wavelength)
+              (default a twentieth of that wavelength, 0.171 throat)
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -517,7 +695,8 @@ aperture, spillover, illumination, phase and polarisation efficiencies
 focus_behind_aperture_wl, edge_taper_e_db, edge_taper_h_db, cross_pol_45_db,
 gain_db, flare_half_angle_deg, cone_length_<units>, for a design also best
 (1 for the best row of its f/D, else 0), with full_wave the return loss
-s11_db (dB), and notes.)";
+s11_db (dB), s11_re and s11_im, the power balance and the body solved
+(guide_radius_<units>, guide_length_<units>, wall_<units>), and notes.)";
 
 }  // namespace
 }  // namespace python
@@ -527,31 +706,48 @@ PYBIND11_MODULE(quaven, m) {
   using namespace quaven::python;
   using namespace pybind11::literals;
   m.doc() = kModuleDoc;
+  m.attr("__version__") = QUAVEN_VERSION;
 
-  py::class_<Result>(m, "Result",
-                     "Arrays of one call by CSV column name (a read-only mapping), with the call's "
-                     "arguments in .inputs.")
+  py::class_<Result>(m, "Result", kResultDoc)
       .def_readonly("command", &Result::command, "The subcommand: design, response, pattern or feed.")
       .def_readonly("columns", &Result::columns, "The column names in the command line's order.")
-      .def_readonly("inputs", &Result::inputs, "The arguments of the call, as given.")
-      .def("__getitem__", [](const Result& r, const py::str& k) -> py::object { return r.arrays[k]; })
-      .def("__contains__", [](const Result& r, const py::object& k) { return r.arrays.contains(k); })
+      .def_property_readonly(
+          "inputs", [](const Result& r) { return py::module_::import("types").attr("MappingProxyType")(r.inputs); },
+          "The arguments of the call, as given (a read-only mapping).")
+      .def("__getitem__", &item)
+      .def("__contains__",
+           [](const Result& r, const py::object& k) {
+             return r.arrays.contains(k) || (py::isinstance<py::str>(k) && k.cast<std::string>() == "notes");
+           })
       .def("__len__", [](const Result& r) { return r.columns.size(); })
       .def("__iter__", [](const Result& r) { return py::iter(py::cast(r.columns)); })
       .def("keys", [](const Result& r) { return r.columns; })
-      .def("items", [](const Result& r) { return r.arrays.attr("items")(); })
-      .def("values", [](const Result& r) { return r.arrays.attr("values")(); })
+      .def("items",
+           [](const Result& r) {
+             py::list l;
+             for (const std::string& c : r.columns) l.append(py::make_tuple(c, item(r, py::str(c))));
+             return l;
+           })
+      .def("values",
+           [](const Result& r) {
+             py::list l;
+             for (const std::string& c : r.columns) l.append(item(r, py::str(c)));
+             return l;
+           })
+      .def("to_pandas", &to_pandas,
+           "The columns as a pandas DataFrame (a copy), the command and inputs in its attrs. "
+           "Raises ImportError where pandas is not installed.")
+      .def("_repr_html_", &html, "The result as an HTML table, as Jupyter shows it (long results cut in the middle).")
       .def("__repr__", [](const Result& r) {
-        std::size_t rows = 0;
-        if (!r.columns.empty()) rows = py::len(r.arrays[py::str(r.columns[0])]);
-        std::string s = "<quaven.Result " + r.command + ": " + std::to_string(rows) + " rows of";
+        std::string s = "<quaven.Result " + r.command + ": " + std::to_string(r.rows()) + " rows of";
         for (const auto& c : r.columns) s += " " + c;
         return s + ">";
       });
 
   m.def("design", &design, kDesignDoc, "freq_ghz"_a, "beamwidth_deg"_a = py::none(), py::kw_only(),
-        "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a,
-        "throat"_a = py::none(), "exact"_a = false, "units"_a = "in");
+        "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a = py::none(),
+        "throat"_a = py::none(), "exact"_a = false, "full_wave"_a = false, "guide_length"_a = py::none(),
+        "wall"_a = py::none(), "band_ghz"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
         "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
@@ -560,7 +756,7 @@ PYBIND11_MODULE(quaven, m) {
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
         "wall"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
-        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "full_wave"_a = false,
-        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
-        "units"_a = "in");
+        "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "max_flare_deg"_a = py::none(),
+        "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(),
+        "threads"_a = py::none(), "units"_a = "in");
 }

@@ -3,7 +3,10 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
+#include "api/request.h"
+#include "drawing/touchstone.h"
 #include "numeric/shortest.h"
 #include "text/fields.h"
 
@@ -64,28 +67,21 @@ class TableWriter : public RowWriter {
   TableWriter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
   void begin(const api::Head& head) override {
     head_ = head;
+    if (!head_.caption.empty()) out_ << head_.caption << "\n";
     out_ << table_header(head_);
   }
   void row(const api::Row& row) override {
-    ++rows_;
     out_ << table_line(head_, row);
-    for (int k = 0; k < note_kinds; ++k) {
-      if (has_note(row.notes, static_cast<Note>(k))) noted_[k].add(rows_, number_text(row.cells.at(0)));
-    }
+    notes_.add(++rows_, row);
   }
-  void end() override {
-    for (int k = 0; k < note_kinds; ++k) {
-      if (noted_[k].count() == 0) continue;
-      err_ << "quaven: note " << noted_[k].describe(head_.key) << ": " << note_text(static_cast<Note>(k)) << "\n";
-    }
-  }
+  void end() override { notes_.write(err_, head_.key); }
 
  private:
   std::ostream& out_;
   std::ostream& err_;
   api::Head head_;
   long long rows_ = 0;
-  std::array<NoteRows, note_kinds> noted_;
+  TableNotes notes_;
 };
 
 class CsvWriter : public RowWriter {
@@ -172,12 +168,70 @@ class JsonWriter : public RowWriter {
   bool first_ = true;
 };
 
+// A full-wave response's S11 as a Touchstone file, written whole at the end
+// (the format wants its frequencies in increasing order).
+class TouchstoneWriter : public RowWriter {
+ public:
+  TouchstoneWriter(std::ostream& out, touchstone::Form form) : out_(out), form_(form) {}
+  void begin(const api::Head& head) override {
+    freq_ = head.index("frequency_ghz");
+    re_ = head.index("s11_re");
+    im_ = head.index("s11_im");
+    if (freq_ < 0 || re_ < 0 || im_ < 0) throw std::invalid_argument("a Touchstone file holds a response's S11");
+    // The horn as given (lengths in its unit), then the port.
+    std::string horn, units = "in";
+    double throat = NAN;
+    for (const api::Inputs::Item& item : head.inputs.items()) {
+      if (item.key == "units") units = item.text;
+      if (item.key == "throat_radius") throat = item.cells.at(0).value;
+      for (const char* length : {"aperture_radius", "slant_radius", "throat_radius", "guide_length", "wall"}) {
+        if (item.key != length) continue;
+        const Cell& c = item.cells.at(0);
+        horn += (horn.empty() ? "" : ", ") + item.key + " " + (std::isinf(c.value) ? "inf" : number_text(c));
+      }
+    }
+    const double metres = api::metres_per_unit(units == "cm" ? api::Units::cm : api::Units::in);
+    comments_ = {"QUAVEN " + head.command + ", full-wave model of the conical horn (lengths in " + units + "): " + horn};
+    for (const std::string& c : touchstone::horn_port_comments(throat * metres)) comments_.push_back(c);
+  }
+  void row(const api::Row& row) override {
+    const auto at = [&row](int k) { return row.cells.at(static_cast<std::size_t>(k)).value; };
+    samples_.push_back({at(freq_), {at(re_), at(im_)}});
+  }
+  void end() override { out_ << touchstone::s1p(samples_, form_, comments_); }
+
+ private:
+  std::ostream& out_;
+  touchstone::Form form_;
+  int freq_ = -1, re_ = -1, im_ = -1;
+  std::vector<std::string> comments_;
+  std::vector<touchstone::Sample> samples_;
+};
+
 }  // namespace
 
 std::unique_ptr<RowWriter> RowWriter::make(const std::string& format, std::ostream& out, std::ostream& err) {
   if (format == "csv") return std::make_unique<CsvWriter>(out);
   if (format == "json") return std::make_unique<JsonWriter>(out);
+  if (format == "touchstone") return std::make_unique<TouchstoneWriter>(out, touchstone::Form::ri);
+  if (format == "touchstone-ma") return std::make_unique<TouchstoneWriter>(out, touchstone::Form::ma);
   return std::make_unique<TableWriter>(out, err);
+}
+
+void TableNotes::add(long long number, const api::Row& row) {
+  if (row.notes == 0) return;
+  const std::string key_text = number_text(row.cells.at(0));
+  for (int k = 0; k < note_kinds; ++k) {
+    if (has_note(row.notes, static_cast<Note>(k))) noted_[static_cast<std::size_t>(k)].add(number, key_text);
+  }
+}
+
+void TableNotes::write(std::ostream& err, const std::string& key) const {
+  for (int k = 0; k < note_kinds; ++k) {
+    const NoteRows& rows = noted_[static_cast<std::size_t>(k)];
+    if (rows.count() == 0) continue;
+    err << "quaven: note " << rows.describe(key) << ": " << note_text(static_cast<Note>(k)) << "\n";
+  }
 }
 
 void NoteRows::add(long long row, const std::string& key_text) {

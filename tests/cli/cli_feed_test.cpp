@@ -114,8 +114,9 @@ TEST(CliFeed, FullWaveDesignBeyondTheSolverIsRefusedNotAborted) {
 }
 
 // With --full-wave the rows are the library's judgement of the solved horn
-// (the body's defaults at the frequency), S11 last; the table gains an S11
-// column after the gain and nothing else.
+// (the body's defaults the guide's own), S11 (in dB, then its real and
+// imaginary parts), the power balance and the body last; the table gains the
+// body's line above it and an S11 column after the gain, and nothing else.
 TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
   const std::vector<std::string> args = {"feed",       "--freq", "10",      "--f-over-d-range", "0.4", "1", "0.6",
                                          "--aperture", "1.2",    "--slant", "3"};
@@ -125,12 +126,13 @@ TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
   fw_csv.insert(fw_csv.end(), {"--format", "csv"});
   const CliRun r = run(fw_csv);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(",s11_db,notes\n"), std::string::npos);
+  EXPECT_NE(r.out.find(",s11_db,s11_re,s11_im,power_balance,guide_radius_in,guide_length_in,wall_in,notes\n"),
+            std::string::npos);
   const Csv rows(r.out);
   ASSERT_EQ(rows.size(), 2u);
   const double in = kInch;
-  const fullwave::Geometry g{0.45 * in, fullwave::default_guide_length_m(10.0), 1.2 * in, 3.0 * in,
-                             fullwave::default_wall_m(10.0)};
+  const fullwave::Geometry g{0.45 * in, fullwave::default_guide_length_m(0.45 * in), 1.2 * in, 3.0 * in,
+                             fullwave::default_wall_m(0.45 * in)};
   const fullwave::Horn horn(g, 10.0);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const fullwave::FeedRow f = fullwave::judge_feed(horn, g, 10.0, 0.4 + 0.6 * static_cast<double>(i));
@@ -140,11 +142,17 @@ TEST(CliFeed, FullWaveJudgesTheSolvedHorn) {
     EXPECT_NEAR(rows(i, "edge_taper_h_db"), j.edge_taper_h_db, 1e-9);
     EXPECT_NEAR(rows(i, "gain_db"), f.directivity_db, 1e-9);
     EXPECT_NEAR(rows(i, "s11_db"), f.s11_db, 1e-9);
+    EXPECT_NEAR(rows(i, "s11_re"), horn.s11().real(), 1e-12);
+    EXPECT_NEAR(rows(i, "s11_im"), horn.s11().imag(), 1e-12);
+    EXPECT_NEAR(rows(i, "guide_length_in"), g.guide_length / in, 1e-12);
+    EXPECT_NEAR(rows(i, "wall_in"), g.wall / in, 1e-12);
   }
   const CliRun t = run(fw), d = run(args);
   ASSERT_EQ(t.status, 0) << t.err;
   std::istringstream ft(t.out), dt(d.out);
   std::string fl, dl;
+  std::getline(ft, fl);
+  EXPECT_EQ(fl, "Full-wave body: feed guide radius 0.45 in, length 2.3035 in, wall 0.076783 in");
   for (int k = 0; k < 3 && std::getline(ft, fl) && std::getline(dt, dl); ++k) {
     EXPECT_EQ(fl, k == 0 ? dl : dl + (k == 1 ? "    S11" : "   (dB)"));
   }
@@ -169,10 +177,133 @@ TEST(CliFeed, PatternFortyFiveDegreePlaneFromThePrincipalPlanes) {
       EXPECT_NEAR(std::abs(field("45_xp") - 0.5 * (e - h)), 0.0, 1e-9 * std::abs(e));
     }
   }
-  const CliRun cut = run({"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0",
-                          "1", "30", "--format", "cut"});
+  const CliRun cut = run({"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles",
+                          "-180", "180", "30", "--format", "cut"});
   ASSERT_EQ(cut.status, 0) << cut.err;
   EXPECT_NE(cut.out.find(" 13  4.500000000E+01 3 1 2\n"), std::string::npos) << cut.out;
+}
+
+// Flare half-angle of the cone of aperture a and slant radius r, degrees.
+double flare_deg(double a, double r) { return std::asin(a / r) / physical::rad_per_deg; }
+
+// The feed designs keep the flare within --max-flare (default 60 degrees;
+// unbounded, the small horns of high S at f/D 0.35 flare past 80): by
+// aperture theory at every S, and on the full wave at one; a judged horn
+// beyond the bound (the 85-degree "horn" the full wave once designed) is
+// noted, and none within it.
+TEST(CliFeed, DesignsKeepTheFlareWithinItsBound) {
+  const std::vector<std::string> design = {"feed", "--freq", "11.7", "--f-over-d", "0.35", "--s-range", "0.05",
+                                           "0.3", "0.05", "--format", "csv"};
+  const auto max_flare = [](const Csv& rows) {
+    double m = 0.0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      m = std::max(m, flare_deg(rows(i, "aperture_radius_in"), rows(i, "slant_radius_in")));
+      EXPECT_NEAR(rows(i, "flare_half_angle_deg"), flare_deg(rows(i, "aperture_radius_in"), rows(i, "slant_radius_in")),
+                  1e-9);
+    }
+    return m;
+  };
+  const CliRun bounded = run(design);
+  ASSERT_EQ(bounded.status, 0) << bounded.err;
+  EXPECT_LE(max_flare(Csv(bounded.out)), 60.0 + 1e-6);
+  EXPECT_EQ(bounded.out.find("flare_beyond_max"), std::string::npos);
+  std::vector<std::string> loose = design;
+  loose.insert(loose.end(), {"--max-flare", "90"});
+  const CliRun unbounded = run(loose);
+  ASSERT_EQ(unbounded.status, 0) << unbounded.err;
+  EXPECT_GT(max_flare(Csv(unbounded.out)), 75.0);
+
+  const CliRun fw = run({"feed", "--full-wave", "--throat", "0.35", "--freq", "11.7", "--f-over-d", "0.35",
+                         "--s-range", "0.25", "0.25", "1", "--max-flare", "50", "--format", "csv"});
+  ASSERT_EQ(fw.status, 0) << fw.err;
+  const Csv fr(fw.out);
+  EXPECT_LE(flare_deg(fr(0, "aperture_radius_in"), fr(0, "slant_radius_in")), 50.0 + 1e-6);
+
+  const std::vector<std::string> judge = {"feed", "--freq", "11.7", "--f-over-d", "0.35", "--aperture", "0.507",
+                                          "--slant", "0.509", "--format", "csv"};
+  EXPECT_EQ(Csv(run(judge).out).text(0, "notes"), "flare_beyond_max");
+  std::vector<std::string> allowed = judge;
+  allowed.insert(allowed.end(), {"--max-flare", "86"});
+  EXPECT_EQ(Csv(run(allowed).out).text(0, "notes"), "");
+  const CliRun bad = run({"feed", "--freq", "10", "--f-over-d", "0.4", "--max-flare", "0"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err.rfind("quaven: --max-flare 0: the flare half-angle's bound must lie above 0 and at most 90", 0), 0u)
+      << bad.err;
+}
+
+// The full wave's .cut file: the three cuts at each frequency of
+// --freq-range, on --angles' own grid (0 to 175 degrees for "0 180 7": the
+// legacy count's 182 is left out), each value the solved horn's Ludwig-3
+// field; grids the layout cannot hold and the legacy pattern are refused
+// with their rule.
+TEST(CliFeed, FullWaveCutsOnTheGridOfTheAnglesAtEachFrequency) {
+  const CliRun r = run({"pattern", "--full-wave", "--throat", "0.45", "--aperture", "1.2", "--slant", "3",
+                        "--freq-range", "10", "11", "1", "--angles", "0", "180", "7", "--format", "cut"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream in(r.out);
+  const double in_m = kInch;
+  for (const double f : {10.0, 11.0}) {
+    const fullwave::Geometry g{0.45 * in_m, fullwave::default_guide_length_m(0.45 * in_m), 1.2 * in_m, 3.0 * in_m,
+                               fullwave::default_wall_m(0.45 * in_m)};
+    const fullwave::Horn horn(g, f);
+    for (const double phi : {0.0, 45.0, 90.0}) {
+      std::string title;
+      std::getline(in, title);
+      EXPECT_EQ(title.rfind("QUAVEN full-wave conical TE11 horn, a = 1.2 in, R = 3 in, " + std::to_string(int(f)) +
+                                " GHz; full-wave body: feed guide radius 0.45 in",
+                            0),
+                0u)
+          << title;
+      double v_ini, v_inc, c;
+      int v_num, icomp, icut, ncomp;
+      in >> v_ini >> v_inc >> v_num >> c >> icomp >> icut >> ncomp;
+      EXPECT_EQ(v_ini, 0.0);
+      EXPECT_EQ(v_inc, 7.0);
+      ASSERT_EQ(v_num, 26);
+      EXPECT_EQ(c, phi);
+      for (int i = 0; i < v_num; ++i) {
+        double cr, ci, xr, xi;
+        in >> cr >> ci >> xr >> xi;
+        const feed::Polarised p = feed::ludwig3(horn.field(7.0 * i * physical::rad_per_deg), phi * physical::rad_per_deg);
+        const double tol = 1e-8 * std::abs(horn.field(0.0).e);
+        EXPECT_NEAR(std::abs(std::complex<double>(cr, ci) - p.co), 0.0, tol) << f << " " << phi << " " << i;
+        EXPECT_NEAR(std::abs(std::complex<double>(xr, xi) - p.xp), 0.0, tol) << f << " " << phi << " " << i;
+      }
+      in >> std::ws;
+    }
+  }
+  EXPECT_TRUE(in.eof());
+
+  const std::vector<std::string> exact = {"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--format", "cut"};
+  struct Case {
+    std::vector<std::string> more;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"--freq", "10", "--angles", "-175", "180", "10"}, "--angles -175 180 10: the cut must sample the axis"},
+      {{"--freq", "10", "--angles", "10", "90", "5"}, "--angles 10 90 5: the cut must sample the axis"},
+      {{"--freq", "10", "--angles", "180", "0", "-5"}, "--angles 180 0 -5: the .cut layout's angles ascend"},
+      {{"--freq", "10", "--angles", "-190", "180", "10"}, "--angles -190 180 10: a polar cut's angles lie within"},
+      {{"--freq", "10", "--angles", "0", "1", "0.0001"}, "--format cut: the --angles step must be at least 0.00036"},
+  };
+  for (const Case& k : cases) {
+    std::vector<std::string> a = exact;
+    a.insert(a.end(), k.more.begin(), k.more.end());
+    const CliRun x = run(a);
+    EXPECT_EQ(x.status, 2) << k.message;
+    EXPECT_TRUE(x.out.empty()) << k.message;
+    EXPECT_EQ(x.err.rfind("quaven: " + k.message, 0), 0u) << x.err;
+  }
+  const CliRun legacy = run({"pattern", "--aperture", "1.2", "--slant", "3", "--freq", "10", "--angles", "0", "90",
+                             "10", "--format", "cut"});
+  EXPECT_EQ(legacy.err.rfind("quaven: --format cut: needs --exact or --full-wave", 0), 0u) << legacy.err;
+  const CliRun table = run({"pattern", "--exact", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "10", "1",
+                            "--angles", "0", "90", "10"});
+  EXPECT_EQ(table.err.rfind("quaven: --freq-range 9 10 1: several frequencies of a pattern go to one file in --format "
+                            "cut only",
+                            0),
+            0u)
+      << table.err;
 }
 
 }  // namespace

@@ -46,6 +46,11 @@ HORNS = {
     3: dict(f=11e9, b=0.45 * INCH, L=40.0, a=0.9 * INCH, R=2.0 * INCH, w=1.0),
     # The open-ended guide: no cone (aperture = throat, slant radius infinite).
     4: dict(f=10e9, b=0.45 * INCH, L=45.0, a=0.45 * INCH, R=math.inf, w=1.0),
+    # A designed horn: the full-wave design to a 30-degree E-plane beamwidth at
+    # 3 dB at S = 0.2 on horn 1's guide and wall (quaven design --full-wave
+    # --units cm --throat 1.143 --guide-length 4.5 --wall 0.15 --freq 10
+    # --beamwidth 30 --s-range 0.2 0.2 1).
+    5: dict(f=10e9, b=0.45 * INCH, L=45.0, a=29.551137, R=72.822854, w=1.5),
 }
 CHI11 = 1.8411837813406593
 

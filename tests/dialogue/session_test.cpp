@@ -245,6 +245,39 @@ TEST_F(SessionTest, ResponseColumnsAtADerivedLevel) {
   EXPECT_EQ(unscaled(last_six), unscaled(last_ten));
 }
 
+TEST_F(SessionTest, WhatTheCommandLineWouldRefuseOrNoteGoesToStandardErrorAlone) {
+  // A plane of 4 (designed as E), S beyond 1, a slant radius equal to the
+  // aperture radius, an aperture below its cut-off, a sweep that leads
+  // away: the tables as ever, the command line's rules and notes on
+  // standard error.
+  const Session s = talk("1\n10 30\n3\n4\n0.2 1.1 0.9\n7.62 7.62\n10 10 1\n7.62 15.24\n1 2 1\n7.62 15.24\n12 8 1\n"
+                         "0 0\n0 0 0\n0 0\n");
+  const std::string design = kDesign02Cm + " 1.100        8.8768        11.9474       4.09   32.661    2.569\n";
+  const std::string header = response_header(kLevels3and10);
+  const std::string flat = "  10.0000    18.5     NaN      NaN     NaN   127.8      NaN    -4.95\n";
+  const std::string low = "   1.0000     NaN     NaN      NaN     NaN     NaN      NaN     3.24\n"
+                          "   2.0000    55.8   109.1      NaN    68.5     NaN      NaN     9.10\n";
+  const std::string response = kHornPrompt + kFreqPrompt + header;
+  EXPECT_EQ(s.out, start() + kDesignPrompt + kLevelPrompt + kPlanePrompt + kSPrompt + kDesignHeader + design +
+                       response + flat + response + low + response + kHornPrompt + kSPrompt + kDesignPrompt);
+  const std::string title = "\n Frequency Response, Aperture:   7.620 cm    Slant Radius:";
+  EXPECT_EQ(s.report, kBanner + title_block("  10.000", "  30.00", "  3.") + kDesignHeader + design + title +
+                          "   7.620\n" + header + flat + title + "  15.240\n" + header + low + title + "  15.240\n" +
+                          header);
+  EXPECT_EQ(s.err,
+            "quaven: note: S range 0.2 1.1 0.9: S must lie within 0 to 1 cycles, but the sweep reaches 1.1\n"
+            "quaven: note: design plane 4: the plane must be 1 (E), 2 (H) or 3 (average); the E plane is designed\n"
+            "quaven: note: slant radius 7.62: the slant radius must be greater than the aperture radius (aperture "
+            "7.62); no cone has an aperture wider than its side\n"
+            "quaven: note at 10 GHz (1 row): the phase deviation S is above 1 cycle, beyond the range the models are "
+            "made for\n"
+            "quaven: note at 1 GHz (1 row): the aperture is below the TE11 cut-off of a circular guide of its radius "
+            "(a < 0.293 wavelength): the aperture field the models assume cannot exist there\n"
+            "quaven: note: frequency range 12 8 1: the step leads away from the stop; a sweep from 12 to 8 needs a "
+            "negative step\n");
+  EXPECT_EQ(s.status, 0);
+}
+
 TEST_F(SessionTest, OutOfRangeChoicesAreAskedAgain) {
   const Session s = talk("7\n2\n10 30\n3.5\n5\n2\n1\n0 0 0\n0 0\n");
   EXPECT_EQ(s.status, 0);

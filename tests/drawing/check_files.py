@@ -12,7 +12,14 @@ it, and compared with the bodies' closed forms:
 - SVG: valid XML with the same figures;
 - Touchstone: scikit-rf reads both forms back to the values written.
 
-Usage: check_files.py WRITE_FILES WORKDIR
+With the program QUAVEN as well, the same for the command line's files:
+`quaven geometry` writes the reference horn's SVG, DXF and STL (read back
+as above, its dimensions against the closed forms and the full wave's
+default guide and wall at 10 GHz), and `quaven response --full-wave`
+writes its S11 as CSV and as Touchstone files, which scikit-rf reads back
+to the CSV's s11_re and s11_im.
+
+Usage: check_files.py WRITE_FILES WORKDIR [QUAVEN]
 """
 import json
 import math
@@ -27,6 +34,7 @@ import xml.etree.ElementTree as ET
 import numpy as np
 
 WRITER, WORK = sys.argv[1], sys.argv[2]
+QUAVEN = sys.argv[3] if len(sys.argv) > 3 else None
 failures = []
 
 
@@ -45,6 +53,19 @@ r = subprocess.run([WRITER, WORK], capture_output=True, text=True)
 if r.returncode != 0:
     sys.exit("write_files failed: %s" % r.stderr)
 bodies = json.load(open(os.path.join(WORK, "bodies.json")))
+
+
+def quaven(*args):
+    r = subprocess.run([QUAVEN] + [str(a) for a in args], capture_output=True, text=True)
+    check(r.returncode == 0 and r.stderr == "", "quaven %s: status %d, %s" % (" ".join(map(str, args)), r.returncode, r.stderr))
+    return r.stdout
+
+
+def csv_rows(text):
+    lines = text.strip().split("\n")
+    names = lines[0].split(",")
+    return [dict(zip(names, line.split(","))) for line in lines[1:]]
+
 
 
 def shape(body):
@@ -103,6 +124,34 @@ def figures(body):
 
 def to_dxf(text):
     return text.replace("Ø", "%%c").replace("°", "%%d")
+
+
+if QUAVEN:
+    # The reference horn in inches with the guide and wall a full-wave
+    # response at 10 GHz solves by default: its dimensions, then its files,
+    # which join the library's bodies for the checks below.
+    IN = 0.0254
+    horn = ["--aperture", 1.2, "--slant", 3, "--throat", 0.45]
+    solved = json.loads(quaven("response", "--full-wave", *horn, "--freq-range", 10, 10, 1, "--format", "json"))
+    cli_body = {"name": "cli", "b": 0.45 * IN, "l": solved["inputs"]["guide_length"] * IN, "a": 1.2 * IN,
+                "R": 3 * IN, "w": solved["inputs"]["wall"] * IN, "unit": "in", "unit_m": IN, "decimals": 3,
+                "segments": 120, "stl_refusal": ""}
+    horn += ["--freq", 10]
+    dims = csv_rows(quaven("geometry", *horn, "--format", "csv"))
+    t, zap, zk, ro = shape(cli_body)
+    b, l, a, R, w = (cli_body[k] for k in "blaRw")
+    expected = {"throat_radius_in": b, "guide_length_in": l, "wall_in": w, "aperture_radius_in": a,
+                "slant_radius_in": R, "cone_length_in": math.sqrt(R * R - a * a), "horn_length_in": zap - l,
+                "outer_radius_in": max(ro, b + w), "overall_length_in": zap + w}
+    check(len(dims) == 1, "quaven geometry: %d rows" % len(dims))
+    for key, value in expected.items():
+        got = float(dims[0][key]) * IN
+        check(close(got, value, 1e-12), "quaven geometry: %s %.12g m, closed form %.12g m" % (key, got, value))
+    check(close(float(dims[0]["flare_half_angle_deg"]), math.degrees(t), 1e-12), "quaven geometry: flare angle")
+    for ext in ("svg", "dxf"):
+        quaven("geometry", *horn, "--output", os.path.join(WORK, "cli." + ext))
+    quaven("geometry", *horn, "--segments", 120, "--output", os.path.join(WORK, "cli.stl"))
+    bodies.append(cli_body)
 
 
 # ------------------------------------------------------------------ STL
@@ -204,7 +253,29 @@ for form in ("ri", "ma"):
     check(np.all(net.z0 == 50), "%s.s1p: reference %s" % (form, net.z0[0]))
     check("TE11" in net.comments and "throat plane" in net.comments, "%s.s1p: comments %r" % (form, net.comments))
 
+if QUAVEN:
+    # The full wave's S11 of the reference horn, swept downwards: the CSV and
+    # both Touchstone forms of the same run, read back in increasing frequency.
+    fw = ["response", "--full-wave", "--aperture", 1.2, "--slant", 3, "--throat", 0.45, "--freq-range", 11.5, 9, -1.25]
+    rows = csv_rows(quaven(*fw, "--format", "csv"))
+    s11 = sorted((float(r["frequency_ghz"]), complex(float(r["s11_re"]), float(r["s11_im"])), float(r["s11_db"]))
+                 for r in rows)
+    check(len(s11) == 3, "response --full-wave: %d rows" % len(s11))
+    for f, s, db in s11:
+        check(abs(20 * math.log10(abs(s)) - db) < 1e-9, "%.9g GHz: s11_db %.12g, |s11_re + j s11_im| %.12g dB" %
+              (f, db, 20 * math.log10(abs(s))))
+    for form in ("touchstone", "touchstone-ma"):
+        path = os.path.join(WORK, "cli-%s.s1p" % form)
+        quaven(*fw, "--format", form, "--output", path)
+        net = skrf.Network(path)
+        got = list(zip(net.f / 1e9, net.s[:, 0, 0]))
+        check(len(got) == len(s11), "%s: %d frequencies" % (path, len(got)))
+        for (fi, si), (fr, sr, _) in zip(got, s11):
+            check(close(fi, fr, 1e-12) and abs(si - sr) <= 1e-11,
+                  "%s: %.9g GHz %s, CSV %.9g GHz %s" % (path, fi, si, fr, sr))
+        check("TE11" in net.comments and "aperture_radius 1.2" in net.comments, "%s: comments %r" % (path, net.comments))
+
 if failures:
     print("\n".join(failures))
     sys.exit(1)
-print("drawing files: %d bodies and two Touchstone files read back" % len(bodies))
+print("drawing files: %d bodies and %d Touchstone files read back" % (len(bodies), 4 if QUAVEN else 2))

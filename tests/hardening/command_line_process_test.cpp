@@ -120,7 +120,7 @@ TEST(CommandLineProcess, OutputPastTheFileSizeLimitLeavesThePreviousFile) {
   // A destination that cannot be written is reported before any row is
   // computed: this sweep of a thousand million rows would never end.
   const ProcessRun bad = run_quaven({"design", "--freq", "10", "--beamwidth", "30", "--s-range", "0", "1", "1e-9",
-                                     "--output", (dir / "no_such_dir" / "x.csv").string()},
+                                     "--rows-ok", "--output", (dir / "no_such_dir" / "x.csv").string()},
                                     "/dev/null", 0, 0);
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("no_such_dir/x.csv': No such file or directory"), std::string::npos) << bad.err;

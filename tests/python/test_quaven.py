@@ -1,8 +1,10 @@
 """The Python module against the built command line: same numbers as its CSV,
 same messages, any sequence or a scalar where a sweep is taken."""
+import html.parser
 import math
 import os
 import subprocess
+import sys
 
 import numpy as np
 import pytest
@@ -70,6 +72,9 @@ CASES = [
      lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3, full_wave=True, throat=0.45, wall=0.0590551)),
     (["feed", "--freq", "10", "--f-over-d", "0.4", *FULL_WAVE], "--s-range", "0.1 0.2 0.1",
      lambda v, ex: quaven.feed(10, 0.4, s=v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # ... and designed to a beamwidth on the real horn, swept over a band.
+    (["design", "--freq", "10", "--beamwidth", "30", "--band", "9.5", "10.5", *FULL_WAVE], "--s-range", "0 0.2 0.2",
+     lambda v, ex: quaven.design(10, 30, s=v, full_wave=True, throat=0.45, wall=0.0590551, band_ghz=(9.5, 10.5))),
 ]
 
 
@@ -109,7 +114,6 @@ def test_scalars_sequences_and_arrays_give_the_same_rows():
         np.testing.assert_array_equal(by_array[name], by_list[name])
         np.testing.assert_array_equal(by_array[name], by_tuple[name])
         assert by_scalar[name].tolist() == [by_array[name][1]]
-    assert quaven.response(1.2, 3, np.array([[8.0, 9.0]]))["gain_db"].shape == (2,)
     assert quaven.design(10, 30, s=[])["s_cycles"].shape == (0,)
     r = quaven.design(10, 30, s=0.2, units="cm")
     assert r.command == "design" and r.inputs["units"] == "cm" and "aperture_radius_cm" in r
@@ -144,6 +148,8 @@ REFUSED = [
     (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10", "1", "--full-wave", "--throat",
       "0.45", "--threads", "0"],
      lambda: quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=0), {"--threads": "threads"}),
+    (["design", "--freq", "10", "--gain", "1000", "--s-range", "0", "0.6", "0.2"],
+     lambda: quaven.design(10, gain_db=1000, s=[0, 0.2, 0.4, 0.6]), {"--gain": "gain_db", "--s-range": "s"}),
 ]
 
 
@@ -177,6 +183,17 @@ def test_bad_types_and_combinations_raise():
     with pytest.raises(TypeError, match="^threads needs full_wave$"):
         quaven.pattern(1.2, 3, 10, [0], threads=2)
 
+    # Leaving out design's keyword s is named, not answered by pybind11's
+    # list of signatures; a table of values is refused, not read flat.
+    with pytest.raises(TypeError, match=r"^design\(\) needs s, the phase deviations S"):
+        quaven.design(10, 30)
+    for call, name in ((lambda v: quaven.response(1.2, 3, v), "freqs_ghz"),
+                       (lambda v: quaven.design(10, 30, s=v), "s"),
+                       (lambda v: quaven.feed(10, v), "f_over_d")):
+        with pytest.raises(ValueError, match=rf"^{name}: expected one number or a 1-D sequence of them, "
+                                             r"not an array of shape \(1, 2\)$"):
+            call(np.array([[8.0, 9.0]]) if name == "freqs_ghz" else [[0.1, 0.2]])
+
 
 def test_full_wave_threads_change_no_digit():
     one = quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=1)
@@ -198,3 +215,85 @@ def test_help_explains_the_arguments():
         assert name in quaven.design.__doc__
     for name in ("full_wave", "throat", "guide_length", "wall", "s11_db"):
         assert name in quaven.response.__doc__ and name in quaven.feed.__doc__
+
+
+def test_results_cannot_be_changed():
+    r = quaven.design(10, 30, s=[0.1, 0.2], throat=0.45)
+    gain = r["gain_db"].copy()
+    with pytest.raises(ValueError, match="read-only"):
+        r["gain_db"][0] = 5
+    with pytest.raises(ValueError):
+        r["gain_db"].setflags(write=True)
+    with pytest.raises(ValueError):
+        r.inputs["s"][0] = 0.5
+    with pytest.raises(TypeError):
+        r.inputs["freq_ghz"] = 11
+    r["notes"].append("changed")
+    dict(r)["gain_db"] = None
+    np.testing.assert_array_equal(r["gain_db"], gain)
+    assert r["notes"] == ["", ""] and r.inputs["freq_ghz"] == 10 and list(r.inputs["s"]) == [0.1, 0.2]
+    # Arrays of no rows are frozen too.
+    with pytest.raises(ValueError):
+        quaven.design(10, 30, s=[])["gain_db"].setflags(write=True)
+
+
+def test_version_is_the_programs():
+    assert run("--version").stdout.split() == ["quaven", quaven.__version__]
+
+
+class Cells(html.parser.HTMLParser):
+    """The caption and the rows of cells (header and data) of an HTML table."""
+
+    def __init__(self, text):
+        super().__init__()
+        self.caption, self.rows, self.where = "", [], None
+        self.feed(text)
+
+    def handle_starttag(self, tag, attrs):
+        if tag == "tr":
+            self.rows.append([])
+        elif tag in ("th", "td", "caption"):
+            self.where = tag
+            if tag != "caption":
+                self.rows[-1].append("")
+
+    def handle_endtag(self, tag):
+        self.where = None
+
+    def handle_data(self, data):
+        if self.where == "caption":
+            self.caption += data
+        elif self.where:
+            self.rows[-1][-1] += data
+
+
+def test_html_table_shows_the_rows_and_cuts_long_ones():
+    # Rows with notes, infinities and not-a-number.
+    short = quaven.design(10, 100, s=[0, 0.5, 1], throat=0.4)
+    table = Cells(short._repr_html_())
+    assert table.caption == "quaven.Result: design, 3 rows × 14 columns" and len(short.keys()) == 14
+    assert table.rows[0] == ["", *short.keys()]
+    for i, row in enumerate(table.rows[1:]):
+        assert row[0] == str(i) and row[-1] == short["notes"][i]
+        assert [float(x) for x in row[1:-1]] == pytest.approx([short[k][i] for k in short.keys()[:-1]], rel=1e-5, nan_ok=True)
+    long = quaven.pattern(1.2, 3, 10, np.linspace(-180, 180, 1001))
+    table = Cells(long._repr_html_())
+    assert table.caption.startswith("quaven.Result: pattern, 1001 rows")
+    assert [row[0] for row in table.rows[1:]] == [*map(str, range(10)), "…", *map(str, range(991, 1001))]
+    assert table.rows[-1][1] == "180"
+
+
+def test_to_pandas(monkeypatch):
+    r = quaven.feed(10, [0.3, 0.4], aperture=1.2, slant=3)
+    with monkeypatch.context() as without:
+        without.setitem(sys.modules, "pandas", None)
+        with pytest.raises(ImportError, match=r"to_pandas\(\) needs pandas.*python3-pandas"):
+            r.to_pandas()
+    pytest.importorskip("pandas", reason="pandas (python3-pandas) is not installed")
+    frame = r.to_pandas()
+    assert list(frame.columns) == r.keys() and len(frame) == 2
+    for name in r.keys():
+        assert list(frame[name]) == list(r[name])
+    assert frame.attrs["command"] == "feed" and frame.attrs["inputs"]["aperture_radius"] == 1.2
+    frame.loc[0, "gain_db"] = 0  # a copy, free to change
+    assert r["gain_db"][0] != 0

@@ -12,7 +12,9 @@ export const isPercent = (name) => /efficiency/.test(name);
 
 // Column names as the command line writes them, in words.
 export function heading(name) {
-  const special = { f_over_d: 'f/D', s11_db: 'S11 (dB)', aperture_wavelengths: 'Aperture (λ)' };
+  const special = {
+    f_over_d: 'f/D', s11_db: 'S11 (dB)', s11_re: 'S11 real', s11_im: 'S11 imag.', aperture_wavelengths: 'Aperture (λ)',
+  };
   if (special[name]) return special[name];
   const unit = (name.match(/_(in|cm|deg|db|ghz|wl|cycles)$/) || [])[1];
   let words = unit ? name.slice(0, -unit.length - 1) : name;
@@ -30,6 +32,7 @@ export function heading(name) {
 // wrote it: as the command line's tables show them.
 function places(name, command) {
   if (isPercent(name)) return 1;
+  if (/^s11_(re|im)$/.test(name)) return 4;  // a reflection coefficient, |S11| < 1
   if (name === 'f_over_d') return 2;
   if (/^s_cycles$|phase_centre|_wl$|wavelengths/.test(name)) return 3;
   if (command === 'feed' && /_(in|cm)$/.test(name)) return 3;

@@ -16,7 +16,7 @@ import sys
 import mpmath as mp
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "horn"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "legacy"))
 import make_horn_reference as horn  # noqa: E402
 import gen_pattern_reference as pattern  # noqa: E402
 
@@ -95,6 +95,11 @@ def session_test_lines():
     for ilev in (2, 1):
         for fr in (10.0, 11.0):
             print(response_line(fr, 1.2, 3.0, 1.0, ilev, 6))
+    print("10 GHz, 30 degrees at 3 dB, E plane, S = 0.2 + 0.9, in centimetres:")
+    print(design_line(10.0, 30.0, 1, 1, f32(f32(0.2) + f32(0.9)), f32(2.54)))
+    print("3 x 6 inch horn (7.62 and 15.24 cm typed) at 1 and 2 GHz, in centimetres:")
+    for fr in (1.0, 2.0):
+        print(response_line(fr, 3.0, 6.0, f32(2.54)))
 
 
 def main():
