@@ -238,7 +238,9 @@ double point_segment(const Point& p, const Point& a, const Point& b) {
   const double l2 = dr * dr + dz * dz;
   double u = l2 > 0.0 ? ((p.rho - a.rho) * dr + (p.z - a.z) * dz) / l2 : 0.0;
   u = std::clamp(u, 0.0, 1.0);
-  return std::hypot(p.rho - a.rho - u * dr, p.z - a.z - u * dz);
+  // (Lengths of a body in metres: no overflow for hypot to guard against.)
+  const double x = p.rho - a.rho - u * dr, y = p.z - a.z - u * dz;
+  return std::sqrt(x * x + y * y);
 }
 
 // J0, J1 and J2 at x >= 0.
@@ -459,11 +461,19 @@ struct Moments {
 // for n = 2, 1/15750 for n = 3; Abramowitz & Stegun 25.4.30). The basis'
 // factor u makes the phase term kappa^3 for two points: 1e-4 of an entry
 // at 20 segments per wavelength, on every far pair at once.
+double gauss_phase_error(int n, double h, double k) {
+  const double kappa = 0.5 * k * h;
+  double power = kappa;  // kappa^(2n - 1)
+  for (int i = 1; i < n; ++i) power *= kappa * kappa;
+  return power * (2 * n + kappa) / (n == 2 ? 135.0 : 15750.0);
+}
+
 double gauss_error(int n, double d, double h, double k) {
   const double x = 2.0 * d / h;
-  const double kappa = 0.5 * k * h;
-  const double phase = std::pow(kappa, 2 * n - 1) * (2 * n + kappa) / (n == 2 ? 135.0 : 15750.0);
-  return std::pow(x + std::sqrt(x * x + 1.0), -2.0 * n) + phase;
+  const double rho = x + std::sqrt(x * x + 1.0);
+  double power = rho * rho;  // rho^(2n)
+  for (int i = 1; i < n; ++i) power *= rho * rho;
+  return 1.0 / power + gauss_phase_error(n, h, k);
 }
 
 // The estimated relative error of an entry up to which the two-point rule
@@ -502,7 +512,11 @@ void Body::fill(const Options& opt) {
   // The two-point rule on each segment, for pairs far enough apart.
   const int ng = opt.gauss;
   std::vector<Quad> quad2;
-  const bool cheap = ng > 2 && opt.far_rule;
+  // The phase term grows with the segment: where it is above the tolerance
+  // on the shortest segment, no pair can take the cheaper rule (at the
+  // default 20 segments per wavelength none does), and no pair is asked.
+  const bool cheap = ng > 2 && opt.far_rule && !len.empty() &&
+                     gauss_phase_error(2, *std::min_element(len.begin(), len.end()), k_) <= kFarRuleTolerance;
   if (cheap) {
     const numeric::GaussRule& g2 = numeric::gauss_rule(2);
     for (int s = 0; s < nseg; ++s)
