@@ -14,6 +14,11 @@ namespace {
 
 // 0 until set: the default then.
 std::atomic<int> g_count{0};
+// The count of the request the calling thread is running (ThreadCountScope),
+// 0 where there is none: kept per thread, so that requests running at the
+// same time on different threads (Python's, with the interpreter released)
+// neither see nor undo each other's count.
+thread_local int t_request = 0;
 
 }  // namespace
 
@@ -33,6 +38,7 @@ int default_thread_count() {
 
 int thread_count() {
 #ifdef QUAVEN_HAVE_THREADS
+  if (t_request > 0) return t_request;
   int n = g_count.load();
   if (n <= 0) {
     // Read once: the environment does not change under a running program.
@@ -48,11 +54,13 @@ int thread_count() {
 void set_thread_count(int n) { g_count = n > 0 ? std::min(n, 1024) : 0; }
 
 ThreadCountScope::ThreadCountScope(int n) : active_(n > 0) {
-  if (active_) saved_ = g_count.exchange(std::min(n, 1024));
+  if (!active_) return;
+  saved_ = t_request;
+  t_request = std::min(n, 1024);
 }
 
 ThreadCountScope::~ThreadCountScope() {
-  if (active_) g_count = saved_;
+  if (active_) t_request = saved_;
 }
 
 namespace detail {

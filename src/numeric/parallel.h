@@ -39,10 +39,11 @@ void set_thread_count(int n);
 // processor count otherwise, 1 without threads.
 int default_thread_count();
 
-// Sets the count for as long as it lives (n <= 0 leaves it as it is) and
-// puts back the setting it found: a request's own count. Results do not
-// depend on the count, so two requests that overlap in time with different
-// counts still give their own results.
+// Sets the count of the loops the calling thread starts for as long as it
+// lives (n <= 0 leaves it as it is), then puts back the one it found: a
+// request's own count. It takes precedence over set_thread_count and is the
+// calling thread's alone, so that two requests running at the same time on
+// different threads keep their own counts.
 class ThreadCountScope {
  public:
   explicit ThreadCountScope(int n);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -109,6 +110,39 @@ TEST(Parallel, CountIsTheSettingOrTheDefault) {
     const ThreadCountScope ignored(0);
     EXPECT_EQ(thread_count(), 5);
   }
+  EXPECT_EQ(thread_count(), default_thread_count());
+  // Two requests at once on their own threads, each with its own count,
+  // ending in the other order than they began: neither sees the other's,
+  // and the setting is as it was.
+  std::mutex m;
+  std::condition_variable cv;
+  int stage = 0;
+  int seen[2] = {0, 0};
+  std::thread first([&] {
+    std::unique_lock<std::mutex> lock(m);
+    {
+      const ThreadCountScope scope(3);
+      stage = 1;
+      cv.notify_all();
+      cv.wait(lock, [&] { return stage == 2; });
+      seen[0] = thread_count();
+    }
+    stage = 3;
+    cv.notify_all();
+  });
+  std::thread second([&] {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [&] { return stage == 1; });
+    const ThreadCountScope scope(7);
+    stage = 2;
+    cv.notify_all();
+    cv.wait(lock, [&] { return stage == 3; });
+    seen[1] = thread_count();
+  });
+  first.join();
+  second.join();
+  EXPECT_EQ(seen[0], 3);
+  EXPECT_EQ(seen[1], 7);
   EXPECT_EQ(thread_count(), default_thread_count());
   set_thread_count(2);
   EXPECT_EQ(thread_count(), 2);
