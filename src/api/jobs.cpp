@@ -1331,8 +1331,9 @@ void feed(const FeedRequest& q, Sink& sink) {
 
   if (fw && !judging) {
     // Each S at each f/D designed once (some seven to a dozen solutions),
-    // the designs in parallel; an f/D's rows written, its best marked, when
-    // all of them are known.
+    // the designs in parallel, each counted as progress as it comes in
+    // order; an f/D's rows written, its best marked, when all of them are
+    // known.
     std::vector<fullwave::FeedRow> designs;
     in_row_order<fullwave::FeedRow>(
         q.f_over_d.size() * per_fd,
@@ -1340,8 +1341,9 @@ void feed(const FeedRequest& q, Sink& sink) {
           const double fd = q.f_over_d.at(n / per_fd).value, s = q.s->at(n % per_fd).value;
           return solved([&] { return fullwave::design_feed(body, freq, fd, s, taper, max_flare); });
         },
-        [&](long long, fullwave::FeedRow r) {
+        [&](long long n, fullwave::FeedRow r) {
           designs.push_back(std::move(r));
+          sink.computed(n + 1);  // each design counts as progress
           if (static_cast<long long>(designs.size()) < per_fd) return;
           const int best = best_of(per_fd, [&](long long i) { return designs[i].feed.judgement.best.aperture; });
           for (long long i = 0; i < per_fd; ++i) {
@@ -1367,7 +1369,10 @@ void feed(const FeedRequest& q, Sink& sink) {
       const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper, max_flare}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
-        for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
+        for (long long i = 0; i < per_fd; ++i) {
+          rows.push_back(designed(i));
+          sink.computed(k * per_fd + i + 1);
+        }
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
         for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, {}, kNan);
       } else {
