@@ -2,8 +2,10 @@
 #include "cli/subcommands.h"
 
 #include <cctype>
+#include <algorithm>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -29,7 +31,7 @@ void name_all(Words& w) {
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
-      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"}};
+      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -78,6 +80,25 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
 }
 
+// --threads: a whole number, read only for the full wave (without it only
+// marked given, for the request to refuse).
+void read_threads(Words& w, const FullWaveOptions& o, api::Job& j) {
+  if (o.threads.empty()) return;
+  w.given(Arg::threads, "--threads", {o.threads});
+  if (!o.full_wave) {
+    j.threads = 1;
+    return;
+  }
+  const std::string& t = o.threads;
+  std::size_t digits = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  const std::size_t first = digits;
+  while (digits < t.size() && t[digits] >= '0' && t[digits] <= '9') ++digits;
+  if (digits == first || digits != t.size()) throw api::Refusal(api::Rule::whole_positive, Arg::threads);
+  // Beyond 9 digits only the sign matters (the library takes at most 1024).
+  const long n = std::strtol(t.substr(0, std::min<std::size_t>(t.size(), first + 9)).c_str(), nullptr, 10);
+  j.threads = static_cast<int>(n);
+}
+
 void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
   cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, true);
   cone.slant = read(w, Arg::slant, "--slant", o.slant, true, true);
@@ -98,6 +119,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   q.plane_text = o.plane;
   q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   read_body(w, o, q.body, single, true);
+  read_threads(w, o, q);
   if (!o.band.empty()) {
     w.given(Arg::band, "--band", o.band);
     q.band = api::Band{number("--band", o.band.at(0), single), number("--band", o.band.at(1), single)};
@@ -115,6 +137,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
   q.sweep = o.sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+  read_threads(w, o, q);
   api::response(q, out);
 }
 
@@ -132,6 +155,7 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   if (c.format != "cut") {
     api::pattern(q, out);
     return;
@@ -187,6 +211,7 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   if (!o.max_flare.empty()) q.max_flare = read(w, Arg::max_flare, "--max-flare", o.max_flare, false);
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   api::feed(q, out);
 }
 

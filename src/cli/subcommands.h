@@ -21,6 +21,7 @@ struct FullWaveOptions {
   std::string throat;
   std::string guide_length, wall;
   std::string sweep = "fast";  // response's: fast or direct
+  std::string threads;  // the solver's thread count, as typed
 };
 
 // A design over S, to a beamwidth or a gain, optionally swept over a band
