@@ -804,6 +804,7 @@ void response(const ResponseRequest& q, Sink& sink) {
   if (!q.unchecked) {
     touchstone_refused(q, fw);
     check_full_wave(q, q.body);
+    if (q.sweep && !fw) throw Refusal(Rule::needs_full_wave, Arg::sweep);
     checks::positive(Arg::aperture, q.cone.aperture);
   }
   waivable(q, head, [&] { checks::slant_beyond_aperture(rs, a); });
@@ -863,7 +864,7 @@ void response(const ResponseRequest& q, Sink& sink) {
   beam_levels(q.level, ilev, level1, level2);
   // The fast sweep solves its few frequencies before the first row.
   std::optional<fullwave::FrequencySweep> swept;
-  if (fw && any && q.sweep == SweepMethod::fast) {
+  if (fw && any && q.sweep.value_or(SweepMethod::fast) == SweepMethod::fast) {
     fullwave::SweepRequest sq;
     sq.geometry = fq.geometry;
     sq.level1_db = level1;

@@ -14,7 +14,7 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads
+  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads, sweep
 };
 
 enum class Rule {

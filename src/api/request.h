@@ -150,7 +150,8 @@ struct ResponseRequest : Job {
   Level level;
   Sweep freqs;
   Body body;
-  SweepMethod sweep = SweepMethod::fast;
+  // Not given: fast. Given, it needs the full wave.
+  std::optional<SweepMethod> sweep;
 };
 
 // One horn's pattern at one frequency over a sweep of angles (degrees); the

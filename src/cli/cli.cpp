@@ -32,7 +32,8 @@ const char* const kDesignUsage =
     "              [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]]\n"
+    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]\n"
+    "                [--sweep fast|direct]]\n"
     "                [--units cm|in] [--format table|csv|json|touchstone|touchstone-ma] [--output FILE]\n"
     "                [--plot FILE] [--rows-ok]";
 const char* const kPatternUsage =

@@ -31,7 +31,8 @@ void name_all(Words& w) {
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
-      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"}};
+      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"},
+      {Arg::sweep, "--sweep"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -136,7 +137,10 @@ void response(const HornOptions& o, Words& w, Output& out) {
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
-  q.sweep = o.sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+  if (!o.sweep.empty()) {
+    w.given(Arg::sweep, "--sweep", {o.sweep});
+    q.sweep = o.sweep == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+  }
   read_threads(w, o, q);
   api::response(q, out);
 }

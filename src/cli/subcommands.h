@@ -20,7 +20,7 @@ struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
-  std::string sweep = "fast";  // response's: fast or direct
+  std::string sweep;  // response's: fast or direct, empty when not given (fast)
   std::string threads;  // the solver's thread count, as typed
 };
 

@@ -142,6 +142,7 @@ class Words : public api::Words {
       case Arg::rows_ok: return "rows_ok";
       case Arg::segments: return "segments";
       case Arg::threads: return "threads";
+      case Arg::sweep: return "sweep";
     }
     return "";
   }
@@ -264,9 +265,10 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 }
 
 // sweep="fast" or "direct": how the full wave sweeps frequencies.
-api::SweepMethod sweep_method(const std::string& how) {
-  if (how != "fast" && how != "direct") throw py::value_error("sweep: '" + how + "' is neither 'fast' nor 'direct'");
-  return how == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
+std::optional<api::SweepMethod> sweep_method(const std::optional<std::string>& how) {
+  if (!how) return std::nullopt;
+  if (*how != "fast" && *how != "direct") throw py::value_error("sweep: '" + *how + "' is neither 'fast' nor 'direct'");
+  return *how == "direct" ? api::SweepMethod::direct : api::SweepMethod::fast;
 }
 
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
@@ -325,13 +327,14 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
-                std::optional<long long> threads, const std::string& how, const std::string& units) {
+                std::optional<long long> threads, const std::optional<std::string>& how,
+                const std::string& units) {
   Words w;
   Result r;
   api::ResponseRequest q;
   const bool single = start(r, "response", q, exact, full_wave, units);
   q.sweep = sweep_method(how);
-  if (full_wave) r.inputs["sweep"] = how;
+  if (full_wave) r.inputs["sweep"] = how.value_or("fast");
   q.cone = cone(aperture, slant, w, r);
   q.level = level_of(level_db, derive_from, w);
   const Column f = values(freqs_ghz, "freqs_ghz");
@@ -765,7 +768,7 @@ PYBIND11_MODULE(quaven, m) {
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
         "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
-        "sweep"_a = "fast", "units"_a = "in");
+        "sweep"_a = py::none(), "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
         "wall"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");

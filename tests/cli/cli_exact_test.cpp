@@ -106,6 +106,11 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   std::vector<std::string> no_fw = exact;
   no_fw.insert(no_fw.end(), {"--threads", "2"});
   EXPECT_NE(run(no_fw).err.find("--threads needs --full-wave"), std::string::npos);
+  no_fw.resize(no_fw.size() - 2);
+  no_fw.insert(no_fw.end(), {"--sweep", "direct"});
+  const CliRun ns = run(no_fw);
+  EXPECT_EQ(ns.status, 2);
+  EXPECT_EQ(ns.err.substr(0, ns.err.find('\n')), "quaven: --sweep needs --full-wave");
 
   full.resize(full.size() - 2);  // no --throat
   const CliRun m = run(full);

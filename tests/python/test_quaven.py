@@ -188,6 +188,8 @@ def test_bad_types_and_combinations_raise():
         quaven.pattern(1.2, 3, 10, [0], full_wave=True)
     with pytest.raises(TypeError, match="^threads needs full_wave$"):
         quaven.pattern(1.2, 3, 10, [0], threads=2)
+    with pytest.raises(TypeError, match="^sweep needs full_wave$"):
+        quaven.response(1.2, 3, [10], sweep="direct")
 
     # Leaving out design's keyword s is named, not answered by pybind11's
     # list of signatures; a table of values is refused, not read flat.
