@@ -159,6 +159,8 @@ void check_full_wave(const Job& j, const Body& b) {
   if (!j.full_wave_asked) {
     if (b.guide_length) throw Refusal(Rule::needs_full_wave, Arg::guide_length);
     if (b.wall) throw Refusal(Rule::needs_full_wave, Arg::wall);
+    if (b.flange) throw Refusal(Rule::needs_full_wave, Arg::flange);
+    if (!b.chokes.empty()) throw Refusal(Rule::needs_full_wave, Arg::choke);
     return;
   }
   if (j.exact_asked) throw Refusal(Rule::two_models, Arg::full_wave);
@@ -196,16 +198,36 @@ template <class Solve>
 auto solved(Solve solve, const std::string& before = std::string()) {
   try {
     return solve();
+  } catch (const fullwave::PartError& e) {
+    throw Refusal(Rule::part_misfit, e.part == fullwave::PartError::Part::flange ? Arg::flange : Arg::choke, {}, {},
+                  e.what());
   } catch (const std::invalid_argument& e) {
     throw Refusal(Rule::not_solvable, Arg::full_wave, {}, {}, before + e.what());
   }
 }
 
-// The whole body, a horn of aperture `a` and slant radius `r` (unit).
+// A job that designs the plain horn refuses a flange and choke rings.
+void plain_only(const Body& b, const char* job) {
+  if (b.flange) throw Refusal(Rule::parts_plain_only, Arg::flange, {}, {}, job);
+  if (!b.chokes.empty()) throw Refusal(Rule::parts_plain_only, Arg::choke, {}, {}, job);
+}
+
+// The whole body, a horn of aperture `a` and slant radius `r` (unit), with
+// its flange and rings; a part that does not fit is refused by its name.
 fullwave::Geometry horn_body(const Body& b, double a, double r, double throat, double mu, double lowest_ghz) {
   fullwave::Geometry g = feed_guide(b, throat, mu, lowest_ghz);
   g.aperture_radius = a * mu;
   g.slant_radius = r * mu;
+  // The parts' own rules (profile.h) are checked as the outline is made.
+  if (b.flange) {
+    checks::positive(Arg::flange, b.flange->radius);
+    g.flange.radius = b.flange->radius.value * mu;
+    g.flange.thickness = b.flange->thickness ? b.flange->thickness->value * mu : g.wall;
+  }
+  for (const Choke& c : b.chokes) {
+    g.chokes.push_back({c.inner.value * mu, c.width.value * mu, c.depth.value * mu, c.wall ? c.wall->value * mu : g.wall,
+                        c.setback ? c.setback->value * mu : 0.0});
+  }
   solved([&] { return fullwave::outline(g); });
   return g;
 }
@@ -223,6 +245,30 @@ void solvable_up_to(const fullwave::Geometry& g, double highest_ghz) {
   solved([&] { return fullwave::check_mesh(g, highest_ghz); }, "at " + shortest(highest_ghz) + " GHz ");
 }
 
+// A flange and choke rings in the inputs, and as the text that follows the
+// body's caption ("; flange radius ...; choke 1: ..."), "" for none.
+std::string record_parts(const fullwave::Geometry& g, double mu, Units units, Inputs& inputs) {
+  const char* u = unit_name(units);
+  std::string caption;
+  char text[200];
+  if (g.flange.radius > 0.0) {
+    inputs.numbers("flange", {double_cell(g.flange.radius / mu), double_cell(g.flange.thickness / mu)});
+    std::snprintf(text, sizeof text, "; flange radius %.5g %s, thickness %.5g %s", g.flange.radius / mu, u,
+                  g.flange.thickness / mu, u);
+    caption += text;
+  }
+  for (std::size_t i = 0; i < g.chokes.size(); ++i) {
+    const fullwave::Choke& c = g.chokes[i];
+    inputs.numbers("choke" + std::to_string(i + 1), {double_cell(c.inner / mu), double_cell(c.width / mu),
+                                                     double_cell(c.depth / mu), double_cell(c.wall / mu),
+                                                     double_cell(c.setback / mu)});
+    std::snprintf(text, sizeof text, "; choke %zu: inner radius %.5g %s, width %.5g, depth %.5g, wall %.5g, setback %.5g",
+                  i + 1, c.inner / mu, u, c.width / mu, c.depth / mu, c.wall / mu, c.setback / mu);
+    caption += text;
+  }
+  return caption;
+}
+
 // The solved body in the head: the guide's length and wall in the inputs
 // (as given or by default), and the caption above the table and in a plot's
 // title.
@@ -234,21 +280,40 @@ void record_body(const fullwave::Geometry& g, double mu, Units units, Head& head
   const char* u = unit_name(units);
   std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
                 g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
-  head.caption = text;
+  head.caption = text + record_parts(g, mu, units, head.inputs);
 }
 
 // The solution's power balance (radiated over net guide power), then the
 // body, in every full-wave row, last, for readers of the CSV (pandas, a
-// spreadsheet) that see no inputs: the guide's radius and length, the wall.
-void body_columns(Layout& l, const std::string& u) {
+// spreadsheet) that see no inputs: the guide's radius and length, the wall,
+// and a flange's radius and thickness and each choke ring's five lengths
+// where the body has them.
+void parts_columns(Layout& l, const std::string& u, const fullwave::Geometry& g) {
+  if (g.flange.radius > 0.0) {
+    l.add("flange_radius_" + u, u, false);
+    l.add("flange_thickness_" + u, u, false);
+  }
+  for (std::size_t i = 0; i < g.chokes.size(); ++i)
+    for (const char* part : {"inner", "width", "depth", "wall", "setback"})
+      l.add("choke" + std::to_string(i + 1) + "_" + part + "_" + u, u, false);
+}
+void parts_cells(std::vector<Cell>& cells, const fullwave::Geometry& g, double mu) {
+  if (g.flange.radius > 0.0)
+    for (const double x : {g.flange.radius, g.flange.thickness}) cells.push_back(double_cell(x / mu));
+  for (const fullwave::Choke& c : g.chokes)
+    for (const double x : {c.inner, c.width, c.depth, c.wall, c.setback}) cells.push_back(double_cell(x / mu));
+}
+void body_columns(Layout& l, const std::string& u, const fullwave::Geometry& g) {
   l.add("power_balance", "", false);
   l.add("guide_radius_" + u, u, false);
   l.add("guide_length_" + u, u, false);
   l.add("wall_" + u, u, false);
+  parts_columns(l, u, g);
 }
 void body_cells(std::vector<Cell>& cells, double balance, const fullwave::Geometry& g, double mu) {
   cells.push_back(double_cell(balance));
   for (const double x : {g.throat_radius, g.guide_length, g.wall}) cells.push_back(double_cell(x / mu));
+  parts_cells(cells, g, mu);
 }
 
 // A full-wave row's own check: its power balance.
@@ -571,6 +636,7 @@ void design(const DesignRequest& q, Sink& sink) {
   if (fw) {
     const double lowest = q.band ? std::min(q.freq.value, band_lo) : q.freq.value;
     const double highest = q.band ? std::max(q.freq.value, band_hi) : q.freq.value;
+    plain_only(q.body, "a design");
     guide = feed_guide(q.body, throat, mu, lowest);
     record_body(guide, mu, q.units, head);
     guide.aperture_radius = guide.throat_radius;
@@ -591,7 +657,7 @@ void design(const DesignRequest& q, Sink& sink) {
   if (fw) {
     layout.add("s11_db", "dB", false, printed(2, 7, 1, {{"    S11"}}));
     s11_columns(layout);
-    body_columns(layout, u);
+    body_columns(layout, u, guide);
   }
   if (q.band) band_layout(layout, to_gain, fw);
   head.unit_factor = un;
@@ -806,7 +872,7 @@ void response(const ResponseRequest& q, Sink& sink) {
   if (fw) {
     layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
     s11_columns(layout);
-    body_columns(layout, u);
+    body_columns(layout, u, fq.geometry);
   }
   head.unit_factor = un;
   head.key = "% GHz";
@@ -953,7 +1019,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
   if (fw) g = pattern_body(q, a, rs, freq, freq, head);
   Layout layout(head, 2);
   pattern_layout(layout, single);
-  if (fw) body_columns(layout, unit_name(q.units));
+  if (fw) body_columns(layout, unit_name(q.units), g);
   head.unit_factor = unit_factor(q.units);
   head.key = "% deg";
   head.rows = q.angles.size();
@@ -1226,6 +1292,7 @@ void feed(const FeedRequest& q, Sink& sink) {
       record_body(body, mu, q.units, head);
       solvable_up_to(body, freq);
     } else {
+      plain_only(q.body, "a feed design");
       body = feed_guide(q.body, throat, mu, freq);
       record_body(body, mu, q.units, head);
       body.aperture_radius = body.throat_radius;
@@ -1237,7 +1304,7 @@ void feed(const FeedRequest& q, Sink& sink) {
   const bool design = !judging;
   Layout layout(head, 2);
   feed_layout(layout, u, design, fw);
-  if (fw) body_columns(layout, u);
+  if (fw) body_columns(layout, u, body);
   head.unit_factor = unit_factor(q.units);
   head.key = "f/D = %";
   const long long per_fd = q.s ? q.s->size() : 1;
@@ -1345,6 +1412,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
   head.command = "geometry";
   const fullwave::Geometry g = geometry_body(q, head.inputs);
   const double mu = metres_per_unit(q.units);
+  const std::string parts = record_parts(g, mu, q.units, head.inputs);
+  if (!parts.empty()) head.caption = "Body" + parts.substr(1);
   const std::string u = unit_name(q.units), unit = "(" + u + ")";
   Layout l(head, 3);
   const auto f = [](int gap, int width, int decimals, const std::string& top, const std::string& middle,
@@ -1363,6 +1432,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
   l.add("horn_length_" + u, u, false, f(1, 8, 4, "Horn", "length", unit));
   l.add("outer_radius_" + u, u, false, f(1, 8, 4, "Outer", "radius", unit));
   l.add("overall_length_" + u, u, false, f(1, 8, 4, "Overall", "length", unit));
+  // A flange's and the rings' lengths after the table's, in the CSV and JSON.
+  parts_columns(l, u, g);
   head.unit_factor = unit_factor(q.units);
   head.key = "%";
   head.rows = 1;
@@ -1388,6 +1459,7 @@ void geometry(const GeometryRequest& q, Sink& sink) {
                          c.cone_length, flared ? c.horn_length : 0.0, outer / mu,
                          (z_hi - z_lo) / mu})
     row.cells.push_back(double_cell(x));
+  parts_cells(row.cells, g, mu);
   sink.row(row);
   sink.end();
 }

@@ -14,7 +14,7 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments
+  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, flange, choke
 };
 
 enum class Rule {
@@ -62,6 +62,8 @@ enum class Rule {
   segments_outside,         // an STL's segments outside kMinSegments to kMaxSegments
   segments_need_stl,        // segments for another file than the STL
   solid_needs_wall,         // a solid of a wall of no thickness
+  part_misfit,              // a flange or choke ring that does not fit the horn (detail: the rule)
+  parts_plain_only,         // a flange or choke ring for a job that builds the plain horn (detail: the job)
 };
 
 // A value in a message, shown as the shortest text of its precision.

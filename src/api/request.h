@@ -72,15 +72,32 @@ struct Cone {
   Number slant;
 };
 
+// A flange in the aperture plane: its outer radius and thickness (default:
+// the wall's), in the request's unit.
+struct Flange {
+  Number radius;
+  std::optional<Number> thickness;
+};
+
+// A choke ring round the rim: the groove's inner radius, width and depth,
+// its walls' thickness (default: the horn's wall) and its mouth's setback
+// behind the aperture plane (default 0), in the request's unit.
+struct Choke {
+  Number inner, width, depth;
+  std::optional<Number> wall, setback;
+};
+
 // The body round the cone that the full wave solves (and the throat every
 // model can take for its notes and the horn's length): the feed guide's
-// radius, its length and the wall's thickness, in the request's unit. A
-// part not given takes the model's default. The place for a flange, choke
-// rings or a profile file when the solver takes them.
+// radius, its length and the wall's thickness, in the request's unit, and a
+// flange and choke rings (from the axis outwards) round the rim. A part not
+// given takes the model's default.
 struct Body {
   std::optional<Number> throat;
   std::optional<Number> guide_length;
   std::optional<Number> wall;
+  std::optional<Flange> flange;
+  std::vector<Choke> chokes;
 };
 
 // The plane a design is made in, numbered as the dialogue numbers it.

@@ -97,6 +97,19 @@ void add_throat(CLI::App* app, std::string& throat) {
       ->type_name("B");
 }
 
+// --flange and --choke: the parts round the rim. `lead` begins the texts.
+void add_parts(CLI::App* app, std::string& flange, std::vector<std::string>& chokes, const std::string& lead) {
+  app->add_option("--flange", flange,
+                  lead + " flange in the aperture plane: its outer radius (at least the rim's, aperture and wall) "
+                         "and thickness (default: the wall's), in --units")
+      ->type_name("RADIUS[,THICKNESS]");
+  app->add_option("--choke", chokes,
+                  lead + " choke ring (repeat for more, from the axis outwards): the groove's inner radius (at least "
+                         "the rim's), width and depth, its walls' thickness (default: the horn's wall) and its "
+                         "mouth's setback behind the aperture plane (default 0), in --units")
+      ->type_name("INNER,WIDTH,DEPTH[,WALL[,SETBACK]]");
+}
+
 // --full-wave and the parts of the body it needs besides the horn's radii.
 void add_full_wave(CLI::App* app, FullWaveOptions& o) {
   app->add_flag("--full-wave", o.full_wave,
@@ -110,6 +123,7 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                   "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of the "
                   "guide's TE11 cut-off wavelength, 0.171 B)")
       ->type_name("T");
+  add_parts(app, o.flange, o.chokes, "With --full-wave: a");
 }
 
 // --throat where only the full-wave model needs it (pattern, feed).
@@ -254,6 +268,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                            "Wall thickness, in --units, 0 for a thin wall, thinner than the guide's radius (default: "
                            "a twentieth of the guide's TE11 cut-off wavelength)")
       ->type_name("T");
+  add_parts(geometry_cmd, g.flange, g.chokes, "A");
   geometry_cmd->add_option("--freq", g.freq,
                            "Frequency in GHz the horn is for: the guide must carry TE11 alone there and the solver "
                            "take the body")

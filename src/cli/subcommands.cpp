@@ -29,7 +29,8 @@ void name_all(Words& w) {
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
-      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"}};
+      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},           {Arg::flange, "--flange"},
+      {Arg::choke, "--choke"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -64,6 +65,54 @@ api::Level read_level(Words& w, const Level& level) {
   return level.read();
 }
 
+// A comma-separated list of `least` to `most` numbers (in double), as
+// --flange and --choke take them.
+std::vector<api::Number> read_list(const char* option, const std::string& text, std::size_t least, std::size_t most,
+                                   const char* form) {
+  std::vector<api::Number> out;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', from);
+    out.push_back(number(option, text.substr(from, comma == std::string::npos ? std::string::npos : comma - from),
+                         false));
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  if (out.size() < least || out.size() > most)
+    throw UsageError{std::string(option) + ": '" + text + "' is not " + form};
+  return out;
+}
+
+// The flange and the choke rings, read only for the full wave (else marked
+// given for the request to refuse).
+void read_parts(Words& w, const std::string& flange, const std::vector<std::string>& chokes, api::Body& b, bool read) {
+  if (!flange.empty()) {
+    w.given(Arg::flange, "--flange", {flange});
+    b.flange = api::Flange{};
+    if (read) {
+      const std::vector<api::Number> v = read_list("--flange", flange, 1, 2, "RADIUS[,THICKNESS]");
+      b.flange->radius = v[0];
+      if (v.size() > 1) b.flange->thickness = v[1];
+    }
+  }
+  if (chokes.empty()) return;
+  std::string all;
+  for (const std::string& c : chokes) all += (all.empty() ? "" : " --choke ") + c;
+  w.given(Arg::choke, "--choke", {all});
+  for (const std::string& c : chokes) {
+    api::Choke k;
+    if (read) {
+      const std::vector<api::Number> v = read_list("--choke", c, 3, 5, "INNER,WIDTH,DEPTH[,WALL[,SETBACK]]");
+      k.inner = v[0];
+      k.width = v[1];
+      k.depth = v[2];
+      if (v.size() > 3) k.wall = v[3];
+      if (v.size() > 4) k.setback = v[4];
+    }
+    b.chokes.push_back(k);
+  }
+}
+
 // The body round the cone. Its parts are read only for the full wave, in
 // double; without it a part given is only marked given, for the request to
 // refuse. `throat_single`: the throat is read as the legacy models read it.
@@ -76,6 +125,7 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.throat = part(Arg::throat, "--throat", o.throat, o.full_wave || throat_always, throat_single && !o.full_wave);
   b.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length, o.full_wave, false);
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
+  read_parts(w, o.flange, o.chokes, b, o.full_wave);
 }
 
 void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
@@ -216,6 +266,7 @@ void geometry(const GeometryOptions& o, const std::string& format, Words& w, Out
   q.body.throat = part(Arg::throat, "--throat", o.throat);
   q.body.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length);
   q.body.wall = part(Arg::wall, "--wall", o.wall);
+  read_parts(w, o.flange, o.chokes, q.body, true);
   q.freq = part(Arg::freq, "--freq", o.freq);
   std::optional<long long> segments;
   if (!o.segments.empty()) {

@@ -20,6 +20,8 @@ struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
+  std::string flange;               // RADIUS[,THICKNESS]
+  std::vector<std::string> chokes;  // INNER,WIDTH,DEPTH[,WALL[,SETBACK]] each
 };
 
 // A design over S, to a beamwidth or a gain, optionally swept over a band
@@ -59,6 +61,8 @@ struct FeedOptions : FullWaveOptions {
 struct GeometryOptions {
   Common common;
   std::string aperture, slant, throat, guide_length, wall, freq, segments;
+  std::string flange;
+  std::vector<std::string> chokes;
 };
 
 // The form a geometry run writes: --format when given, else the kind the

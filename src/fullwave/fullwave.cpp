@@ -46,16 +46,20 @@ std::vector<bor::Point> outline(const Geometry& g) {
   }
   std::vector<bor::Point> c = {{0.0, 0.0}, {b, 0.0}, {b, l}};
   if (a > b) c.push_back({a, zap});
-  if (w == 0.0) return c;
+  if (w == 0.0) {
+    if (g.has_parts())
+      throw PartError(g.chokes.empty() ? PartError::Part::flange : PartError::Part::choke, 0,
+                      "a flange or choke ring needs a wall thicker than 0 (the body must be closed)");
+    return c;
+  }
   // Outer surface: the cone offset by w along its normal, cut by the
   // aperture plane, meeting the outer guide wall (radius b + w) at
   // z = l - w tan(theta0/2).
-  const double ro = a + w / cos0;
-  c.push_back({ro, zap});
-  if (a > b) c.push_back({b + w, l - w * sin0 / (1.0 + cos0)});
-  c.push_back({b + w, -w});
-  c.push_back({0.0, -w});
-  return c;
+  HornOutside horn{{a + w / cos0, zap}, {}};
+  if (a > b) horn.outside.push_back({b + w, l - w * sin0 / (1.0 + cos0)});
+  horn.outside.push_back({b + w, -w});
+  horn.outside.push_back({0.0, -w});
+  return add_parts(c, horn, g.flange, g.chokes);
 }
 
 namespace {

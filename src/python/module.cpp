@@ -140,6 +140,8 @@ class Words : public api::Words {
       case Arg::band: return "band_ghz";
       case Arg::rows_ok: return "rows_ok";
       case Arg::segments: return "segments";
+      case Arg::flange: return "flange";
+      case Arg::choke: return "chokes";
     }
     return "";
   }

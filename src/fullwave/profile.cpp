@@ -1,0 +1,163 @@
+// A flange and choke rings added to a horn's generating curve (see
+// profile.h).
+#include "fullwave/profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace quaven {
+namespace fullwave {
+namespace {
+
+using Part = PartError::Part;
+
+// One radial stretch of the parts outside the rim: metal from `back` to
+// `front` in z over rho from `lo` to `hi`.
+struct Stretch {
+  double lo, hi;
+  double front, back;
+};
+
+bool finite_positive(double x) { return x > 0.0 && std::isfinite(x); }
+
+std::string ring_name(int i) { return "choke ring " + std::to_string(i + 1); }
+
+// The parts' checks one by one, before any is laid out.
+void check_parts(const HornOutside& horn, double z_plate, const Flange& flange, const std::vector<Choke>& chokes) {
+  const double ro = horn.rim.rho, zap = horn.rim.z;
+  if (flange.radius != 0.0) {
+    if (!finite_positive(flange.thickness))
+      throw PartError(Part::flange, 0, "the flange's thickness must be greater than 0");
+    if (!(flange.radius >= ro && std::isfinite(flange.radius)))
+      throw PartError(Part::flange, 0, "the flange's radius must be at least the rim's outer radius (aperture and wall)");
+    if (!(zap - flange.thickness > z_plate))
+      throw PartError(Part::flange, 0, "the flange reaches behind the feed guide's back plate");
+  }
+  for (std::size_t i = 0; i < chokes.size(); ++i) {
+    const Choke& c = chokes[i];
+    const int n = static_cast<int>(i);
+    const std::string name = ring_name(n);
+    if (!finite_positive(c.width)) throw PartError(Part::choke, n, name + ": the groove's width must be greater than 0");
+    if (!finite_positive(c.depth)) throw PartError(Part::choke, n, name + ": the groove's depth must be greater than 0");
+    if (!finite_positive(c.wall)) throw PartError(Part::choke, n, name + ": the ring's wall must be thicker than 0");
+    if (!(c.setback >= 0.0 && std::isfinite(c.setback)))
+      throw PartError(Part::choke, n, name + ": the setback behind the aperture plane must be 0 or more");
+    if (!(c.inner >= ro && std::isfinite(c.inner)))
+      throw PartError(Part::choke, n,
+                      name + ": the groove's inner radius must be at least the rim's outer radius (aperture and wall)");
+    if (i > 0) {
+      const Choke& p = chokes[i - 1];
+      if (!(c.inner >= p.inner + p.width + p.wall))
+        throw PartError(Part::choke, n,
+                        name + ": the groove overlaps ring " + std::to_string(i) +
+                            " (its inner radius must be at least that ring's inner radius, width and wall; rings go "
+                            "from the axis outwards)");
+    }
+    // The flange's face is the aperture plane: a ring within it is a groove
+    // cut into that face, whose mouth cannot lie behind it.
+    if (c.setback > 0.0 && flange.radius > c.inner - c.wall)
+      throw PartError(Part::choke, n,
+                      name + ": a ring set back from the aperture plane cannot lie within the flange, whose face is "
+                             "that plane");
+    if (!(zap - c.setback - c.depth - c.wall > z_plate))
+      throw PartError(Part::choke, n, name + ": the ring reaches behind the feed guide's back plate");
+  }
+}
+
+// The stretches of metal outside the rim, from the rim outwards.
+std::vector<Stretch> stretches(const HornOutside& horn, const Flange& flange, const std::vector<Choke>& chokes) {
+  const double ro = horn.rim.rho, zap = horn.rim.z;
+  const bool flanged = flange.radius > ro;
+  std::vector<double> x = {ro};
+  if (flanged) x.push_back(flange.radius);
+  for (const Choke& c : chokes)
+    for (const double r : {c.inner - c.wall, c.inner, c.inner + c.width, c.inner + c.width + c.wall})
+      if (r > ro) x.push_back(r);
+  std::sort(x.begin(), x.end());
+  x.erase(std::unique(x.begin(), x.end()), x.end());
+
+  std::vector<Stretch> out;
+  for (std::size_t k = 0; k + 1 < x.size(); ++k) {
+    const double m = 0.5 * (x[k] + x[k + 1]);
+    double front = -std::numeric_limits<double>::infinity(), back = std::numeric_limits<double>::infinity();
+    double cut = std::numeric_limits<double>::infinity();  // a groove's bottom: air above it
+    if (flanged && m < flange.radius) {
+      front = zap;
+      back = zap - flange.thickness;
+    }
+    for (const Choke& c : chokes) {
+      if (!(m > c.inner - c.wall && m < c.inner + c.width + c.wall)) continue;
+      const double mouth = zap - c.setback, bottom = mouth - c.depth;
+      const bool groove = m > c.inner && m < c.inner + c.width;
+      front = std::max(front, groove ? bottom : mouth);
+      back = std::min(back, bottom - c.wall);
+      if (groove) cut = std::min(cut, bottom);
+    }
+    if (!(front > back)) {
+      // No part here: the ring beyond this stretch is joined to nothing.
+      int ring = 0;
+      while (ring + 1 < static_cast<int>(chokes.size()) && chokes[ring].inner - chokes[ring].wall < x[k + 1]) ++ring;
+      throw PartError(Part::choke, ring,
+                      ring_name(ring) + ": no metal joins it to the horn" +
+                          (ring > 0 ? " or to the ring before it" : "") +
+                          ": give a flange reaching it, or let its inner wall meet the rim or that ring");
+    }
+    out.push_back({x[k], x[k + 1], std::min(front, cut), back});
+  }
+  return out;
+}
+
+void add(std::vector<bor::Point>& c, double rho, double z) {
+  if (!c.empty() && c.back().rho == rho && c.back().z == z) return;
+  // Three corners on one vertical or horizontal line: the middle one goes.
+  if (c.size() >= 2) {
+    const bor::Point& p = c[c.size() - 2];
+    const bor::Point& q = c.back();
+    if ((p.rho == q.rho && q.rho == rho && (q.z - p.z) * (z - q.z) > 0.0) ||
+        (p.z == q.z && q.z == z && (q.rho - p.rho) * (rho - q.rho) > 0.0))
+      c.pop_back();
+  }
+  c.push_back({rho, z});
+}
+
+}  // namespace
+
+std::vector<bor::Point> add_parts(const std::vector<bor::Point>& inside, const HornOutside& horn,
+                                  const Flange& flange, const std::vector<Choke>& chokes) {
+  double z_plate = horn.rim.z;
+  for (const bor::Point& p : horn.outside) z_plate = std::min(z_plate, p.z);
+  check_parts(horn, z_plate, flange, chokes);
+  std::vector<bor::Point> c = inside;
+  c.push_back(horn.rim);
+  const std::vector<Stretch> s = stretches(horn, flange, chokes);
+  if (s.empty()) {
+    c.insert(c.end(), horn.outside.begin(), horn.outside.end());
+    return c;
+  }
+  // Front faces outwards, the outer edge, back faces inwards.
+  for (const Stretch& t : s) {
+    add(c, t.lo, t.front);
+    add(c, t.hi, t.front);
+  }
+  for (auto t = s.rbegin(); t != s.rend(); ++t) {
+    add(c, t->hi, t->back);
+    add(c, t->lo, t->back);
+  }
+  // Inwards along the innermost back face to the horn's outside, then down
+  // it: the first piece of the outside that reaches below that face.
+  const double zb = s.front().back;
+  bor::Point from = horn.rim;
+  std::size_t next = 0;
+  while (next < horn.outside.size() && horn.outside[next].z >= zb) from = horn.outside[next++];
+  if (next == horn.outside.size()) throw PartError(Part::flange, 0, "the parts reach behind the feed guide's back plate");
+  const bor::Point& to = horn.outside[next];
+  const double t = (from.z - zb) / (from.z - to.z);
+  add(c, from.rho + t * (to.rho - from.rho), zb);
+  for (; next < horn.outside.size(); ++next) add(c, horn.outside[next].rho, horn.outside[next].z);
+  return c;
+}
+
+}  // namespace fullwave
+}  // namespace quaven
