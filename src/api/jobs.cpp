@@ -1413,7 +1413,7 @@ void geometry(const GeometryRequest& q, Sink& sink) {
   const fullwave::Geometry g = geometry_body(q, head.inputs);
   const double mu = metres_per_unit(q.units);
   const std::string parts = record_parts(g, mu, q.units, head.inputs);
-  if (!parts.empty()) head.caption = "Body" + parts.substr(1);
+  if (!parts.empty()) head.caption = "Body:" + parts.substr(1);
   const std::string u = unit_name(q.units), unit = "(" + u + ")";
   Layout l(head, 3);
   const auto f = [](int gap, int width, int decimals, const std::string& top, const std::string& middle,

@@ -40,7 +40,10 @@ Drawing horn_drawing(const fullwave::Geometry& g, const Unit& unit) {
   const double horn_length = cone ? cone_length * (1.0 - b / a) : 0.0;  // throat plane to aperture plane
   const double zap = l + horn_length;
   const double rim = a + w / cos0;  // outer radius of the rim (a for a thin wall)
-  const double outer = std::max(rim, b + w);
+  // The widest radius of the body: the rim, the guide's outside behind a
+  // slight flare, or a flange or choke ring.
+  double outer = std::max(rim, b + w);
+  for (const Point& p : d.profile.points) outer = std::max(outer, p.rho);
 
   // Text and spacing in proportion to the body, so that a drawing looks the
   // same at any size.
@@ -112,6 +115,24 @@ Drawing horn_drawing(const fullwave::Geometry& g, const Unit& unit) {
     d.notes.push_back("Open-ended guide: aperture radius a " + length(a) + ".");
   }
   if (w > 0.0) d.notes.push_back("Rim: flat in the aperture plane, outer radius " + length(rim) + ".");
+
+  // A flange's diameter beyond the rim's; each groove's depth inside it, on
+  // the upper half.
+  if (g.flange.radius > rim) {
+    const double r = g.flange.radius;
+    dim.push_back({K::vertical, {zap, -r}, {zap, r}, {}, zap + 3.0 * gap, "flange Ø " + length(2.0 * r)});
+    d.notes.push_back("Flange: in the aperture plane, outer radius " + length(r) + ", " + length(g.flange.thickness) +
+                      " thick.");
+  }
+  for (std::size_t i = 0; i < g.chokes.size(); ++i) {
+    const fullwave::Choke& c = g.chokes[i];
+    const double mouth = zap - c.setback, mid = c.inner + 0.5 * c.width;
+    dim.push_back({K::horizontal, {mouth - c.depth, mid}, {mouth, mid}, {}, mid, "depth " + length(c.depth),
+                   length(c.depth)});
+    d.notes.push_back("Choke ring " + std::to_string(i + 1) + ": groove inner radius " + length(c.inner) +
+                      ", width " + length(c.width) + ", depth " + length(c.depth) + "; walls " + length(c.wall) +
+                      " thick; mouth " + length(c.setback) + " behind the aperture plane.");
+  }
   return d;
 }
 
