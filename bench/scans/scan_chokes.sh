@@ -6,10 +6,10 @@
 # (inner radius 0.71 in, width 0.35 in, depth 0.295 in), and with a second
 # ring outside it (inner radius 1.1 in, width 0.2 in, depth 0.295 in). For
 # each body: the program's own equation (the CFIE) and the EFIE over
-# 8-12 GHz every 5 MHz, then the CFIE every 1 MHz over 40 MHz round every
+# 9-11 GHz every 10 MHz, then the CFIE every 1 MHz over 40 MHz round every
 # dip of the EFIE's reciprocal condition number. Writes the CSV files and
-# chokes_summary.csv into OUT (default scan-chokes); some ten minutes of
-# one core.
+# chokes_summary.csv into OUT (default scan-chokes); some five minutes of
+# one core, or BODIES="one" for the first body alone.
 #
 #   bench/scans/scan_chokes.sh FULLWAVE_SCAN [OUT]
 set -eu
@@ -21,11 +21,11 @@ mkdir -p "$out"
 guide="0.45 0.45 inf 0.076783 2.30349"
 ring1="choke=0.71,0.35,0.295,0.076783,0"
 ring2="choke=1.1,0.2,0.295,0.076783,0"
-for body in one two; do
+for body in ${BODIES:-one two}; do
   if [ "$body" = one ]; then parts="flange=1.4,0.076783 $ring1"; else parts="flange=1.4,0.076783 $ring1 $ring2"; fi
-  nice "$scan" $guide 8 12 0.005 auto 20 $parts > "$out/${body}_cfie_5mhz.csv"
-  nice "$scan" $guide 8 12 0.005 efie 20 $parts > "$out/${body}_efie_5mhz.csv"
-  for f in $($py "$here/summarise_scan.py" --dips "$out/${body}_efie_5mhz.csv"); do
+  nice "$scan" $guide 9 11 0.01 auto 20 $parts > "$out/${body}_cfie_10mhz.csv"
+  nice "$scan" $guide 9 11 0.01 efie 20 $parts > "$out/${body}_efie_10mhz.csv"
+  for f in $($py "$here/summarise_scan.py" --dips "$out/${body}_efie_10mhz.csv"); do
     at=$($py -c "print(f'{$f:.3f}')")
     lo=$($py -c "print(f'{$at - 0.02:.3f}')")
     hi=$($py -c "print(f'{$at + 0.02:.3f}')")

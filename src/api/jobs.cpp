@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "api/checks.h"
@@ -161,6 +162,7 @@ void check_full_wave(const Job& j, const Body& b) {
     if (b.wall) throw Refusal(Rule::needs_full_wave, Arg::wall);
     if (b.flange) throw Refusal(Rule::needs_full_wave, Arg::flange);
     if (!b.chokes.empty()) throw Refusal(Rule::needs_full_wave, Arg::choke);
+    if (b.profile) throw Refusal(Rule::needs_full_wave, Arg::profile);
     return;
   }
   if (j.exact_asked) throw Refusal(Rule::two_models, Arg::full_wave);
@@ -210,6 +212,44 @@ auto solved(Solve solve, const std::string& before = std::string()) {
 void plain_only(const Body& b, const char* job) {
   if (b.flange) throw Refusal(Rule::parts_plain_only, Arg::flange, {}, {}, job);
   if (!b.chokes.empty()) throw Refusal(Rule::parts_plain_only, Arg::choke, {}, {}, job);
+  if (b.profile) throw Refusal(Rule::parts_plain_only, Arg::profile, {}, {}, job);
+}
+
+// A generating curve as a body, in metres; refused by its point and rule.
+fullwave::ProfileBody profile_of(const ProfileCurve& p, double mu) {
+  std::vector<bor::Point> inner, outer;
+  for (const auto& [z, rho] : p.inner) inner.push_back({rho * mu, z * mu});
+  for (const auto& [z, rho] : p.outer) outer.push_back({rho * mu, z * mu});
+  try {
+    return fullwave::profile_body(inner, outer);
+  } catch (const std::invalid_argument& e) {
+    throw Refusal(Rule::profile_invalid, Arg::profile, {}, {}, e.what());
+  }
+}
+
+// A request whose body is a profile, as the jobs read it: its cone the
+// profile's feed guide as an open end (so that the checks of a cone pass,
+// and the flare columns describe none), its throat and guide length the
+// profile's. Only with the full wave (the geometry's is always).
+template <class Q>
+Q profiled(const Q& q, bool full_wave) {
+  if (!q.body.profile) return q;
+  if (!full_wave) throw Refusal(Rule::needs_full_wave, Arg::profile);
+  const double mu = metres_per_unit(q.units);
+  const fullwave::ProfileBody pb = profile_of(*q.body.profile, mu);
+  Q r = q;
+  const Number b = Number::of(pb.guide_radius / mu);
+  r.body.throat = b;
+  r.body.guide_length = Number::of(pb.guide_length / mu);
+  r.body.wall.reset();
+  if constexpr (std::is_same_v<Q, FeedRequest>) {
+    r.aperture = b;
+    r.slant = Number::of(std::numeric_limits<double>::infinity());
+  } else {
+    r.cone.aperture = b;
+    r.cone.slant = Number::of(std::numeric_limits<double>::infinity());
+  }
+  return r;
 }
 
 // The whole body, a horn of aperture `a` and slant radius `r` (unit), with
@@ -218,6 +258,12 @@ fullwave::Geometry horn_body(const Body& b, double a, double r, double throat, d
   fullwave::Geometry g = feed_guide(b, throat, mu, lowest_ghz);
   g.aperture_radius = a * mu;
   g.slant_radius = r * mu;
+  if (b.profile) {
+    const fullwave::ProfileBody pb = profile_of(*b.profile, mu);
+    g.profile = pb.outline;
+    g.aperture_radius = pb.mouth_radius;
+    g.wall = kNan;
+  }
   // The parts' own rules (profile.h) are checked as the outline is made.
   if (b.flange) {
     checks::positive(Arg::flange, b.flange->radius);
@@ -275,11 +321,18 @@ std::string record_parts(const fullwave::Geometry& g, double mu, Units units, In
 void record_body(const fullwave::Geometry& g, double mu, Units units, Head& head) {
   head.inputs.flag("full_wave", true);
   head.inputs.number("guide_length", double_cell(g.guide_length / mu));
-  head.inputs.number("wall", double_cell(g.wall / mu));
+  if (g.profile.empty()) head.inputs.number("wall", double_cell(g.wall / mu));
   char text[160];
   const char* u = unit_name(units);
-  std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
-                g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
+  if (g.profile.empty()) {
+    std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
+                  g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "Full-wave body: a profile of %zu points, feed guide radius %.5g %s, length %.5g %s, mouth radius "
+                  "%.5g %s",
+                  g.profile.size(), g.throat_radius / mu, u, g.guide_length / mu, u, g.aperture_radius / mu, u);
+  }
   head.caption = text + record_parts(g, mu, units, head.inputs);
 }
 
@@ -814,7 +867,8 @@ void design(const DesignRequest& q, Sink& sink) {
 
 // ============================================================ response
 
-void response(const ResponseRequest& q, Sink& sink) {
+void response(const ResponseRequest& q0, Sink& sink) {
+  const ResponseRequest q = profiled(q0, q0.full_wave_asked);
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double a = in(q.cone.aperture, single), rs = in(q.cone.slant, single);
   int ilev = q.level.derive_from;
@@ -999,7 +1053,8 @@ Notes solved_notes(const fullwave::Horn& horn, const fullwave::Geometry& g, doub
 
 }  // namespace
 
-void pattern(const PatternRequest& q, Sink& sink) {
+void pattern(const PatternRequest& q0, Sink& sink) {
+  const PatternRequest q = profiled(q0, q0.full_wave_asked);
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
   if (q.freqs) throw Refusal(Rule::freqs_need_cut, Arg::freqs);
@@ -1092,7 +1147,8 @@ struct PolarCuts::Pattern {
   double freq = 0.0;
 };
 
-PolarCuts::PolarCuts(const PatternRequest& q) : pattern_(std::make_unique<Pattern>()) {
+PolarCuts::PolarCuts(const PatternRequest& q0) : pattern_(std::make_unique<Pattern>()) {
+  const PatternRequest q = profiled(q0, q0.full_wave_asked);
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
   if (q.model == Model::legacy) throw Refusal(Rule::cut_needs_exact, Arg::format);
@@ -1223,7 +1279,8 @@ constexpr long long kKeptDesigns = 4096;
 
 }  // namespace
 
-void feed(const FeedRequest& q, Sink& sink) {
+void feed(const FeedRequest& q0, Sink& sink) {
+  const FeedRequest q = profiled(q0, q0.full_wave_asked);
   touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
@@ -1406,7 +1463,8 @@ fullwave::Geometry geometry_body(const GeometryRequest& q, Inputs& inputs) {
 
 }  // namespace
 
-void geometry(const GeometryRequest& q, Sink& sink) {
+void geometry(const GeometryRequest& q0, Sink& sink) {
+  const GeometryRequest q = profiled(q0, true);
   touchstone_refused(q, false);
   Head head;
   head.command = "geometry";
@@ -1449,7 +1507,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
     z_hi = std::max(z_hi, p.z);
   }
   // The lengths as given, the defaults from the body.
-  const double a = q.cone.aperture.value, rs = q.cone.slant.value, b = q.body.throat->value;
+  const double a = q.body.profile ? g.aperture_radius / mu : q.cone.aperture.value;
+  const double rs = q.cone.slant.value, b = q.body.throat->value;
   const double length = q.body.guide_length ? q.body.guide_length->value : g.guide_length / mu;
   const double wall = q.body.wall ? q.body.wall->value : g.wall / mu;
   const ConeGeometry c = cone_geometry(a, rs, b);
@@ -1464,7 +1523,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
   sink.end();
 }
 
-std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<long long> segments) {
+std::string body_file(const GeometryRequest& q0, BodyFile kind, std::optional<long long> segments) {
+  const GeometryRequest q = profiled(q0, true);
   touchstone_refused(q, false);
   if (segments && kind != BodyFile::stl) throw Refusal(Rule::segments_need_stl, Arg::segments);
   Inputs inputs;
@@ -1472,7 +1532,7 @@ std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<lon
   if (kind == BodyFile::stl) {
     const long long n = segments.value_or(360);
     if (n < drawing::kMinSegments || n > drawing::kMaxSegments) throw Refusal(Rule::segments_outside, Arg::segments);
-    if (!(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
+    if (g.profile.empty() && !(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
     return drawing::stl(drawing::horn_profile(g), {static_cast<int>(n), drawing::millimetres()});
   }
   const drawing::Drawing d = drawing::horn_drawing(g, q.units == Units::cm ? drawing::centimetres() : drawing::inches());

@@ -3,6 +3,7 @@
 // and body, and its sweep. A request holds values only; api/jobs.h runs it.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -87,6 +88,13 @@ struct Choke {
   std::optional<Number> wall, setback;
 };
 
+// A whole generating curve (profile.h's ProfileBody), (z, rho) pairs in the
+// request's unit: the inside from the back plate's centre to the mouth, the
+// outside from the mouth back to the axis.
+struct ProfileCurve {
+  std::vector<std::array<double, 2>> inner, outer;
+};
+
 // The body round the cone that the full wave solves (and the throat every
 // model can take for its notes and the horn's length): the feed guide's
 // radius, its length and the wall's thickness, in the request's unit, and a
@@ -98,6 +106,9 @@ struct Body {
   std::optional<Number> wall;
   std::optional<Flange> flange;
   std::vector<Choke> chokes;
+  // In place of the cone, the guide and the wall: the request's cone and
+  // throat are then the profile's guide, its aperture the mouth.
+  std::optional<ProfileCurve> profile;
 };
 
 // The plane a design is made in, numbered as the dialogue numbers it.

@@ -110,6 +110,16 @@ void add_parts(CLI::App* app, std::string& flange, std::vector<std::string>& cho
       ->type_name("INNER,WIDTH,DEPTH[,WALL[,SETBACK]]");
 }
 
+// --profile: a whole generating curve in place of the cone, guide and wall.
+void add_profile(CLI::App* app, std::string& profile, const std::string& lead) {
+  app->add_option("--profile", profile,
+                  lead + " body of revolution from its generating curve in place of --aperture, --slant, --throat and "
+                         "the wall: a CSV file of lines inner,Z,RHO from the back plate's centre along the inside (the "
+                         "feed guide first) to the mouth, then outer,Z,RHO from the mouth's outside back to the axis, "
+                         "in --units")
+      ->type_name("FILE");
+}
+
 // --full-wave and the parts of the body it needs besides the horn's radii.
 void add_full_wave(CLI::App* app, FullWaveOptions& o) {
   app->add_flag("--full-wave", o.full_wave,
@@ -124,6 +134,7 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                   "guide's TE11 cut-off wavelength, 0.171 B)")
       ->type_name("T");
   add_parts(app, o.flange, o.chokes, "With --full-wave: a");
+  add_profile(app, o.profile, "With --full-wave: a");
 }
 
 // --throat where only the full-wave model needs it (pattern, feed).
@@ -269,6 +280,7 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                            "a twentieth of the guide's TE11 cut-off wavelength)")
       ->type_name("T");
   add_parts(geometry_cmd, g.flange, g.chokes, "A");
+  add_profile(geometry_cmd, g.profile, "A");
   geometry_cmd->add_option("--freq", g.freq,
                            "Frequency in GHz the horn is for: the guide must carry TE11 alone there and the solver "
                            "take the body")
@@ -320,7 +332,12 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     return usage_error(err, e.what(), usage, help);
   }
   for (const auto& [cmd, opt] : needed) {
-    if (cmd->parsed() && opt->count() == 0) return usage_error(err, opt->get_name() + " is required", usage, help);
+    if (!cmd->parsed() || opt->count() > 0) continue;
+    // A profile is the whole body: the cone and the guide are its own.
+    const std::string name = opt->get_name();
+    const CLI::Option* profile = cmd->get_option_no_throw("--profile");
+    if (profile && profile->count() > 0 && (name == "--aperture" || name == "--slant" || name == "--throat")) continue;
+    return usage_error(err, name + " is required", usage, help);
   }
 
   const Common& common = design_cmd->parsed()     ? d.common

@@ -22,6 +22,7 @@ struct FullWaveOptions {
   std::string guide_length, wall;
   std::string flange;               // RADIUS[,THICKNESS]
   std::vector<std::string> chokes;  // INNER,WIDTH,DEPTH[,WALL[,SETBACK]] each
+  std::string profile;              // a generating curve's CSV file
 };
 
 // A design over S, to a beamwidth or a gain, optionally swept over a band
@@ -63,6 +64,7 @@ struct GeometryOptions {
   std::string aperture, slant, throat, guide_length, wall, freq, segments;
   std::string flange;
   std::vector<std::string> chokes;
+  std::string profile;
 };
 
 // The form a geometry run writes: --format when given, else the kind the

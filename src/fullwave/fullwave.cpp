@@ -29,6 +29,12 @@ using cd = std::complex<double>;
 }  // namespace
 
 std::vector<bor::Point> outline(const Geometry& g) {
+  if (!g.profile.empty()) {
+    if (g.has_parts())
+      throw PartError(g.chokes.empty() ? PartError::Part::flange : PartError::Part::choke, 0,
+                      "a profile is the whole body: draw a flange or choke ring into it");
+    return g.profile;
+  }
   const double b = g.throat_radius, l = g.guide_length, a = g.aperture_radius, w = g.wall;
   if (!(b > 0.0 && std::isfinite(b) && l > 0.0 && std::isfinite(l) && a >= b && std::isfinite(a) && w >= 0.0 &&
         std::isfinite(w)))
@@ -76,11 +82,12 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   if (!(k < 3.8317059702075123 / g.throat_radius))
     throw std::invalid_argument("frequency above the TM11 cut-off of the feed guide: it carries more than TE11");
   if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
-  // The flat rim of a thick wall, often narrower than a segment, gets three:
+  // The flat rim of a thick wall, often narrower than a segment, gets three
+  // (as does every piece of a profile, which may have such rims):
   // one would carry the current round both edges of the rim as a single
   // linear piece, which moved the back lobe of a horn with a 1.5 mm wall by
   // 0.1 dB between 15 and 25 segments per wavelength.
-  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per, g.wall > 0.0 ? 3 : 1);
+  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per, g.wall > 0.0 || !g.profile.empty() ? 3 : 1);
   // Two unknowns at most per node (the currents along the curve and round it).
   if (2 * nodes.size() > static_cast<std::size_t>(max_unknowns))
     throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +

@@ -45,6 +45,9 @@ struct Geometry {
   double wall;
   Flange flange{};
   std::vector<Choke> chokes{};
+  // A whole generating curve in place of the guide, cone and wall
+  // (ProfileBody::outline; its guide the radius and length above), or empty.
+  std::vector<bor::Point> profile{};
   // Whether a flange wider than the rim or a choke ring is there.
   bool has_parts() const { return flange.radius > 0.0 || !chokes.empty(); }
 };

@@ -159,5 +159,78 @@ std::vector<bor::Point> add_parts(const std::vector<bor::Point>& inside, const H
   return c;
 }
 
+namespace {
+
+// Whether the closed pieces p0-p1 and q0-q1 share a point.
+bool meet(const bor::Point& p0, const bor::Point& p1, const bor::Point& q0, const bor::Point& q1) {
+  const auto cross = [](const bor::Point& o, const bor::Point& a, const bor::Point& b) {
+    return (a.rho - o.rho) * (b.z - o.z) - (a.z - o.z) * (b.rho - o.rho);
+  };
+  const auto within = [](const bor::Point& a, const bor::Point& b, const bor::Point& c) {
+    return std::min(a.rho, b.rho) <= c.rho && c.rho <= std::max(a.rho, b.rho) && std::min(a.z, b.z) <= c.z &&
+           c.z <= std::max(a.z, b.z);
+  };
+  const double d1 = cross(q0, q1, p0), d2 = cross(q0, q1, p1), d3 = cross(p0, p1, q0), d4 = cross(p0, p1, q1);
+  if (((d1 > 0.0 && d2 < 0.0) || (d1 < 0.0 && d2 > 0.0)) && ((d3 > 0.0 && d4 < 0.0) || (d3 < 0.0 && d4 > 0.0)))
+    return true;
+  return (d1 == 0.0 && within(q0, q1, p0)) || (d2 == 0.0 && within(q0, q1, p1)) ||
+         (d3 == 0.0 && within(p0, p1, q0)) || (d4 == 0.0 && within(p0, p1, q1));
+}
+
+}  // namespace
+
+ProfileBody profile_body(const std::vector<bor::Point>& inner, const std::vector<bor::Point>& outer) {
+  const auto fail = [](std::size_t i, const std::string& rule) {
+    throw std::invalid_argument("point " + std::to_string(i + 1) + ": " + rule);
+  };
+  if (inner.size() < 3) throw std::invalid_argument("the inside needs 3 points at least: the back plate's centre and edge, and the feed guide's end");
+  if (outer.empty()) throw std::invalid_argument("the outside needs 1 point at least: the back plate's outer centre");
+  std::vector<bor::Point> c = inner;
+  c.insert(c.end(), outer.begin(), outer.end());
+  const std::size_t n = c.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(std::isfinite(c[i].rho) && std::isfinite(c[i].z))) fail(i, "z and rho must be finite numbers");
+    if (!(c[i].rho >= 0.0)) fail(i, "rho must be 0 or more");
+    const bool end = i == 0 || i + 1 == n;
+    if (end && c[i].rho != 0.0) fail(i, "the curve must begin and end on the axis (rho 0), at the back plate's centre");
+    if (!end && c[i].rho == 0.0) fail(i, "only the first and last points lie on the axis");
+    if (i > 0 && c[i].rho == c[i - 1].rho && c[i].z == c[i - 1].z) fail(i, "the same as the point before it");
+  }
+  if (!(c[1].z == c[0].z && c[2].rho == c[1].rho && c[2].z > c[1].z))
+    throw std::invalid_argument(
+        "points 1 to 3: the inside must begin with the feed guide: the back plate's centre, its edge at the same z, "
+        "then along the axis (z growing) at the same radius");
+  if (!(c[n - 1].z < c[0].z)) fail(n - 1, "the back plate's outer centre must lie behind its inner one (z lower)");
+  // Every piece, the axis from the last point to the first included, against
+  // every other that is not its neighbour; neighbours only at their corner.
+  for (std::size_t i = 0; i < n; ++i) {
+    const bor::Point& a0 = c[i];
+    const bor::Point& a1 = c[(i + 1) % n];
+    for (std::size_t j = i + 1; j < n; ++j) {
+      const bor::Point& b0 = c[j];
+      const bor::Point& b1 = c[(j + 1) % n];
+      const bool next = j == i + 1, wrap = i == 0 && j == n - 1;
+      if (!next && !wrap) {
+        if (meet(a0, a1, b0, b1)) fail(j, "the curve crosses or touches itself (near point " + std::to_string(i + 1) + ")");
+        continue;
+      }
+      // Neighbours share a corner; they must not fold back along each other.
+      const bor::Point& corner = next ? a1 : a0;
+      const bor::Point& p = next ? a0 : a1;
+      const bor::Point& q = next ? b1 : b0;
+      const double cr = (p.rho - corner.rho) * (q.z - corner.z) - (p.z - corner.z) * (q.rho - corner.rho);
+      const double dot = (p.rho - corner.rho) * (q.rho - corner.rho) + (p.z - corner.z) * (q.z - corner.z);
+      if (cr == 0.0 && dot > 0.0) fail(next ? j : i, "the curve folds back on itself");
+    }
+  }
+  ProfileBody b;
+  const double z0 = c[0].z;
+  for (bor::Point p : c) b.outline.push_back({p.rho, p.z - z0});
+  b.guide_radius = c[1].rho;
+  b.guide_length = c[2].z - c[1].z;
+  b.mouth_radius = inner.back().rho;
+  return b;
+}
+
 }  // namespace fullwave
 }  // namespace quaven

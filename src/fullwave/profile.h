@@ -76,5 +76,26 @@ struct HornOutside {
 std::vector<bor::Point> add_parts(const std::vector<bor::Point>& inside, const HornOutside& horn,
                                   const Flange& flange, const std::vector<Choke>& chokes);
 
+// A body given by its generating curve (metres): `inner` from the centre of
+// the back plate's inner face (rho = 0) along the inside of the feed guide
+// and the horn to the mouth, `outer` from the mouth's outside back to the
+// centre of the back plate's outer face (rho = 0); the mouth joins the two,
+// and the axis the two ends. It begins with the feed guide that the TE11
+// port needs: the back plate square to the axis, then a cylinder.
+struct ProfileBody {
+  std::vector<bor::Point> outline;  // the closed curve, the back plate's inner face at z = 0
+  double guide_radius = 0.0;
+  double guide_length = 0.0;        // the first cylinder of the inside
+  double mouth_radius = 0.0;        // the inside's last radius
+};
+
+// Checks a generating curve and returns it as a body. Throws
+// std::invalid_argument, one line naming the point (counted from 1 over the
+// inner then the outer points) and the rule, for too few points, a
+// coordinate that is not finite, rho below 0, an end off the axis or a point
+// between them on it, a start that is not the feed guide, two points in the
+// same place, or a curve that crosses or touches itself.
+ProfileBody profile_body(const std::vector<bor::Point>& inner, const std::vector<bor::Point>& outer);
+
 }  // namespace fullwave
 }  // namespace quaven

@@ -142,6 +142,7 @@ class Words : public api::Words {
       case Arg::segments: return "segments";
       case Arg::flange: return "flange";
       case Arg::choke: return "chokes";
+      case Arg::profile: return "profile";
     }
     return "";
   }

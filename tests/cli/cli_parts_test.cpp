@@ -3,6 +3,7 @@
 // jobs that solve them.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,45 @@ TEST(CliParts, EveryOutputNamesTheParts) {
   ASSERT_EQ(json.status, 0) << json.err;
   EXPECT_NE(json.out.find("\"choke1\""), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"outer_radius_in\": 1.4"), std::string::npos) << json.out;
+}
+
+TEST(CliParts, AProfileIsTheBodyItDescribes) {
+  // The flanged guide with one choke ring written out point by point
+  // (tests/data/choke_profile.csv) solves as the same body built from
+  // --flange and --choke; a curve that is no body is refused by its line or
+  // point.
+  const std::string file = std::string(QUAVEN_TEST_DATA_DIR) + "/choke_profile.csv";
+  const std::vector<std::string> freqs = {"--full-wave", "--freq-range", "9.5", "10.5", "1", "--format", "csv"};
+  const CliRun from_file = run(with({"response", "--profile", file}, freqs));
+  const CliRun from_parts = run(with(with(with({"response"}, kGuide), freqs), {"--guide-length", "2.3", "--wall", "0.08",
+                                                                             "--flange", "1.4", "--choke",
+                                                                             "0.7,0.3,0.295"}));
+  ASSERT_EQ(from_file.status, 0) << from_file.err;
+  ASSERT_EQ(from_parts.status, 0) << from_parts.err;
+  const Csv a(from_file.out), b(from_parts.out);
+  for (std::size_t i = 0; i < 2; ++i)
+    for (const char* c : {"beamwidth_e_10db_deg", "beamwidth_h_10db_deg", "gain_db", "s11_re", "s11_im",
+                          "power_balance", "aperture_wavelengths"})
+      EXPECT_NEAR(a(i, c), b(i, c), 1e-5) << c;  // corners equal to the last bit or two; beam edges found to 1e-6
+
+  const std::string bad = testing::TempDir() + "quaven_bad_profile.csv";
+  const auto refused = [&](const std::string& text, const std::string& message) {
+    std::ofstream(bad) << text;
+    const CliRun r = run({"geometry", "--profile", bad});
+    EXPECT_EQ(r.status, 2) << text;
+    EXPECT_NE(r.err.substr(0, r.err.find('\n')).find(message), std::string::npos) << r.err;
+  };
+  refused("inner,0,0\ninner,0,0.45\ninner,2,0.45\nouter,2,0.5\nouter,-0.1,0.5\nouter,-0.1,x\n",
+          ": line 6: rho: cannot read 'x'");
+  refused("inner,0,0\nouter,1,1\n", "--profile " + bad + ": the inside needs 3 points at least");
+  refused("inner,0,0\ninner,0,0.45\ninner,2,0.45\nouter,2,0.5\nouter,1,-0.2\nouter,-0.1,0\n",
+          "point 5: rho must be 0 or more");
+  refused("inner,0,0\ninner,0,0.45\ninner,2,0.45\nouter,2,0.5\nouter,1,0.3\nouter,-0.1,0.5\nouter,-0.1,0\n",
+          "the curve crosses or touches itself");
+  refused("inner,0,0\ninner,0.1,0.45\ninner,2,0.45\nouter,2,0.5\nouter,-0.1,0.5\nouter,-0.1,0\n",
+          "the inside must begin with the feed guide");
+  const CliRun no_fw = run({"response", "--profile", file, "--freq-range", "10", "10", "1"});
+  EXPECT_NE(no_fw.err.find("--profile needs --full-wave"), std::string::npos) << no_fw.err;
 }
 
 }  // namespace
