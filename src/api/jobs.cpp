@@ -20,6 +20,7 @@
 #include "aperture/exact_api.h"
 #include "drawing/files.h"
 #include "feed/feed.h"
+#include "fullwave/choke_design.h"
 #include "fullwave/fullwave.h"
 #include "fullwave/fullwave_design.h"
 #include "fullwave/fullwave_feed.h"
@@ -1277,10 +1278,30 @@ int best_of(long long n, Efficiency eta) {
 // does not grow with it.
 constexpr long long kKeptDesigns = 4096;
 
+// A choke-feed design's request, checked, as the judgement of the open
+// guide whose rings it designs.
+FeedRequest choke_designed(const FeedRequest& q) {
+  if (!q.choke_rings) return q;
+  const auto misfit = [](const std::string& why) {
+    throw Refusal(Rule::choke_design_misfit, Arg::choke_design, {}, {}, why);
+  };
+  if (!q.full_wave_asked) throw Refusal(Rule::needs_full_wave, Arg::choke_design);
+  if (!(*q.choke_rings >= 1 && *q.choke_rings <= 3)) misfit("the rings must number 1, 2 or 3");
+  if (q.aperture || q.slant || q.taper || q.s || q.body.flange || !q.body.chokes.empty() || q.body.profile)
+    misfit("it designs the rings of the open guide of the throat: leave out the horn, its S or taper, a flange, "
+           "rings and a profile");
+  if (q.f_over_d.size() != 1) misfit("it designs for one dish: give one f/D");
+  if (!q.body.throat) throw Refusal(Rule::throat_required, Arg::throat);
+  FeedRequest r = q;
+  r.aperture = *q.body.throat;
+  r.slant = Number::of(std::numeric_limits<double>::infinity());
+  return r;
+}
+
 }  // namespace
 
 void feed(const FeedRequest& q0, Sink& sink) {
-  const FeedRequest q = profiled(q0, q0.full_wave_asked);
+  const FeedRequest q = choke_designed(profiled(q0, q0.full_wave_asked));
   touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
@@ -1346,8 +1367,19 @@ void feed(const FeedRequest& q0, Sink& sink) {
     inputs.number("throat_radius", double_cell(throat));
     if (judging) {
       body = horn_body(q.body, a, rs, throat, mu, freq);
-      record_body(body, mu, q.units, head);
       solvable_up_to(body, freq);
+      if (q.choke_rings) {
+        inputs.number("choke_rings", double_cell(*q.choke_rings));
+        inputs.flag("equal_tapers", q.equal_tapers);
+        fullwave::ChokeDesignRequest cq;
+        cq.guide = body;
+        cq.frequency_ghz = freq;
+        cq.f_over_d = q.f_over_d.at(0).value;
+        cq.rings = *q.choke_rings;
+        cq.equal_tapers = q.equal_tapers;
+        body = solved([&] { return fullwave::design_choke_feed(cq).geometry; });
+      }
+      record_body(body, mu, q.units, head);
     } else {
       plain_only(q.body, "a feed design");
       body = feed_guide(q.body, throat, mu, freq);

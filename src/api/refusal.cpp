@@ -143,6 +143,7 @@ std::string message(const Refusal& r, const Words& w) {
       return given + ": a solid needs a wall thicker than 0 (a wall of no thickness has nothing to print)";
     case Rule::part_misfit:
     case Rule::profile_invalid:
+    case Rule::choke_design_misfit:
       return given + ": " + r.detail;
     case Rule::parts_plain_only:
       return name + ": " + r.detail + " makes the plain horn; a horn with a flange or choke rings is judged by "

@@ -194,6 +194,11 @@ struct FeedRequest : Job {
   // horn beyond it is noted.
   std::optional<Number> max_flare;
   Body body;
+  // With the full wave: the open guide's choke rings (1 to 3) designed for
+  // the dish (fullwave/choke_design.h), to the best efficiency or, with
+  // `equal_tapers`, to equal E- and H-plane edge tapers.
+  std::optional<int> choke_rings;
+  bool equal_tapers = false;
 };
 
 // A horn's body as the full wave solves it, for its dimensions, drawing and

@@ -263,6 +263,14 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("DEG");
   add_guide_throat(feed_cmd, f);
   add_full_wave(feed_cmd, f);
+  feed_cmd
+      ->add_option("--choke-design", f.choke_design,
+                   "With --full-wave and --throat, one --f-over-d: design 1 to 3 choke rings round the open guide "
+                   "(in a flange to the last ring) for the best efficiency, from the rules of thumb (a quarter "
+                   "wavelength deep, a quarter beyond the rim) polished by full-wave judgements")
+      ->type_name("RINGS");
+  feed_cmd->add_flag("--equal-tapers", f.equal_tapers,
+                     "With --choke-design: equal E- and H-plane edge tapers rather than the best efficiency");
   add_common(feed_cmd, f.common);
 
   GeometryOptions g;

@@ -32,7 +32,7 @@ void name_all(Words& w) {
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
       {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},           {Arg::flange, "--flange"},
-      {Arg::choke, "--choke"},         {Arg::profile, "--profile"}};
+      {Arg::choke, "--choke"},         {Arg::profile, "--profile"},         {Arg::choke_design, "--choke-design"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -298,6 +298,14 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (!o.taper.empty()) q.taper = read(w, Arg::taper, "--taper", o.taper, false);
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   if (!o.max_flare.empty()) q.max_flare = read(w, Arg::max_flare, "--max-flare", o.max_flare, false);
+  if (!o.choke_design.empty()) {
+    w.given(Arg::choke_design, "--choke-design", {o.choke_design});
+    if (o.choke_design.size() != 1 || o.choke_design[0] < '1' || o.choke_design[0] > '3')
+      throw UsageError{"--choke-design: '" + o.choke_design + "' is not 1, 2 or 3 (rings)"};
+    q.choke_rings = o.choke_design[0] - '0';
+  }
+  if (o.equal_tapers && !q.choke_rings) throw UsageError{"--equal-tapers is a --choke-design's aim: give --choke-design"};
+  q.equal_tapers = o.equal_tapers;
   read_body(w, o, q.body, false, false);
   api::feed(q, out);
 }

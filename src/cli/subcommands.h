@@ -55,6 +55,8 @@ struct FeedOptions : FullWaveOptions {
   Common common;
   std::string freq, f_over_d, aperture, slant, taper, max_flare;
   std::vector<std::string> f_over_d_range, s_range;
+  std::string choke_design;  // the number of rings
+  bool equal_tapers = false;
 };
 
 // A horn's body: its dimensions, drawing or solid. `format` is the form

@@ -49,7 +49,8 @@ void check_parts(const HornOutside& horn, double z_plate, const Flange& flange, 
                       name + ": the groove's inner radius must be at least the rim's outer radius (aperture and wall)");
     if (i > 0) {
       const Choke& p = chokes[i - 1];
-      if (!(c.inner >= p.inner + p.width + p.wall))
+      // (Within rounding: a ring computed to begin where the last ends.)
+      if (!(c.inner >= p.inner + p.width + p.wall - 1e-9 * ro))
         throw PartError(Part::choke, n,
                         name + ": the groove overlaps ring " + std::to_string(i) +
                             " (its inner radius must be at least that ring's inner radius, width and wall; rings go "
@@ -75,8 +76,12 @@ std::vector<Stretch> stretches(const HornOutside& horn, const Flange& flange, co
   for (const Choke& c : chokes)
     for (const double r : {c.inner - c.wall, c.inner, c.inner + c.width, c.inner + c.width + c.wall})
       if (r > ro) x.push_back(r);
+  // Radii that differ only by rounding (a flange computed to end where a
+  // ring's outer wall does) are one: a sliver between them would be a
+  // stretch of no metal.
   std::sort(x.begin(), x.end());
-  x.erase(std::unique(x.begin(), x.end()), x.end());
+  const double eps = 1e-9 * ro;
+  x.erase(std::unique(x.begin(), x.end(), [eps](double p, double q) { return q - p <= eps; }), x.end());
 
   std::vector<Stretch> out;
   for (std::size_t k = 0; k + 1 < x.size(); ++k) {

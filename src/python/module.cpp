@@ -143,6 +143,7 @@ class Words : public api::Words {
       case Arg::flange: return "flange";
       case Arg::choke: return "chokes";
       case Arg::profile: return "profile";
+      case Arg::choke_design: return "choke_rings";
     }
     return "";
   }
