@@ -1,15 +1,15 @@
 #!/bin/sh
-# Frequency scans of bodies with deep grooves for spurious resonances: the
+# Frequency scans of a body with a deep groove for spurious resonances: the
 # open-ended X-band guide of the reference horn (radius 0.45 in, the full
 # wave's default guide 2.30349 in and wall 0.076783 in) in a flange of
-# radius 1.4 in, with one choke ring a quarter wavelength deep at 10 GHz
-# (inner radius 0.71 in, width 0.35 in, depth 0.295 in), and with a second
-# ring outside it (inner radius 1.1 in, width 0.2 in, depth 0.295 in). For
-# each body: the program's own equation (the CFIE) and the EFIE over
+# radius 1.4 in with one choke ring a quarter wavelength deep at 10 GHz
+# (inner radius 0.71 in, width 0.35 in, depth 0.295 in); BODIES="one two"
+# adds a second ring outside it (inner radius 1.14 in, width 0.2 in, depth
+# 0.295 in). For each body: the program's own equation (the CFIE) and the EFIE over
 # 9-11 GHz every 10 MHz, then the CFIE every 1 MHz over 40 MHz round every
 # dip of the EFIE's reciprocal condition number. Writes the CSV files and
 # chokes_summary.csv into OUT (default scan-chokes); some five minutes of
-# one core, or BODIES="one" for the first body alone.
+# one core a body.
 #
 #   bench/scans/scan_chokes.sh FULLWAVE_SCAN [OUT]
 set -eu
@@ -20,8 +20,8 @@ py=/usr/bin/python3
 mkdir -p "$out"
 guide="0.45 0.45 inf 0.076783 2.30349"
 ring1="choke=0.71,0.35,0.295,0.076783,0"
-ring2="choke=1.1,0.2,0.295,0.076783,0"
-for body in ${BODIES:-one two}; do
+ring2="choke=1.14,0.2,0.295,0.076783,0"
+for body in ${BODIES:-one}; do
   if [ "$body" = one ]; then parts="flange=1.4,0.076783 $ring1"; else parts="flange=1.4,0.076783 $ring1 $ring2"; fi
   nice "$scan" $guide 9 11 0.01 auto 20 $parts > "$out/${body}_cfie_10mhz.csv"
   nice "$scan" $guide 9 11 0.01 efie 20 $parts > "$out/${body}_efie_10mhz.csv"

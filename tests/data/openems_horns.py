@@ -5,7 +5,8 @@ Each horn is the body the moment-method model describes: a circular guide
 of inner radius b and length L closed at its back by a plate of the wall
 thickness w, a cone from the guide to the aperture radius a (inner surface)
 with slant radius R, walls of thickness w and a rim cut flat in the aperture
-plane. A quarter of it is simulated (x-polarised TE11: PEC at x = 0, PMC at
+plane, and for horn 6 a flange and a choke ring round the rim. A quarter
+of it is simulated (x-polarised TE11: PEC at x = 0, PMC at
 y = 0) on a uniform mesh; the cone is a staircase of thin cylindrical shells
 finer than the mesh. A soft x-directed field on the guide's cross-section a
 quarter guide wavelength in front of the back plate launches the TE11 wave;
@@ -51,6 +52,16 @@ HORNS = {
     # --units cm --throat 1.143 --guide-length 4.5 --wall 0.15 --freq 10
     # --beamwidth 30 --s-range 0.2 0.2 1).
     5: dict(f=10e9, b=0.45 * INCH, L=45.0, a=29.551137, R=72.822854, w=1.5),
+    # Horn 4's guide in a flange of radius 36 mm (1 mm thick) with one choke
+    # ring: a groove from radius 18 to 25.5 mm, 7.5 mm (a quarter
+    # wavelength) deep, 1 mm walls, its mouth in the aperture plane
+    # (quaven --units cm --throat 1.143 --guide-length 4.5 --wall 0.1
+    # --flange 3.6,0.1 --choke 1.8,0.75,0.75,0.1). The parts are annuli
+    # (inner radius, outer radius, z from, z to; z from the aperture plane).
+    6: dict(f=10e9, b=0.45 * INCH, L=45.0, a=0.45 * INCH, R=math.inf, w=1.0,
+            parts=[(12.43, 18.0, -1.0, 0.0), (25.5, 36.0, -1.0, 0.0),  # the flange either side of the groove
+                   (17.0, 18.0, -8.5, 0.0), (25.5, 26.5, -8.5, 0.0),   # the groove's walls
+                   (17.0, 26.5, -8.5, -7.5)]),                          # its bottom
 }
 CHI11 = 1.8411837813406593
 
@@ -92,6 +103,11 @@ def build(name, h, res, sim_path):
             metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
         zline += res
 
+    outer = ro
+    for r0, r1, z0, z1 in h.get("parts", []):
+        metal.AddCylindricalShell([0, 0, zap + z0], [0, 0, zap + z1], 0.5 * (r0 + r1), r1 - r0)
+        outer = max(outer, r1)
+
     # Source: soft E_x on the quarter disc of the guide's cross-section.
     kc = CHI11 / b
     k = 2 * math.pi / lam
@@ -106,7 +122,7 @@ def build(name, h, res, sim_path):
             exc.AddBox([x0, 0, zs], [x1, ymax, zs])
 
     margin = 0.5 * lam + 8 * res
-    xmax = ro + margin
+    xmax = outer + margin
     zmin = -res * math.ceil((w + margin) / res)  # z = 0 on a mesh line
     zmax = zap + margin
     # Lines as integer multiples of the step, with one exactly at the source
