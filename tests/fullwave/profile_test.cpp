@@ -156,15 +156,16 @@ TEST(BodyParts, PartsThatDoNotFitAreRefusedByName) {
   }
 }
 
-TEST(BodyParts, AQuarterWaveChokeEqualisesTheOpenGuidesPlanes) {
+TEST(BodyParts, AQuarterWaveChokeCutsWhatTheOpenGuideSendsBack) {
   // The open guide that aperture theory finds best for f/D 0.4 at 10 GHz
   // (radius 0.545 in), with the full wave's default guide and wall, bare
   // and in a flange of radius 1.4 in with one groove a quarter wavelength
   // deep (inner radius 0.7 in, width 0.3 in, depth 0.295 in). The groove
-  // stops the current the E plane drives across the front face: the two
-  // planes' patterns come together over the whole dish (the 45-degree
-  // cross-polar falls by some 7 dB) and less spills past its rim; the
-  // body conserves energy though it holds a resonant groove.
+  // stops the current the E plane drives across the front face and round
+  // the rim: less spills past the dish's rim and behind the feed, the peak
+  // of the 45-degree cross-polar (the bare guide's lies behind it) falls by
+  // some 6 dB and the directivity rises; the body conserves energy though
+  // it holds a resonant groove.
   const double in = 0.0254, b = 0.545 * in;
   quaven::fullwave::FeedRequest q;
   q.geometry = Geometry{b, quaven::fullwave::default_guide_length_m(b), b, INFINITY,
