@@ -1430,11 +1430,12 @@ void feed(const FeedRequest& q0, Sink& sink) {
       write(r.feed, false, r.s11_db, r.s11, r.power_balance);
     } else if (fw) {
       // Each S designed once (some seven to a dozen solutions), the best
-      // marked when all are known.
+      // marked when all are known; each design counts as progress.
       std::vector<fullwave::FeedRow> rows;
       for (long long i = 0; i < per_fd; ++i) {
         rows.push_back(
             solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper, max_flare); }));
+        sink.computed(k * per_fd + i + 1);
       }
       const int best = best_of(per_fd, [&](long long i) { return rows[i].feed.judgement.best.aperture; });
       for (long long i = 0; i < per_fd; ++i) {
@@ -1450,7 +1451,10 @@ void feed(const FeedRequest& q0, Sink& sink) {
       const auto designed = [&](long long i) { return feed::design({freq, fd, q.s->at(i).value, taper, max_flare}); };
       if (per_fd <= kKeptDesigns) {
         std::vector<feed::FeedRow> rows;
-        for (long long i = 0; i < per_fd; ++i) rows.push_back(designed(i));
+        for (long long i = 0; i < per_fd; ++i) {
+          rows.push_back(designed(i));
+          sink.computed(k * per_fd + i + 1);
+        }
         const int best = best_of(per_fd, [&](long long i) { return rows[i].judgement.best.aperture; });
         for (long long i = 0; i < per_fd; ++i) write(rows[i], i == best, kNan, {}, kNan);
       } else {

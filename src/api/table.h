@@ -123,6 +123,10 @@ class Sink {
   virtual void begin(const Head& head) = 0;
   virtual void row(const Row& row) = 0;
   virtual void end() = 0;
+  // Rows worked out so far, for a job that computes rows before it writes
+  // them (a feed design marks its best row only once every S is known):
+  // progress only, nothing is written.
+  virtual void computed(long long /*rows*/) {}
 };
 
 }  // namespace api

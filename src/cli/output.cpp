@@ -36,8 +36,22 @@ void Output::raw_row() {
 void Output::note(const std::string& text) { err_ << "quaven: note " << text << "\n"; }
 
 void Output::advance() {
-  progress_->update(++done_);
-  if (on_progress) on_progress(done_, total_);
+  ++done_;
+  report(done_);
+}
+
+void Output::computed(long long rows) {
+  if (progress_) report(rows < total_ ? rows : total_);
+}
+
+// The progress line and the hook hear the most rows done so far, whether
+// written or only computed: the rows of a job that computes before it
+// writes are counted once.
+void Output::report(long long done) {
+  if (done <= reported_) return;
+  reported_ = done;
+  progress_->update(done);
+  if (on_progress) on_progress(done, total_);
 }
 
 void Output::begin(const api::Head& head) {

@@ -32,6 +32,8 @@ class Output : public api::Sink {
   // the columns (CSV, JSON) or the table header.
   void begin(const api::Head& head) override;
   void row(const api::Row& row) override;
+  // Reports rows computed ahead of those written as progress.
+  void computed(long long rows) override;
   // Writes the tail and, for a file, puts it in place.
   void end() override;
   // For a form with a layout of its own (the .cut form): opens the
@@ -45,14 +47,15 @@ class Output : public api::Sink {
   // Called with the head, and with each row after it is written (to plot them).
   std::function<void(const api::Head&)> on_begin;
   std::function<void(const api::Row&)> on_row;
-  // Called with the rows written and the rows to come: at the start, then
-  // after each row.
+  // Called with the rows done and the rows to come: at the start, then
+  // after each row computed or written, never going back.
   std::function<void(long long done, long long total)> on_progress;
 
  private:
   void open();
   void check();
   void advance();
+  void report(long long done);
 
   std::string file_;
   std::ostream& out_;
@@ -63,7 +66,8 @@ class Output : public api::Sink {
   std::string format_;
   std::unique_ptr<RowWriter> writer_;
   std::unique_ptr<Progress> progress_;
-  long long done_ = 0;
+  long long done_ = 0;      // rows written
+  long long reported_ = 0;  // rows reported done: computed or written
   long long total_ = 0;
 };
 

@@ -7,7 +7,7 @@
 //
 // The page loads this module in a Web Worker, so a long run holds the
 // worker, not the page; the worker passes a function that posts each
-// progress report (rows written, rows to come) back to the page.
+// progress report (rows done, rows to come) back to the page.
 #include <emscripten/bind.h>
 
 #include <sstream>
@@ -25,7 +25,7 @@ struct Run {
   std::string err;
 };
 
-// `progress`: a function called with (rows written, rows to come), or
+// `progress`: a function called with (rows done, rows to come), or
 // undefined.
 Run run(const emscripten::val& args, const emscripten::val& progress) {
   std::vector<std::string> words = emscripten::vecFromJSArray<std::string>(args);
@@ -54,6 +54,19 @@ Run run(const emscripten::val& args, const emscripten::val& progress) {
   return r;
 }
 
+// As run(), with standard output as bytes (a Uint8Array): the binary STL
+// the geometry subcommand writes is no text, and embind would read a
+// std::string as UTF-8.
+emscripten::val run_bytes(const emscripten::val& args, const emscripten::val& progress) {
+  const Run r = run(args, progress);
+  emscripten::val result = emscripten::val::object();
+  result.set("status", r.status);
+  result.set("out", emscripten::val(emscripten::typed_memory_view(r.out.size(),
+      reinterpret_cast<const unsigned char*>(r.out.data()))).call<emscripten::val>("slice"));
+  result.set("err", r.err);
+  return result;
+}
+
 // Each note's name, as the rows carry it, with the sentence that explains it.
 emscripten::val notes() {
   emscripten::val texts = emscripten::val::object();
@@ -72,5 +85,6 @@ EMSCRIPTEN_BINDINGS(quaven) {
       .field("out", &Run::out)
       .field("err", &Run::err);
   emscripten::function("run", &run);
+  emscripten::function("runBytes", &run_bytes);
   emscripten::function("notes", &notes);
 }

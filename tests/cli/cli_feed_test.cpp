@@ -2,10 +2,12 @@
 // driven through run_cli.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli.h"
@@ -229,6 +231,27 @@ TEST(CliFeed, DesignsKeepTheFlareWithinItsBound) {
   EXPECT_EQ(bad.status, 2);
   EXPECT_EQ(bad.err.rfind("quaven: --max-flare 0: the flare half-angle's bound must lie above 0 and at most 90", 0), 0u)
       << bad.err;
+}
+
+// A full-wave feed design writes its rows once every S is designed (the
+// best is marked then), but its progress counts each design as it ends:
+// the hook hears "1 of 2" and "2 of 2" before the first row is written.
+TEST(CliFeed, FullWaveDesignProgressCountsEachDesign) {
+  const std::vector<std::string> args = {"feed",     "--full-wave", "--throat", "0.35", "--freq", "11.7", "--f-over-d",
+                                         "0.35",     "--s-range",   "0.2",      "0.25", "0.05",   "--format", "csv"};
+  std::vector<const char*> argv{"quaven"};
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  std::vector<std::pair<long long, std::size_t>> heard;  // rows done, lines written then
+  const auto hook = [&](long long done, long long total) {
+    EXPECT_EQ(total, 2);
+    const std::string text = out.str();
+    heard.emplace_back(done, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  };
+  const int status = run_cli(static_cast<int>(argv.size()), argv.data(), out, err, {}, hook);
+  ASSERT_EQ(status, 0) << err.str();
+  const std::vector<std::pair<long long, std::size_t>> expected = {{0, 1}, {1, 1}, {2, 1}};
+  EXPECT_EQ(heard, expected);
 }
 
 // The full wave's .cut file: the three cuts at each frequency of

@@ -12,23 +12,21 @@ import { fillForm, formValues, initialState, saveState } from './state.js';
 // ------------------------------------------------------------ the sections
 
 // What each section runs. `models` maps the model chosen at the top to the
-// one the section's command line runs: a design is a search over aperture
-// theory (the design subcommand has no full wave), so under full wave it
-// runs the exact model; a feed is judged by the exact model under either
-// aperture model. `files` are the forms of the section's table offered for
-// download (see fileKinds), `args` makes its command line from its form and
-// `shown` lays out its JSON. A section of its own is one more entry here,
-// a form and a panel in index.html.
+// one the section's command line runs: a feed is judged by the exact model
+// under either aperture model. `files` are the forms of the section's table
+// offered for download (see fileKinds), `args` makes its command line from
+// its form and `shown` lays out its JSON. A section of its own is one more
+// entry here, a form and a panel in index.html.
 const sections = {
   design: {
-    models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'exact' },
+    models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'full-wave' },
     files: ['csv', 'json'],
     args: designArgs,
     shown: designShown,
   },
   response: {
     models: { legacy: 'legacy', exact: 'exact', 'full-wave': 'full-wave' },
-    files: ['csv', 'json'],
+    files: ['csv', 'json', 'touchstone', 'touchstone-ma'],
     args: responseArgs,
     shown: responseShown,
   },
@@ -41,20 +39,37 @@ const sections = {
 };
 
 // The forms the command line writes, as downloads: the --format value, the
-// file's extension (default: the format) and type, and the models that
-// offer it (default: all). A form the command line gains is one entry here
+// file's extension (default: the format), what is added to its name, its
+// type, the models that offer it (default: all), whether it is bytes rather
+// than text, and whether it is the horn's geometry (the geometry subcommand,
+// which takes no model). A form the command line gains is one entry here
 // and its name in a section's `files`, or in a pattern's (patternFiles).
 const fileKinds = {
   csv: { format: 'csv', type: 'text/csv' },
   json: { format: 'json', type: 'application/json' },
-  // The complex far field of the exact pattern on the phi = 0, 45 and 90
-  // degree cuts, for reflector programs.
-  cut: { format: 'cut', type: 'text/plain', label: 'the cuts (.cut)', models: ['exact'] },
+  // S11 of a full-wave response, Touchstone 1.1 (no MIME type is
+  // registered for it: it is plain text).
+  touchstone: { format: 'touchstone', extension: 's1p', type: 'text/plain', label: 'Touchstone (.s1p)', models: ['full-wave'] },
+  'touchstone-ma': { format: 'touchstone-ma', extension: 's1p', suffix: '_ma', type: 'text/plain',
+    label: 'Touchstone, magnitude and angle (.s1p)', models: ['full-wave'] },
+  // The complex far field of the exact or full-wave pattern on the phi = 0,
+  // 45 and 90 degree cuts, for reflector programs.
+  cut: { format: 'cut', type: 'text/plain', label: 'the cuts (.cut)', models: ['exact', 'full-wave'] },
+  // The horn's section with its dimensions, and its solid in millimetres.
+  svg: { format: 'svg', type: 'image/svg+xml', label: 'the drawing (.svg)', geometry: true },
+  dxf: { format: 'dxf', type: 'image/vnd.dxf', label: 'the drawing (.dxf)', geometry: true },
+  stl: { format: 'stl', type: 'model/stl', label: 'the solid (.stl)', geometry: true, binary: true },
 };
 const offered = (kind, model) => !fileKinds[kind].models || fileKinds[kind].models.includes(model);
 
-// The forms of a pattern offered beside its plots' pictures.
+// The forms of a pattern offered beside its plots' pictures, and of the
+// horn's geometry where its feed guide is known.
 const patternFiles = ['cut'];
+const geometryFiles = ['svg', 'dxf', 'stl'];
+
+// A number as a file name holds it: 1.2, 10, inf; a slant of infinity is
+// "inf".
+const nameNumber = (v) => fmt(typeof v === 'number' ? v : Number(v)).replace(/[^\w.+-]/g, '');
 
 for (const [name, s] of Object.entries(sections)) {
   s.name = name;
@@ -117,7 +132,7 @@ const solvingText = (model) => (model === 'full-wave' ? 'Solving the horn in ful
 // when the run was cancelled or the worker failed (which the section then
 // says). The body's data-busy counts the runs under way and data-runs those
 // finished.
-async function solving(s, text, args) {
+async function solving(s, text, args, options = {}) {
   const { panel } = s;
   const body = document.body;
   const run = panel.querySelector('.run');
@@ -148,7 +163,7 @@ async function solving(s, text, args) {
     bar.value = done;
   };
   try {
-    return await s.engine.run(args, progress);
+    return await s.engine.run(args, progress, options);
   } catch (e) {
     const box = panel.querySelector('.messages');
     const p = document.createElement('p');
@@ -213,13 +228,18 @@ const leading = {
   feed: ['aperture_efficiency', 'edge_taper_e_db', 'edge_taper_h_db', 'focus_behind_aperture_wl', 's11_db'],
 };
 
+const isBandColumn = (c) => /_band_|_spread_wl$/.test(c);
+
 function columnOrder(doc) {
   const columns = doc.columns.filter((c) => c !== 'notes');
   const first = (leading[doc.command] ?? []).filter((c) => columns.includes(c));
   let rest = columns.slice(1).filter((c) => !first.includes(c));
-  if (!first.includes('s11_db') && rest.includes('s11_db')) {
-    rest = rest.filter((c) => c !== 's11_db');
-    rest.splice(rest.indexOf('gain_db') + 1, 0, 's11_db');
+  // S11 after the gain, and a design's figures over its band after them.
+  const after = [...(first.includes('s11_db') ? [] : ['s11_db']), ...columns.filter(isBandColumn)]
+    .filter((c) => rest.includes(c));
+  if (after.length && rest.includes('gain_db')) {
+    rest = rest.filter((c) => !after.includes(c));
+    rest.splice(rest.indexOf('gain_db') + 1, 0, ...after);
   }
   return [columns[0], ...first, ...rest];
 }
@@ -294,6 +314,17 @@ function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
       }
     });
   });
+  // The body a full-wave run solved, as the command line's table says it
+  // above its rows.
+  if (doc.inputs.full_wave === true) {
+    const u = globals().units;
+    const len = (v) => `${+v.toPrecision(5)} ${u}`;
+    const line = document.createElement('p');
+    line.className = 'body-line';
+    line.textContent = `Full-wave body: feed guide radius ${len(doc.inputs.throat_radius)}, `
+      + `length ${len(doc.inputs.guide_length)}, wall ${len(doc.inputs.wall)}`;
+    box.append(line);
+  }
   const scroller = document.createElement('div');
   scroller.className = 'scroll';
   scroller.tabIndex = 0;
@@ -316,13 +347,14 @@ function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
   }
 }
 
-// A link to the file `quaven ARGS... --format KIND` writes, named `name`:
-// `text` when it is at hand, else run in the section's worker when first
-// asked for (a full-wave run solves the horn again).
+// A link to the file `quaven ARGS... --format KIND` writes, named `name`
+// (and the kind's suffix): `text` when it is at hand, else run in the
+// section's worker when first asked for (a full-wave run solves the horn
+// again).
 function fileLink(s, kind, name, args, model, text) {
-  const { format, type, extension = format, label = kind.toUpperCase() } = fileKinds[kind];
+  const { format, type, extension = format, suffix = '', label = kind.toUpperCase(), geometry, binary } = fileKinds[kind];
   const a = document.createElement('a');
-  a.download = `${name}.${extension}`;
+  a.download = `${name}${suffix}.${extension}`;
   a.className = `download ${kind}`;
   a.textContent = `Download ${label}`;
   if (text !== undefined) {
@@ -330,7 +362,8 @@ function fileLink(s, kind, name, args, model, text) {
     return a;
   }
   lazyLink(a, async () => {
-    const r = await solving(s, solvingText(model), [...args, ...commonArgs(format, model)]);
+    const r = await solving(s, geometry ? 'Computing…' : solvingText(model),
+      [...args, ...commonArgs(format, geometry ? 'legacy' : model)], { binary });
     if (!r) return null;
     if (r.status !== 0) {
       showMessages(s, r.err, true);
@@ -348,7 +381,8 @@ function renderDownloads(s, args, model, json) {
   releaseLinks(box);
   box.replaceChildren();
   for (const kind of s.files.filter((k) => offered(k, model))) {
-    box.append(fileLink(s, kind, `quaven-${s.name}`, args, model, kind === 'json' ? json : undefined));
+    const name = /^touchstone/.test(kind) ? sweepName(s.form) : `quaven-${s.name}`;
+    box.append(fileLink(s, kind, name, args, model, kind === 'json' ? json : undefined));
   }
   const code = document.createElement('code');
   code.className = 'command';
@@ -357,6 +391,13 @@ function renderDownloads(s, args, model, json) {
   const p = document.createElement('p');
   p.append('Same as: ', code);
   box.append(p);
+}
+
+// The name of a file of a horn over the frequencies of a response's form:
+// horn_10GHz, horn_8-12GHz.
+function sweepName(form) {
+  const [f0, f1] = [value(form, 'f0'), value(form, 'f1')].map(nameNumber);
+  return `horn_${f0 === f1 ? f0 : `${f0}-${f1}`}GHz`;
 }
 
 // ------------------------------------------------------------------ plots
@@ -428,9 +469,10 @@ function polarPlace(layout, legend) {
 }
 
 // The pattern of one horn at one frequency, run through `quaven pattern`
-// by `model`; `body` holds the full-wave options. `row` is the table row it
-// belongs to, remembered in the link once drawn.
-async function showPattern(s, { freq, aperture, slant, model, body = [], row }) {
+// by `model`; `body` holds the full-wave options, `guide` the feed guide's
+// options for the horn's geometry (none: no guide known, no geometry).
+// `row` is the table row it belongs to, remembered in the link once drawn.
+async function showPattern(s, { freq, aperture, slant, model, body = [], guide = null, row }) {
   const box = s.panel.querySelector('.plots');
   const current = ticket(`${s.name}:pattern`);
   const args = ['pattern', '--freq', String(freq), '--aperture', String(aperture), '--slant', String(slant),
@@ -447,18 +489,27 @@ async function showPattern(s, { freq, aperture, slant, model, body = [], row }) 
   }
   const doc = JSON.parse(r.out);
   const u = globals().units;
-  const guide = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
-  drawPattern(s, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${guide}`);
+  const fed = doc.inputs.full_wave === true ? `, feed guide ${fmt(doc.inputs.throat_radius)} ${u}` : '';
+  drawPattern(s, doc, `${fmt(freq)} GHz, aperture ${fmt(aperture)} ${u}, slant ${fmt(slant)} ${u}${fed}`);
   const old = box.querySelector(':scope > .downloads');
   if (old) {
     releaseLinks(old);
     old.remove();
   }
   const kinds = patternFiles.filter((k) => offered(k, model));
-  if (kinds.length) {
+  const horn = `horn_a${nameNumber(aperture)}${u}_R${nameNumber(slant)}${u}`;
+  const links = kinds.map((k) => fileLink(s, k, `${horn}_${nameNumber(freq)}GHz`, args, model));
+  if (guide) {
+    // A thin wall (0) has no solid to print: no STL.
+    const wall = guide.indexOf('--wall');
+    const thin = wall >= 0 && Number(guide[wall + 1]) === 0;
+    const drawn = ['geometry', '--aperture', String(aperture), '--slant', String(slant), ...guide];
+    links.push(...geometryFiles.filter((k) => !(thin && k === 'stl')).map((k) => fileLink(s, k, horn, drawn, model)));
+  }
+  if (links.length) {
     const files = document.createElement('p');
     files.className = 'downloads';
-    files.append(...kinds.map((k) => fileLink(s, k, `quaven-${s.name}-pattern`, args, model)));
+    files.append(...links);
     box.append(files);
   }
   state.picks[s.name] = row;
@@ -504,7 +555,7 @@ async function runSection(name) {
 // A slant radius as the pattern subcommand reads it back.
 const slantArg = (v) => (v === null ? 'inf' : v);
 
-function designArgs(form) {
+function designArgs(form, model) {
   const args = ['design', '--freq', value(form, 'freq')];
   if (form.to.value === 'gain') {
     args.push('--gain', value(form, 'gain'));
@@ -514,7 +565,10 @@ function designArgs(form) {
     args.push('--plane', form.plane.value);
   }
   args.push('--s-range', value(form, 's0'), value(form, 's1'), value(form, 's2'));
-  return withThroat(form, args);
+  // The band, where either edge is filled (the command line says what is
+  // wrong with an empty one).
+  if (value(form, 'b0') || value(form, 'b1')) args.push('--band', value(form, 'b0'), value(form, 'b1'));
+  return model === 'full-wave' ? [...args, ...fullWaveArgs(form)] : withThroat(form, args);
 }
 
 // The throat radius, where the field is shown and filled.
@@ -530,14 +584,24 @@ function withThroat(form, args) {
 function rowPattern(s, doc, model) {
   const u = globals().units;
   const body = model === 'full-wave' ? solvedBody(doc) : [];
+  const guide = guideOf(doc);
   return (row, i) => {
     const aperture = row[`aperture_radius_${u}`];
     if (aperture === null) {
       clearPlots(s.panel.querySelector('.plots'));
       return null;
     }
-    return showPattern(s, { freq: doc.inputs.freq_ghz, aperture, slant: slantArg(row[`slant_radius_${u}`]), model, body, row: i });
+    return showPattern(s, { freq: doc.inputs.freq_ghz, aperture, slant: slantArg(row[`slant_radius_${u}`]), model, body,
+      guide, row: i });
   };
+}
+
+// The feed guide of a run as the geometry subcommand takes it: the body a
+// full-wave run solved, or the throat an aperture-model run was given;
+// null where the run knows no guide.
+function guideOf(doc) {
+  if (doc.inputs.full_wave === true) return solvedBody(doc).slice(1);
+  return typeof doc.inputs.throat_radius === 'number' ? ['--throat', fmtExact(doc.inputs.throat_radius)] : null;
 }
 
 function designShown(s, doc, model, pickedOr) {
@@ -623,9 +687,20 @@ function responseShown(s, doc, model, pickedOr) {
   const a = value(s.form, 'aperture');
   const r = value(s.form, 'slant');
   const body = model === 'full-wave' ? solvedBody(doc) : [];
-  const pick = (row, i) => showPattern(s, { freq: row.frequency_ghz, aperture: a, slant: r, model, body, row: i });
+  const guide = guideOf(doc);
+  const pick = (row, i) => showPattern(s, { freq: row.frequency_ghz, aperture: a, slant: r, model, body, guide, row: i });
   const picked = pickedOr(0);
   renderTable(s, doc, { pickLabel: (row) => `Show the patterns at ${show(row.frequency_ghz, 'frequency_ghz')} GHz`, onPick: pick, picked });
+  if (offered('cut', model) && doc.rows.length > 1) {
+    // The cuts of every frequency of the sweep in one file, as `pattern
+    // --freq-range` writes them.
+    const u = globals().units;
+    const args = ['pattern', '--aperture', a, '--slant', r, '--freq-range', value(s.form, 'f0'), value(s.form, 'f1'),
+      value(s.form, 'f2'), '--angles', '-180', '180', '1', ...body];
+    const link = fileLink(s, 'cut', `horn_a${nameNumber(a)}${u}_R${nameNumber(r)}${u}_${sweepName(s.form).slice(5)}`, args, model);
+    link.textContent = 'Download the cuts at every frequency (.cut)';
+    s.panel.querySelector('.results > .downloads p').before(link);
+  }
   drawSweep(s, doc);
   if (doc.rows.length) return pick(doc.rows[picked], picked);
   clearPlots(s.panel.querySelector('.plots'));

@@ -14,6 +14,10 @@ export const isPercent = (name) => /efficiency/.test(name);
 export function heading(name) {
   const special = {
     f_over_d: 'f/D', s11_db: 'S11 (dB)', s11_re: 'S11 real', s11_im: 'S11 imag.', aperture_wavelengths: 'Aperture (λ)',
+    beamwidth_band_low_deg: 'Beamwidth at band low (deg)', beamwidth_band_high_deg: 'Beamwidth at band high (deg)',
+    gain_band_low_db: 'Gain at band low (dB)', gain_band_high_db: 'Gain at band high (dB)',
+    phase_centre_e_spread_wl: 'E phase centre spread (λ)', phase_centre_h_spread_wl: 'H phase centre spread (λ)',
+    s11_band_worst_db: 'Worst S11 in band (dB)',
   };
   if (special[name]) return special[name];
   const unit = (name.match(/_(in|cm|deg|db|ghz|wl|cycles)$/) || [])[1];
@@ -38,6 +42,7 @@ function places(name, command) {
   if (command === 'feed' && /_(in|cm)$/.test(name)) return 3;
   if (/_(in|cm)$/.test(name) || /^frequency/.test(name)) return 4;
   if (command === 'feed' && /_db$/.test(name)) return 1;
+  if (/^beamwidth_band_/.test(name)) return 2;  // as the design table shows the band edges
   if (/gain|_db$/.test(name)) return 2;
   return 1;
 }

@@ -64,9 +64,10 @@ export class Engine {
   }
 
   // Runs `quaven ARGS...`: resolves to {status, out, err}; `onProgress(done,
-  // total)` hears how many rows are written.
-  run(args, onProgress) {
-    return this.post(args, onProgress);
+  // total)` hears how many rows are done. With `binary`, `out` is the bytes
+  // of standard output (a Uint8Array), not its text.
+  run(args, onProgress, { binary = false } = {}) {
+    return this.post(args, onProgress, binary);
   }
 
   // The version line and what each note means: {version, notes}.
@@ -74,11 +75,11 @@ export class Engine {
     return this.post(null);
   }
 
-  post(args, onProgress) {
+  post(args, onProgress, binary = false) {
     return new Promise((resolve, reject) => {
       const id = ++this.nextId;
       this.jobs.set(id, { resolve, reject, onProgress });
-      this.worker.postMessage({ id, args });
+      this.worker.postMessage({ id, args, binary });
     });
   }
 

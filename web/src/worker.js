@@ -1,6 +1,7 @@
 // The page's worker: QUAVEN's command line, compiled to WebAssembly, run off
-// the page's thread. Each message {id, args} runs `quaven ARGS...` to the end
-// and answers {id, result: {status, out, err}}; on the way it posts
+// the page's thread. Each message {id, args, binary} runs `quaven ARGS...` to
+// the end and answers {id, result: {status, out, err}}, `out` the text of
+// standard output or, with `binary`, its bytes (a Uint8Array); on the way it posts
 // {id, progress: [rows written, rows to come]}. A run holds this worker until
 // it ends, so the page cancels one by ending the worker and starting another.
 import createQuaven from 'quaven-wasm';
@@ -12,7 +13,7 @@ const ready = createQuaven();
 const progressEvery = 50;
 
 self.onmessage = async ({ data }) => {
-  const { id, args } = data;
+  const { id, args, binary } = data;
   let quaven;
   try {
     quaven = await ready;
@@ -38,8 +39,8 @@ self.onmessage = async ({ data }) => {
     self.postMessage({ id, progress: [done, total] });
   };
   try {
-    const r = quaven.run(args, progress);
-    self.postMessage({ id, result: { status: r.status, out: r.out, err: r.err } });
+    const r = binary ? quaven.runBytes(args, progress) : quaven.run(args, progress);
+    self.postMessage({ id, result: { status: r.status, out: r.out, err: r.err } }, binary ? [r.out.buffer] : []);
   } catch (e) {
     // The module aborted (out of memory, say): it cannot be trusted again.
     self.postMessage({ id, error: String(e && e.message ? e.message : e), fatal: true });

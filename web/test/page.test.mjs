@@ -127,12 +127,17 @@ try {
   }));
   const shownCell = (panel, row, column) => page.$eval(
     `#panel-${panel} tbody tr:nth-child(${row + 1}) td[data-column="${column}"]`, (td) => td.textContent);
-  // The files offered for download; a link whose file the page makes when
-  // first asked for (the CSV) is clicked first, with downloads refused.
-  const downloads = async (panel) => {
-    for (const a of await page.$$(`#panel-${panel} .results > .downloads a.download[data-pending]`)) await done(() => a.click());
-    return page.$$eval(`#panel-${panel} .results > .downloads a.download`, (as) => Promise.all(as.map(async (a) => [
-      a.download.replace(/.*\./, ''), await (await fetch(a.href)).text()])).then(Object.fromEntries));
+  // The files offered for download, by kind (csv, touchstone, ...); a link
+  // whose file the page makes when first asked for (the CSV) is clicked
+  // first, with downloads refused. `where` picks the links (default: the
+  // table's); each file is {name, type, text} where `full`, else its text.
+  const downloads = async (panel, where = '.results > .downloads', full = false) => {
+    for (const a of await page.$$(`#panel-${panel} ${where} a.download[data-pending]`)) await done(() => a.click());
+    return page.$$eval(`#panel-${panel} ${where} a.download`, (as, whole) => Promise.all(as.map(async (a) => {
+      const blob = await (await fetch(a.href)).blob();
+      const text = await blob.text();
+      return [a.classList[1], whole ? { name: a.download, type: blob.type, text, bytes: [...new Uint8Array(await blob.arrayBuffer())] } : text];
+    })).then(Object.fromEntries), full);
   };
   // The PNG (its bytes) and SVG (its text) a plot offers, made on click.
   const plotFiles = async (panel, chart) => {
@@ -314,7 +319,19 @@ try {
     await submit('response-form');
     const seconds = (Date.now() - t0) / 1000;
     sameRows('response --full-wave', await tableRows('response'), native([...fwArgs, '--format', 'json']).out);
-    sameFile('response --full-wave: CSV', (await downloads('response')).csv, native([...fwArgs, '--format', 'csv']).out);
+    const fwFiles = await downloads('response', '.results > .downloads', true);
+    sameFile('response --full-wave: CSV', fwFiles.csv.text, native([...fwArgs, '--format', 'csv']).out);
+    // S11 as the command line's Touchstone files, which read as Touchstone:
+    // the option line, then a line of three numbers per frequency.
+    for (const kind of ['touchstone', 'touchstone-ma']) {
+      const f = fwFiles[kind];
+      const data = (f?.text ?? '').split('\n').filter((l) => l && !l.startsWith('!'));
+      check(f?.name === `horn_10GHz${kind === 'touchstone' ? '' : '_ma'}.s1p` && f.type === 'text/plain'
+        && data[0] === `# GHZ S ${kind === 'touchstone' ? 'RI' : 'MA'} R 50` && data.length === 2
+        && data.slice(1).every((l) => l.trim().split(/\s+/).map(Number).filter(Number.isFinite).length === 3),
+      `full wave: the ${kind} download reads as a Touchstone file`, `${f?.name} ${f?.type} ${JSON.stringify(data)}`);
+      sameFile(`full wave: the ${kind} download`, f?.text, native([...fwArgs, '--format', kind]).out);
+    }
     check(await page.$eval('#panel-response th[data-column="s11_db"]', (th) => th.textContent) === 'S11 (dB)',
       'full wave: the S11 column shown');
     await chartsDrawn('response', ['beamwidths', 'gain', 'rect', 'polar']);
@@ -323,6 +340,18 @@ try {
     check(captions.length === 5 && captions.every((c) => /full.wave/i.test(c)), 'full wave: every plot says so',
       JSON.stringify(captions));
     console.log(`full-wave response of one frequency and its pattern in the page: ${seconds.toFixed(2)} s`);
+    // The full-wave pattern as the command line's .cut file, and the body's
+    // drawing and solid as its geometry subcommand writes them.
+    const horn = await downloads('response', '.plots > .downloads', true);
+    const guide = ['--aperture', '1.2', '--slant', '3', '--throat', '0.45', '--wall', '0.0590551', '--units', 'in'];
+    sameFile('full wave: the pattern\'s .cut', horn.cut?.text, native(['pattern', '--freq', '10', '--angles', '-180', '180', '1',
+      '--full-wave', ...guide, '--format', 'cut']).out);
+    sameFile('full wave: the horn\'s drawing (.svg)', horn.svg?.text, native(['geometry', ...guide, '--format', 'svg']).out);
+    const stl = execFileSync(quavenBin, ['geometry', ...guide, '--format', 'stl']);
+    check(horn.cut?.name === 'horn_a1.2in_R3in_10GHz.cut' && horn.stl?.name === 'horn_a1.2in_R3in.stl'
+      && horn.stl.type === 'model/stl' && horn.stl.bytes.length === stl.length
+      && horn.stl.bytes.slice(0, 84).every((b, i) => b === stl[i]), 'full wave: the horn\'s solid (.stl), its bytes',
+    `${horn.cut?.name} ${horn.stl?.name} ${horn.stl?.bytes.length} vs ${stl.length} bytes`);
     // The same horn over 8-12 GHz in 0.5 GHz steps: the solve runs in the
     // worker, so a 10 ms timer on the page's thread never waits long, and
     // the rows done are shown as they come.
@@ -392,6 +421,48 @@ try {
     sameRows('response --full-wave after a cancel', await tableRows('response'), native([...fwArgs, '--format', 'json']).out);
     check(afterCancel < 10, 'cancel: the next run answered at once', `${afterCancel.toFixed(1)} s`);
     console.log(`cancel: section free after ${cancelMs.toFixed(0)} ms; the next run (one frequency) took ${afterCancel.toFixed(2)} s`);
+
+    // ---- the full-wave design: 30 degrees in the E plane at 10 GHz on the
+    // reference guide, S = 0.2, with its figures over 9-11 GHz
+    const fwDesign = ['design', '--freq', '10', '--beamwidth', '30', '--level', '3', '--plane', 'E', '--s-range', '0.2', '0.2',
+      '0.1', '--band', '9', '11', '--full-wave', '--throat', '0.45', '--units', 'in'];
+    await tab('design');
+    for (const [n, v] of [['s0', '0.2'], ['s1', '0.2'], ['s2', '0.1'], ['throat', '0.45'], ['b0', '9'], ['b1', '11']]) {
+      await setField('design-form', n, v);
+    }
+    const t3 = Date.now();
+    await submit('design-form');
+    console.log(`full-wave design of one row with its band, and its pattern, in the page: ${((Date.now() - t3) / 1000).toFixed(2)} s`);
+    sameRows('design --full-wave --band', await tableRows('design'), native([...fwDesign, '--format', 'json']).out);
+    const bodyLine = native(fwDesign).out.split('\n')[0];
+    // The band's columns in view at 1280 px without scrolling.
+    const shownDesign = await page.$eval('#panel-design .table-box', (box) => {
+      const right = box.querySelector('.scroll').getBoundingClientRect().right;
+      return { body: box.querySelector('.body-line')?.textContent,
+        hidden: ['beamwidth_band_low_deg', 'beamwidth_band_high_deg', 'phase_centre_e_spread_wl', 'phase_centre_h_spread_wl',
+          's11_band_worst_db'].filter((c) => !(box.querySelector(`th[data-column="${c}"]`)?.getBoundingClientRect().right <= right)) };
+    });
+    check(shownDesign.body === bodyLine && shownDesign.hidden.length === 0,
+      'full-wave design: the body line, and the band columns in view', `${JSON.stringify(shownDesign)} vs ${bodyLine}`);
+    await chartsDrawn('design', ['rect', 'polar']);
+    for (const scheme of ['light', 'dark']) {
+      await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      await chartsDrawn('design', ['rect', 'polar']);
+      if (shotDir) {
+        const suffix = scheme === 'dark' ? '-dark' : '';
+        for (const [w, h] of scheme === 'dark' ? [[1280, 800]] : [[1280, 800], [390, 844]]) {
+          await page.setViewport({ width: w, height: h });
+          await settle();
+          await page.screenshot({ path: join(shotDir, `design-full-wave-${w}${suffix}.png`), fullPage: true });
+        }
+        await page.setViewport({ width: 1280, height: 800 });
+      }
+    }
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: 'light' }]);
+    for (const [n, v] of [['s0', '0.1'], ['s1', '0.5'], ['s2', '0.1'], ['throat', ''], ['b0', ''], ['b1', '']]) {
+      await setField('design-form', n, v);
+    }
+    await tab('response');
     await model('legacy');
     for (const [n, v] of [['f0', '8'], ['f1', '12'], ['f2', '0.5'], ['wall', ''], ['throat', '']]) {
       await setField('response-form', n, v);
