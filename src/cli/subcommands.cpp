@@ -133,6 +133,8 @@ void read_parts(Words& w, const std::string& flange, const std::vector<std::stri
                 api::Body& b, bool read) {
   if (!profile.empty()) {
     w.given(Arg::profile, "--profile", {profile});
+    // The guide's refusals (cut-off, TM11) name the profile that gives it.
+    if (!b.throat) w.name(Arg::throat, "--profile " + profile + " (its feed guide)");
     if (!b.throat && read) {
       b.profile = read_profile_file(profile);
     } else if (b.throat) {
@@ -180,6 +182,8 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.throat = part(Arg::throat, "--throat", o.throat, o.full_wave || throat_always, throat_single && !o.full_wave);
   b.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length, o.full_wave, false);
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
+  if (!o.profile.empty() && (!o.guide_length.empty() || !o.wall.empty()))
+    throw UsageError{"--profile gives the whole body: leave out --guide-length and --wall"};
   read_parts(w, o.flange, o.chokes, o.profile, b, o.full_wave);
 }
 
@@ -341,6 +345,8 @@ void geometry(const GeometryOptions& o, const std::string& format, Words& w, Out
   q.body.throat = part(Arg::throat, "--throat", o.throat);
   q.body.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length);
   q.body.wall = part(Arg::wall, "--wall", o.wall);
+  if (!o.profile.empty() && (!o.guide_length.empty() || !o.wall.empty()))
+    throw UsageError{"--profile gives the whole body: leave out --guide-length and --wall"};
   read_parts(w, o.flange, o.chokes, o.profile, q.body, true);
   q.freq = part(Arg::freq, "--freq", o.freq);
   std::optional<long long> segments;

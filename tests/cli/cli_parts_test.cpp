@@ -129,6 +129,11 @@ TEST(CliParts, AProfileIsTheBodyItDescribes) {
           "the inside must begin with the feed guide");
   const CliRun no_fw = run({"response", "--profile", file, "--freq-range", "10", "10", "1"});
   EXPECT_NE(no_fw.err.find("--profile needs --full-wave"), std::string::npos) << no_fw.err;
+  const CliRun multimode = run({"response", "--profile", file, "--full-wave", "--freq-range", "17", "17", "1"});
+  EXPECT_EQ(multimode.status, 2);
+  EXPECT_NE(multimode.err.find("(its feed guide): the feed guide carries TM11 as well as TE11 above 15.995 GHz"),
+            std::string::npos)
+      << multimode.err;
 }
 
 }  // namespace

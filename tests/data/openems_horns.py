@@ -18,8 +18,9 @@ to 180 in 0.5 degree steps; E-plane and H-plane co-polar amplitude in dB
 relative to the axis and phase in degrees, phase referred to the centre of
 the aperture plane; 45-degree-plane co- and cross-polar amplitude, Ludwig's
 third definition, in dB relative to the axis) and a line per horn in
-openems_horns.txt (geometry, mesh, and the directivity integrated over a
-sphere grid and from the principal cuts). Simulation folders go under /tmp;
+openems_horns.txt (openems_chokes.txt for a horn with a flange and rings:
+geometry, mesh, and the directivity integrated over a sphere grid and from
+the principal cuts). Simulation folders go under /tmp;
 --post-only redoes the far-field transform of a finished simulation.
 
 Run with Debian's interpreter, niced, one horn at a time:
@@ -214,8 +215,9 @@ def run(name, res, threads, post_only):
     th = np.radians(theta)
     integrand = (np.abs(e_plane) ** 2 + np.abs(h_plane) ** 2) * np.sin(th)
     d_cuts = 4 * abs(e_plane[0]) ** 2 / np.trapz(integrand, th)
-    # One line per horn in openems_horns.txt, kept in horn order.
-    summary_path = os.path.join(HERE, "openems_horns.txt")
+    # One line per horn in openems_horns.txt, kept in horn order; the horns
+    # with a flange and rings in openems_chokes.txt.
+    summary_path = os.path.join(HERE, "openems_chokes.txt" if "parts" in h else "openems_horns.txt")
     lines = {}
     if os.path.exists(summary_path):
         for line in open(summary_path):
