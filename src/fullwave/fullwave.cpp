@@ -87,8 +87,21 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   // one would carry the current round both edges of the rim as a single
   // linear piece, which moved the back lobe of a horn with a 1.5 mm wall by
   // 0.1 dB between 15 and 25 segments per wavelength.
-  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per, g.wall > 0.0 || !g.profile.empty() ? 3 : 1);
+  const double h = 2.0 * kPi / k / per;
+  const int least = g.wall > 0.0 || !g.profile.empty() ? 3 : 1;
   // Two unknowns at most per node (the currents along the curve and round it).
+  // Counted before the mesh is made, in double: a flange or profile many
+  // orders of magnitude too large would overflow a piece's count of
+  // segments.
+  double count = 1.0;
+  for (std::size_t i = 1; i < corners.size(); ++i)
+    count += std::max(static_cast<double>(least),
+                      std::ceil(std::hypot(corners[i].rho - corners[i - 1].rho, corners[i].z - corners[i - 1].z) / h));
+  if (!(2.0 * count <= max_unknowns + 2.0 * corners.size()))
+    throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
+                                " unknowns (its generating curve is longer than about " +
+                                std::to_string(max_unknowns / (2 * static_cast<int>(per))) + " wavelengths)");
+  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, h, least);
   if (2 * nodes.size() > static_cast<std::size_t>(max_unknowns))
     throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
                                 " unknowns (its generating curve is longer than about " +

@@ -27,9 +27,14 @@ std::string ring_name(int i) { return "choke ring " + std::to_string(i + 1); }
 // The parts' checks one by one, before any is laid out.
 void check_parts(const HornOutside& horn, double z_plate, const Flange& flange, const std::vector<Choke>& chokes) {
   const double ro = horn.rim.rho, zap = horn.rim.z;
+  // A length so small beside the body that adding it changes nothing is no
+  // length the outline can hold.
+  const auto told = [&](double x) { return zap - x < zap && ro + x > ro; };
   if (flange.radius != 0.0) {
     if (!finite_positive(flange.thickness))
       throw PartError(Part::flange, 0, "the flange's thickness must be greater than 0");
+    if (!told(flange.thickness))
+      throw PartError(Part::flange, 0, "the flange's thickness is too small to tell from 0 beside the body");
     if (!(flange.radius >= ro && std::isfinite(flange.radius)))
       throw PartError(Part::flange, 0, "the flange's radius must be at least the rim's outer radius (aperture and wall)");
     if (!(zap - flange.thickness > z_plate))
@@ -42,6 +47,8 @@ void check_parts(const HornOutside& horn, double z_plate, const Flange& flange, 
     if (!finite_positive(c.width)) throw PartError(Part::choke, n, name + ": the groove's width must be greater than 0");
     if (!finite_positive(c.depth)) throw PartError(Part::choke, n, name + ": the groove's depth must be greater than 0");
     if (!finite_positive(c.wall)) throw PartError(Part::choke, n, name + ": the ring's wall must be thicker than 0");
+    if (!(told(c.width) && told(c.depth) && told(c.wall)))
+      throw PartError(Part::choke, n, name + ": a width, depth or wall too small to tell from 0 beside the body");
     if (!(c.setback >= 0.0 && std::isfinite(c.setback)))
       throw PartError(Part::choke, n, name + ": the setback behind the aperture plane must be 0 or more");
     if (!(c.inner >= ro && std::isfinite(c.inner)))

@@ -39,6 +39,9 @@ TEST(CliParts, PartsThatDoNotFitOrJobsThatCannotTakeThemAreRefused) {
       {with(resp, {"--choke", "0.7,0.3,0.295"}), "choke ring 1: no metal joins it to the horn"},
       {with(resp, {"--choke", "0.6,0.3,3"}), "choke ring 1: the ring reaches behind the feed guide's back plate"},
       {with(resp, {"--choke", "0.6,0.3,0.295", "--wall", "0"}), "needs a wall thicker than 0"},
+      // Sizes no mesh can hold: once a piece's count of segments overflowed.
+      {with(resp, {"--flange", "1e300"}), "the body needs more than 4000 unknowns"},
+      {with(resp, {"--flange", "1.4,1e-300"}), "the flange's thickness is too small to tell from 0"},
       {{"design", "--freq", "10", "--beamwidth", "40", "--s-range", "0.2", "0.2", "1", "--full-wave", "--throat",
         "0.45", "--flange", "1.4"},
        "--flange: a design makes the plain horn"},
