@@ -197,6 +197,10 @@ ProfileBody profile_body(const std::vector<bor::Point>& inner, const std::vector
   };
   if (inner.size() < 3) throw std::invalid_argument("the inside needs 3 points at least: the back plate's centre and edge, and the feed guide's end");
   if (outer.empty()) throw std::invalid_argument("the outside needs 1 point at least: the back plate's outer centre");
+  // Each point is a node of the mesh at least, and the solver takes 2000
+  // nodes (4000 unknowns) at most; the crossing check below is quadratic.
+  if (inner.size() + outer.size() > 2000)
+    throw std::invalid_argument("the curve has more than 2000 points: more nodes than the solver takes");
   std::vector<bor::Point> c = inner;
   c.insert(c.end(), outer.begin(), outer.end());
   const std::size_t n = c.size();

@@ -91,7 +91,8 @@ struct ProfileBody {
 
 // Checks a generating curve and returns it as a body. Throws
 // std::invalid_argument, one line naming the point (counted from 1 over the
-// inner then the outer points) and the rule, for too few points, a
+// inner then the outer points) and the rule, for too few or more than 2000
+// points, a
 // coordinate that is not finite, rho below 0, an end off the axis or a point
 // between them on it, a start that is not the feed guide, two points in the
 // same place, or a curve that crosses or touches itself.
