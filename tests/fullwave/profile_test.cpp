@@ -192,7 +192,7 @@ TEST(BodyParts, TheChokeDesignerFindsAnOptimum) {
   q.guide = Geometry{b, quaven::fullwave::default_guide_length_m(b), b, INFINITY, quaven::fullwave::default_wall_m(b)};
   q.frequency_ghz = 10.0;
   q.f_over_d = 0.4;
-  q.per_wavelength = 12.0;
+  q.per_wavelength = 10.0;
   const quaven::fullwave::ChokeDesign d = quaven::fullwave::design_choke_feed(q);
   quaven::fullwave::Options o;
   o.per_wavelength = q.per_wavelength;
