@@ -1,18 +1,20 @@
 // Frequency scan of one full-wave horn body, for finding spurious resonances:
 // one CSV row per frequency with the reflection, the directivity, the
-// realised gain on the axis, the power balance and the moment matrix's
-// reciprocal condition number, under the integral
+// realised gain on the axis, the power balance, the moment matrix's
+// reciprocal condition number and the phase centres, under the integral
 // equation chosen (the one the program picks, or the EFIE, MFIE or CFIE
 // forced). Lengths in inches, frequencies in GHz; the frequencies are
 // start + i * step (integer steps, so a long scan does not drift).
 //
 //   fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP
-//                 [auto|efie|mfie|cfie] [SEGMENTS_PER_WAVELENGTH]
+//                 [auto|efie|mfie|cfie] [SEGMENTS_PER_WAVELENGTH] [far|nofar]
 //                 [flange=RADIUS,THICKNESS] [choke=INNER,WIDTH,DEPTH,WALL,SETBACK]...
 //
 // The flange and the choke rings (as many as given, from the axis
 // outwards) stand round the rim, in inches.
 //
+// `nofar` gives every pair of segments the full Gauss rule (the solver's
+// cheaper rule for far pairs off), to show what that rule moves.
 // bench/scans/scan_resonances.sh runs the scans whose summaries are in
 // bench/scans/.
 #include <cmath>
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
   if (argc < 9) {
     std::fprintf(stderr,
                  "usage: fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP [auto|efie|mfie|cfie] "
-                 "[PER_WAVELENGTH]\n");
+                 "[PER_WAVELENGTH] [far|nofar]\n");
     return 2;
   }
   double v[8];
@@ -58,7 +60,12 @@ int main(int argc, char** argv) {
     }
   }
   if (argc > 10) o.per_wavelength = std::atof(argv[10]);
-  for (int a = 11; a < argc; ++a) {
+  int first_part = 11;
+  if (argc > 11 && (std::string(argv[11]) == "far" || std::string(argv[11]) == "nofar")) {
+    o.bor.far_rule = std::string(argv[11]) == "far";
+    first_part = 12;
+  }
+  for (int a = first_part; a < argc; ++a) {
     const std::string part = argv[a];
     double x[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
     const bool flange = part.rfind("flange=", 0) == 0;
@@ -78,7 +85,9 @@ int main(int argc, char** argv) {
       }
     }
     if (got != want) {
-      std::fprintf(stderr, "fullwave_scan: %s is not flange=RADIUS,THICKNESS or choke=INNER,WIDTH,DEPTH,WALL,SETBACK\n",
+      std::fprintf(stderr,
+                   "fullwave_scan: %s is not far, nofar (the far-pair rule, first), flange=RADIUS,THICKNESS or "
+                   "choke=INNER,WIDTH,DEPTH,WALL,SETBACK\n",
                    argv[a]);
       return 2;
     }
@@ -92,7 +101,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fullwave_scan: need STEP > 0 and STOP >= START\n");
     return 2;
   }
-  std::printf("frequency_ghz,formulation,unknowns,s11_db,s11_re,s11_im,directivity_db,axis_gain_db,power_balance,rcond\n");
+  std::printf("frequency_ghz,formulation,unknowns,s11_db,s11_re,s11_im,directivity_db,axis_gain_db,power_balance,rcond,"
+              "phase_centre_e_wl,phase_centre_h_wl\n");
   const long n = std::lround((stop - start) / step);
   for (long i = 0; i <= n; ++i) {
     const double f = start + static_cast<double>(i) * step;
@@ -101,9 +111,10 @@ int main(int argc, char** argv) {
       double pe, ph;
       h.power_db(0.0, pe, ph);
       const std::complex<double> s = h.s11();
-      std::printf("%.6f,%s,%d,%.6f,%.8f,%.8f,%.6f,%.6f,%.6f,%.4e\n", f, bor::name(h.formulation()), h.unknowns(),
-                  20.0 * std::log10(std::abs(s)), s.real(), s.imag(), h.directivity_db(), pe, h.power_balance(),
-                  h.rcond());
+      const fullwave::Figures fig = fullwave::figures(h, 3.0, 10.0);
+      std::printf("%.6f,%s,%d,%.6f,%.8f,%.8f,%.6f,%.6f,%.6f,%.4e,%.6f,%.6f\n", f, bor::name(h.formulation()),
+                  h.unknowns(), 20.0 * std::log10(std::abs(s)), s.real(), s.imag(), h.directivity_db(), pe,
+                  h.power_balance(), h.rcond(), fig.phase_centres.e, fig.phase_centres.h);
       std::fflush(stdout);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "fullwave_scan: %.6f GHz: %s\n", f, e.what());

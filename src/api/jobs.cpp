@@ -30,6 +30,7 @@
 #include "legacy/gain_design.h"
 #include "legacy/levels.h"
 #include "numeric/constants.h"
+#include "numeric/parallel.h"
 #include "numeric/shortest.h"
 
 namespace quaven {
@@ -164,8 +165,10 @@ void check_full_wave(const Job& j, const Body& b) {
     if (b.flange) throw Refusal(Rule::needs_full_wave, Arg::flange);
     if (!b.chokes.empty()) throw Refusal(Rule::needs_full_wave, Arg::choke);
     if (b.profile) throw Refusal(Rule::needs_full_wave, Arg::profile);
+    if (j.threads) throw Refusal(Rule::needs_full_wave, Arg::threads);
     return;
   }
+  if (j.threads && !(*j.threads >= 1)) throw Refusal(Rule::whole_positive, Arg::threads);
   if (j.exact_asked) throw Refusal(Rule::two_models, Arg::full_wave);
   if (!b.throat) throw Refusal(Rule::throat_required, Arg::throat);
 }
@@ -562,6 +565,23 @@ struct Rows {
   }
 };
 
+// Rows 0 to n - 1 computed by solve(i) on the library's threads and handed
+// to write(i, result) on this thread in the order of the rows, each as soon
+// as it and every row before it are done: the output still streams row by
+// row and is the same for any thread count. A solve on a helper thread fills
+// its matrix on that thread alone (numeric/parallel.h: no threads within
+// threads); a single row keeps every thread for its fill. Rows go in blocks,
+// so that no more than a block's results are ever held.
+template <class T, class Solve, class Write>
+void in_row_order(long long n, const Solve& solve, const Write& write) {
+  constexpr long long kBlock = 4096;
+  for (long long first = 0; first < n; first += kBlock) {
+    parallel::parallel_ordered<T>(
+        static_cast<int>(std::min(kBlock, n - first)), [&](int i) { return solve(first + i); },
+        [&](int i, T r) { write(first + i, std::move(r)); });
+  }
+}
+
 }  // namespace
 
 int Head::index(const std::string& name) const {
@@ -627,6 +647,7 @@ double in_plane(double e, double h, int plane) { return plane == 1 ? e : plane =
 }  // namespace
 
 void design(const DesignRequest& q, Sink& sink) {
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const bool to_gain = q.gain.has_value();
   touchstone_refused(q, false);
@@ -727,7 +748,44 @@ void design(const DesignRequest& q, Sink& sink) {
   // mean) in the E plane; the check of the design takes the same plane.
   const int iplane = q.plane == Plane::h || q.plane == Plane::mean ? static_cast<int>(q.plane) : 1;
   const float bwc = to_gain ? 0.0f : curve_beamwidth(q.beamwidth->single, q.level.db.single, ilev);
-  for (long long i = 0; i < q.s.size(); ++i) {
+  const double wl0 = exact::wavelength_m(q.freq.value);
+  // A full-wave row: the design and its band columns, with the band's notes.
+  struct Solved {
+    fullwave::Design design;
+    std::vector<double> band;
+    Notes band_notes = 0;
+  };
+  const auto solve = [&](long long i) {
+    // The aperture whose full-wave figure is the request: the gain column
+    // the directivity of the lossless horn (as response --full-wave has
+    // it; the realised gain is lower by the mismatch, 10 log10(1 - |S11|^2)).
+    Solved r;
+    fullwave::DesignRequest d;
+    d.guide = guide;
+    d.frequency_ghz = q.freq.value;
+    d.s_cycles = q.s.at(i).value;
+    d.to_gain = to_gain;
+    d.target = to_gain ? q.gain->value : q.beamwidth->value;
+    d.level_db = q.level.db.value;
+    d.plane = iplane;
+    r.design = fullwave::design(d);
+    if (q.band && r.design.geometry.aperture_radius / mu > 0.0) {
+      fullwave::ResponseRequest rq;
+      rq.geometry = r.design.geometry;
+      rq.level1_db = q.level.db.value;
+      r.band = band_cells(band_lo, band_hi, wl0, true, [&](double fr) {
+        rq.frequency_ghz = fr;
+        const fullwave::HornResponse h = solved([&] { return fullwave::response(rq); });
+        const double wl = exact::wavelength_m(fr);
+        if (power_unbalanced(h.power_balance)) r.band_notes |= note_bit(Note::power_balance);
+        return BandPoint{fullwave::design_figure(h.figures, to_gain, iplane), h.figures.phase_centres.e * wl,
+                         h.figures.phase_centres.h * wl, h.figures.s11_db};
+      });
+    }
+    return r;
+  };
+  // One row; `solution` the full wave's.
+  const auto line = [&](long long i, const Solved* solution) {
     Row& row = rows.next();
     // s, aperture in wavelengths, a, r (unit), gain, phase centres, the
     // four beamwidths at 3 and 10 dB.
@@ -735,23 +793,12 @@ void design(const DesignRequest& q, Sink& sink) {
     std::vector<double> extra;  // the full wave's own columns before the geometry
     fullwave::Design fd;
     if (fw) {
-      // The aperture whose full-wave figure is the request: the gain column
-      // the directivity of the lossless horn (as response --full-wave has
-      // it; the realised gain is lower by the mismatch, 10 log10(1 - |S11|^2)).
-      fullwave::DesignRequest d;
-      d.guide = guide;
-      d.frequency_ghz = q.freq.value;
-      d.s_cycles = q.s.at(i).value;
-      d.to_gain = to_gain;
-      d.target = to_gain ? q.gain->value : q.beamwidth->value;
-      d.level_db = q.level.db.value;
-      d.plane = iplane;
-      fd = fullwave::design(d);
+      fd = solution->design;
       if (!fd.found) row.notes |= note_bit(Note::no_full_wave_design);
       row.notes |= balance_notes(fd.power_balance);
       const fullwave::Figures& g = fd.figures;
       const fullwave::Geometry& b = fd.geometry;
-      const double v[] = {d.s_cycles,
+      const double v[] = {q.s.at(i).value,
                           b.aperture_radius / exact::wavelength_m(q.freq.value),
                           b.aperture_radius / mu,
                           b.slant_radius / mu,
@@ -820,21 +867,11 @@ void design(const DesignRequest& q, Sink& sink) {
     if (q.band) {
       std::vector<double> b;
       const double a = f[2], r = f[3];
-      const double wl0 = exact::wavelength_m(q.freq.value);
       if (!(a > 0.0)) {
         b.assign(fw ? 5 : 4, kNan);
       } else if (fw) {
-        fullwave::ResponseRequest rq;
-        rq.geometry = fd.geometry;
-        rq.level1_db = q.level.db.value;
-        b = band_cells(band_lo, band_hi, wl0, true, [&](double fr) {
-          rq.frequency_ghz = fr;
-          const fullwave::HornResponse h = solved([&] { return fullwave::response(rq); });
-          const double wl = exact::wavelength_m(fr);
-          if (power_unbalanced(h.power_balance)) row.notes |= note_bit(Note::power_balance);
-          return BandPoint{fullwave::design_figure(h.figures, to_gain, iplane), h.figures.phase_centres.e * wl,
-                           h.figures.phase_centres.h * wl, h.figures.s11_db};
-        });
+        b = solution->band;
+        row.notes |= solution->band_notes;
       } else if (ex) {
         exact::ResponseRequest e;
         e.aperture_radius_m = a * mu;
@@ -862,6 +899,12 @@ void design(const DesignRequest& q, Sink& sink) {
       for (const double x : b) row.cells.push_back(double_cell(x));
     }
     sink.row(row);
+  };
+  if (fw) {
+    // The rows designed in parallel.
+    in_row_order<Solved>(q.s.size(), solve, [&](long long i, const Solved& r) { line(i, &r); });
+  } else {
+    for (long long i = 0; i < q.s.size(); ++i) line(i, nullptr);
   }
   sink.end();
 }
@@ -870,6 +913,7 @@ void design(const DesignRequest& q, Sink& sink) {
 
 void response(const ResponseRequest& q0, Sink& sink) {
   const ResponseRequest q = profiled(q0, q0.full_wave_asked);
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double a = in(q.cone.aperture, single), rs = in(q.cone.slant, single);
   int ilev = q.level.derive_from;
@@ -938,7 +982,10 @@ void response(const ResponseRequest& q0, Sink& sink) {
   double level1 = 3.0, level2 = 10.0;
   beam_levels(q.level, ilev, level1, level2);
   const float arad = static_cast<float>(a) / un, srad = static_cast<float>(rs) / un;
-  for (long long i = 0; i < q.freqs.size(); ++i) {
+  fq.level1_db = level1;
+  fq.level2_db = level2;
+  // One frequency's line; `solution` the full wave's at it.
+  const auto line = [&](long long i, const fullwave::HornResponse* solution) {
     Row& row = rows.next();
     double aw = 0.0, s = 0.0, wl = 0.0;  // wl in the unit
     double s11_db = kNan;
@@ -948,10 +995,7 @@ void response(const ResponseRequest& q0, Sink& sink) {
     if (fw) {
       // Exact mode's columns from the full-wave pattern, the directivity
       // (the gain of the lossless horn) as the gain.
-      fq.frequency_ghz = q.freqs.at(i).value;
-      fq.level1_db = level1;
-      fq.level2_db = level2;
-      const fullwave::HornResponse h = solved([&] { return fullwave::response(fq); });
+      const fullwave::HornResponse& h = *solution;
       const fullwave::Figures& g = h.figures;
       wl = exact::wavelength_m(h.frequency_ghz) / mu;
       aw = h.aperture_radius_wl;
@@ -996,6 +1040,19 @@ void response(const ResponseRequest& q0, Sink& sink) {
     }
     row.notes = horn_notes(aw, s, throat / wl) | checked;
     sink.row(row);
+  };
+  if (fw) {
+    // The frequencies solved in parallel.
+    in_row_order<fullwave::HornResponse>(
+        q.freqs.size(),
+        [&](long long i) {
+          fullwave::ResponseRequest r = fq;
+          r.frequency_ghz = q.freqs.at(i).value;
+          return solved([&] { return fullwave::response(r); });
+        },
+        [&](long long i, const fullwave::HornResponse& h) { line(i, &h); });
+  } else {
+    for (long long i = 0; i < q.freqs.size(); ++i) line(i, nullptr);
   }
   sink.end();
 }
@@ -1056,6 +1113,7 @@ Notes solved_notes(const fullwave::Horn& horn, const fullwave::Geometry& g, doub
 
 void pattern(const PatternRequest& q0, Sink& sink) {
   const PatternRequest q = profiled(q0, q0.full_wave_asked);
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
   if (q.freqs) throw Refusal(Rule::freqs_need_cut, Arg::freqs);
@@ -1146,6 +1204,7 @@ struct PolarCuts::Pattern {
   std::unique_ptr<feed::PolarPattern> polar;
   std::unique_ptr<fullwave::Horn> horn;
   double freq = 0.0;
+  int threads = 0;  // the request's thread count, 0 the library's own
 };
 
 PolarCuts::PolarCuts(const PatternRequest& q0) : pattern_(std::make_unique<Pattern>()) {
@@ -1178,6 +1237,7 @@ PolarCuts::PolarCuts(const PatternRequest& q0) : pattern_(std::make_unique<Patte
   p.units = q.units;
   p.mu = metres_per_unit(q.units);
   p.full_wave = q.model == Model::full_wave;
+  p.threads = q.threads.value_or(0);
   double lo = 0.0, hi = 0.0;
   if (pattern_frequencies(q, lo, hi) && p.full_wave) {
     Head head;
@@ -1200,6 +1260,7 @@ void PolarCuts::select(long long i) {
   p.freq = p.freqs.at(static_cast<std::size_t>(i));
   if (p.full_wave) {
     p.horn.reset();
+    const parallel::ThreadCountScope threads(p.threads);
     p.horn = solved([&] { return std::make_unique<fullwave::Horn>(p.body, p.freq); });
   } else {
     p.polar = std::make_unique<feed::PolarPattern>(p.a * p.mu, p.rs * p.mu, p.freq);
@@ -1302,6 +1363,7 @@ FeedRequest choke_designed(const FeedRequest& q) {
 
 void feed(const FeedRequest& q0, Sink& sink) {
   const FeedRequest q = choke_designed(profiled(q0, q0.full_wave_asked));
+  const parallel::ThreadCountScope threads(q.threads.value_or(0));
   touchstone_refused(q, false);
   check_full_wave(q, q.body);
   check_throat_needs_full_wave(q, q.body, "feed");
@@ -1423,24 +1485,36 @@ void feed(const FeedRequest& q0, Sink& sink) {
     sink.row(row);
   };
 
+  if (fw && !judging) {
+    // Each S at each f/D designed once (some seven to a dozen solutions),
+    // the designs in parallel, each counted as progress as it comes in
+    // order; an f/D's rows written, its best marked, when all of them are
+    // known.
+    std::vector<fullwave::FeedRow> designs;
+    in_row_order<fullwave::FeedRow>(
+        q.f_over_d.size() * per_fd,
+        [&](long long n) {
+          const double fd = q.f_over_d.at(n / per_fd).value, s = q.s->at(n % per_fd).value;
+          return solved([&] { return fullwave::design_feed(body, freq, fd, s, taper, max_flare); });
+        },
+        [&](long long n, fullwave::FeedRow r) {
+          designs.push_back(std::move(r));
+          sink.computed(n + 1);  // each design counts as progress
+          if (static_cast<long long>(designs.size()) < per_fd) return;
+          const int best = best_of(per_fd, [&](long long i) { return designs[i].feed.judgement.best.aperture; });
+          for (long long i = 0; i < per_fd; ++i) {
+            write(designs[i].feed, i == best, designs[i].s11_db, designs[i].s11, designs[i].power_balance);
+          }
+          designs.clear();
+        });
+    sink.end();
+    return;
+  }
   for (long long k = 0; k < q.f_over_d.size(); ++k) {
     const double fd = q.f_over_d.at(k).value;
     if (fw && judging) {
       const fullwave::FeedRow r = fullwave::judge_feed(*horn, body, freq, fd);
       write(r.feed, false, r.s11_db, r.s11, r.power_balance);
-    } else if (fw) {
-      // Each S designed once (some seven to a dozen solutions), the best
-      // marked when all are known; each design counts as progress.
-      std::vector<fullwave::FeedRow> rows;
-      for (long long i = 0; i < per_fd; ++i) {
-        rows.push_back(
-            solved([&] { return fullwave::design_feed(body, freq, fd, q.s->at(i).value, taper, max_flare); }));
-        sink.computed(k * per_fd + i + 1);
-      }
-      const int best = best_of(per_fd, [&](long long i) { return rows[i].feed.judgement.best.aperture; });
-      for (long long i = 0; i < per_fd; ++i) {
-        write(rows[i].feed, i == best, rows[i].s11_db, rows[i].s11, rows[i].power_balance);
-      }
     } else if (judging) {
       write(feed::judge(feed::JudgeRequest{a * mu, rs * mu, freq, fd}), false, kNan, {}, kNan);
     } else if (!q.s) {

@@ -42,6 +42,8 @@ std::string message(const Refusal& r, const Words& w) {
   switch (r.rule) {
     case Rule::positive:
       return name + ": must be greater than 0";
+    case Rule::whole_positive:
+      return name + ": must be a whole number greater than 0";
     case Rule::non_negative:
       return name + ": must be 0 or more";
     case Rule::step_zero:

@@ -14,11 +14,13 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, flange, choke, profile, choke_design
+  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads, flange, choke, profile,
+  choke_design
 };
 
 enum class Rule {
   positive,                 // arg > 0
+  whole_positive,           // arg a whole number > 0
   non_negative,             // arg >= 0
   step_zero,                // a sweep's step is 0
   uncountable,              // a sweep's count is not a number or too large

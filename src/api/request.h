@@ -128,6 +128,10 @@ struct Job {
   // say which were given, so that a contradiction is refused by name.
   bool exact_asked = false;
   bool full_wave_asked = false;
+  // Threads the full-wave solver's fill may use (its results are the same
+  // for any number); not given: the library's own count
+  // (numeric/parallel.h).
+  std::optional<int> threads;
   // The console dialogue's tables: every input taken as given (the level's
   // curve is `derive_from`, already settled) and every legacy figure shown as
   // the routines give it, unchecked, as the dialogue always has. The checks

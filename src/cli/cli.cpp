@@ -28,22 +28,23 @@ using namespace cli;
 const char* const kDesignUsage =
     "quaven design --freq GHZ (--beamwidth DEG [--level DB [--derive-from 3|10]] [--plane E|H|avg] | --gain DB)\n"
     "              --s-range START STOP STEP [--band FMIN FMAX] [--throat B]\n"
-    "              [--exact | --full-wave [--guide-length L] [--wall T]] [--units cm|in] [--format table|csv|json]\n"
-    "              [--output FILE] [--plot FILE] [--rows-ok]";
+    "              [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]] [--units cm|in]\n"
+    "              [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
-    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T]]\n"
+    "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]]\n"
     "                [--units cm|in] [--format table|csv|json|touchstone|touchstone-ma] [--output FILE]\n"
     "                [--plot FILE] [--rows-ok]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R (--freq GHZ | --freq-range START STOP STEP --format cut)\n"
-    "               --angles START STOP STEP [--exact | --full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "               --angles START STOP STEP\n"
+    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
     "               [--plot FILE [--plot-polar] [--floor DB]] [--rows-ok]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]] [--max-flare DEG]\n"
-    "            [--full-wave --throat B [--guide-length L] [--wall T]]\n"
+    "            [--full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kGeometryUsage =
     "quaven geometry --aperture A --slant R --throat B [--guide-length L] [--wall T] [--freq GHZ]\n"
@@ -135,6 +136,10 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
       ->type_name("T");
   add_parts(app, o.flange, o.chokes, "With --full-wave: a");
   add_profile(app, o.profile, "With --full-wave: a");
+  app->add_option("--threads", o.threads,
+                  "With --full-wave: threads the solver's matrix fill uses, the same results for any number "
+                  "(default: the environment variable QUAVEN_THREADS, or one per processor)")
+      ->type_name("N");
 }
 
 // --throat where only the full-wave model needs it (pattern, feed).

@@ -2,9 +2,11 @@
 #include "cli/subcommands.h"
 
 #include <cctype>
+#include <algorithm>
 #include <array>
 #include <complex>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -31,8 +33,9 @@ void name_all(Words& w) {
       {Arg::guide_length, "--guide-length"}, {Arg::wall, "--wall"},        {Arg::full_wave, "--full-wave"},
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
-      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},           {Arg::flange, "--flange"},
-      {Arg::choke, "--choke"},         {Arg::profile, "--profile"},         {Arg::choke_design, "--choke-design"}};
+      {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"},
+      {Arg::flange, "--flange"},       {Arg::choke, "--choke"},             {Arg::profile, "--profile"},
+      {Arg::choke_design, "--choke-design"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -187,6 +190,25 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   read_parts(w, o.flange, o.chokes, o.profile, b, o.full_wave);
 }
 
+// --threads: a whole number, read only for the full wave (without it only
+// marked given, for the request to refuse).
+void read_threads(Words& w, const FullWaveOptions& o, api::Job& j) {
+  if (o.threads.empty()) return;
+  w.given(Arg::threads, "--threads", {o.threads});
+  if (!o.full_wave) {
+    j.threads = 1;
+    return;
+  }
+  const std::string& t = o.threads;
+  std::size_t digits = t[0] == '-' || t[0] == '+' ? 1 : 0;
+  const std::size_t first = digits;
+  while (digits < t.size() && t[digits] >= '0' && t[digits] <= '9') ++digits;
+  if (digits == first || digits != t.size()) throw api::Refusal(api::Rule::whole_positive, Arg::threads);
+  // Beyond 9 digits only the sign matters (the library takes at most 1024).
+  const long n = std::strtol(t.substr(0, std::min<std::size_t>(t.size(), first + 9)).c_str(), nullptr, 10);
+  j.threads = static_cast<int>(n);
+}
+
 void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
   if (!o.profile.empty()) {
     // The profile is the whole body: its cone is the profile's own.
@@ -213,6 +235,7 @@ void design(const DesignOptions& o, Words& w, Output& out) {
   q.plane_text = o.plane;
   q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   read_body(w, o, q.body, single, true);
+  read_threads(w, o, q);
   if (!o.band.empty()) {
     w.given(Arg::band, "--band", o.band);
     q.band = api::Band{number("--band", o.band.at(0), single), number("--band", o.band.at(1), single)};
@@ -229,6 +252,7 @@ void response(const HornOptions& o, Words& w, Output& out) {
   q.level = read_level(w, o.level);
   q.freqs = read_sweep(w, Arg::freqs, "--freq-range", o.range);
   read_body(w, o, q.body, single, true);
+  read_threads(w, o, q);
   api::response(q, out);
 }
 
@@ -246,6 +270,7 @@ void pattern(const HornOptions& o, Words& w, Output& out) {
   read_cone(w, o, q.cone);
   q.angles = read_sweep(w, Arg::angles, "--angles", o.range);
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   if (c.format != "cut") {
     api::pattern(q, out);
     return;
@@ -311,6 +336,7 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   if (o.equal_tapers && !q.choke_rings) throw UsageError{"--equal-tapers is a --choke-design's aim: give --choke-design"};
   q.equal_tapers = o.equal_tapers;
   read_body(w, o, q.body, false, false);
+  read_threads(w, o, q);
   api::feed(q, out);
 }
 

@@ -23,6 +23,7 @@ struct FullWaveOptions {
   std::string flange;               // RADIUS[,THICKNESS]
   std::vector<std::string> chokes;  // INNER,WIDTH,DEPTH[,WALL[,SETBACK]] each
   std::string profile;              // a generating curve's CSV file
+  std::string threads;  // the solver's thread count, as typed
 };
 
 // A design over S, to a beamwidth or a gain, optionally swept over a band

@@ -104,6 +104,13 @@ struct Options {
   int gauss = 3;        // Gauss nodes per segment for the outer integrals
   int graded = 8;       // graded nodes on each side of a singular point
   double near = 1.0;    // segments closer than this many segment lengths use the graded rule
+  // Pairs of segments far enough apart for its estimated error take the
+  // two-point Gauss rule in place of `gauss` (see bor.cpp).
+  bool far_rule = true;
+  // Points of the trapezoidal rule over the angle for every pair of rings
+  // whose static part is not taken out; 0: the fewest that keep the sums
+  // within about 1e-13 (see bor.cpp), picked for each pair of segments.
+  int angle_points = 0;
   Formulation formulation = Formulation::automatic;
 };
 
@@ -173,6 +180,15 @@ class Body {
   Eigen::MatrixXcd z_;  // the moment matrix while it is filled
   Eigen::PartialPivLU<Eigen::MatrixXcd> lu_;
   Eigen::VectorXcd x_;
+  // The far field's view of the solved currents at each quadrature point.
+  struct FarPoint {
+    int ring;       // index into rings_, the point's radius
+    double z;
+    double c, d;    // the segment's direction (rho, z)
+    cd wft, wfp;    // rho J_t and rho J_phi / j there, times the weight
+  };
+  std::vector<FarPoint> far_;
+  std::vector<double> rings_;
 };
 
 // The modal Green's functions K_0, K_1, K_2 between the rings through

@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -144,6 +145,7 @@ class Words : public api::Words {
       case Arg::choke: return "chokes";
       case Arg::profile: return "profile";
       case Arg::choke_design: return "choke_rings";
+      case Arg::threads: return "threads";
     }
     return "";
   }
@@ -229,6 +231,14 @@ bool start(Result& r, const char* command, api::Job& j, bool exact, bool full_wa
   return j.model == api::Model::legacy;
 }
 
+// The solver's thread count (not recorded in the inputs: the results are the
+// same for any number).
+void threads_of(api::Job& j, std::optional<long long> threads, Words& w) {
+  if (!threads) return;
+  j.threads = static_cast<int>(std::clamp<long long>(*threads, -1, 1 << 20));
+  w.given(Arg::threads, static_cast<double>(*threads));
+}
+
 // The horn of `aperture` and `slant` in the unit, recorded in the inputs.
 api::Cone cone(double aperture, double slant, Words& w, Result& r) {
   api::Cone c;
@@ -260,7 +270,8 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
 Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optional<double> gain_db, double level_db,
               std::optional<double> derive_from, const std::string& plane, const py::object& s,
               std::optional<double> throat_radius, bool exact, bool full_wave, std::optional<double> guide_length,
-              std::optional<double> wall, std::optional<std::vector<double>> band_ghz, const std::string& units) {
+              std::optional<double> wall, std::optional<std::vector<double>> band_ghz, std::optional<long long> threads,
+              const std::string& units) {
   // `s` is required; its binding's default is None so that leaving it out
   // is named here rather than answered by pybind11's list of signatures.
   if (s.is_none()) {
@@ -295,6 +306,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
   const Column sv = values(s, "s");
   q.s = sweep("s", sv, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   if (band_ghz) {
     if (band_ghz->size() != 2) throw py::value_error("band_ghz: give two frequencies, FMIN and FMAX");
     q.band = api::Band{number("band_ghz", (*band_ghz)[0], single), number("band_ghz", (*band_ghz)[1], single)};
@@ -311,7 +323,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
-                const std::string& units) {
+                std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::ResponseRequest q;
@@ -321,6 +333,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   const Column f = values(freqs_ghz, "freqs_ghz");
   q.freqs = sweep("freqs_ghz", f, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   r.inputs["level_db"] = level_db;
   r.inputs["freqs_ghz"] = frozen(f);
   r.inputs["exact"] = exact;
@@ -332,7 +345,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
 
 Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
                bool full_wave, std::optional<double> throat_radius, std::optional<double> guide_length,
-               std::optional<double> wall, const std::string& units) {
+               std::optional<double> wall, std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::PatternRequest q;
@@ -347,6 +360,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   run(api::pattern, q, w, r);
   return r;
 }
@@ -358,6 +372,7 @@ bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("n
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
             const py::object& s, std::optional<double> taper_db, std::optional<double> max_flare_deg, bool full_wave,
             std::optional<double> throat_radius, std::optional<double> guide_length, std::optional<double> wall,
+            std::optional<long long> threads,
             const std::string& units) {
   Words w;
   Result r;
@@ -395,6 +410,7 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  threads_of(q, threads, w);
   run(api::feed, q, w, r);
   return r;
 }
@@ -548,6 +564,9 @@ Arguments:
   wall           full wave only: wall thickness in `units` (default a
                  twentieth of that wavelength)
   band_ghz       (FMIN, FMAX): sweep each designed horn over this band
+  threads        full wave only: threads the solver uses, the same results
+                 for any number (default: the environment variable
+                 QUAVEN_THREADS, or one per processor)
   units          "in" (default) or "cm": unit of the returned lengths
 
 Returns a Result with the arrays s_cycles, aperture_radius_<units>,
@@ -584,6 +603,9 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm"
 
 Example, the full wave of a horn 2.4 in across with a 1.5 mm wall:
@@ -615,6 +637,9 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm"
 
 Returns a Result with angle_deg, amplitude_e_db, phase_e_deg,
@@ -661,6 +686,9 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  threads     full wave only: threads the solver's matrix fill uses, the
+              same results for any number (default: the environment
+              variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm": unit of aperture, slant and the
               returned lengths
 
@@ -723,15 +751,16 @@ PYBIND11_MODULE(quaven, m) {
   m.def("design", &design, kDesignDoc, "freq_ghz"_a, "beamwidth_deg"_a = py::none(), py::kw_only(),
         "gain_db"_a = py::none(), "level_db"_a = 3.0, "derive_from"_a = py::none(), "plane"_a = "E", "s"_a = py::none(),
         "throat"_a = py::none(), "exact"_a = false, "full_wave"_a = false, "guide_length"_a = py::none(),
-        "wall"_a = py::none(), "band_ghz"_a = py::none(), "units"_a = "in");
+        "wall"_a = py::none(), "band_ghz"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
-        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
+        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
+        "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
-        "wall"_a = py::none(), "units"_a = "in");
+        "wall"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
         "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "max_flare_deg"_a = py::none(),
-        "full_wave"_a = false,
-        "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(), "units"_a = "in");
+        "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(),
+        "threads"_a = py::none(), "units"_a = "in");
 }

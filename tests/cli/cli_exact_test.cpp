@@ -85,6 +85,28 @@ TEST(CliExact, FullWaveResponseIsNearExactModeAndNeedsTheThroat) {
   EXPECT_NE(t.out.find("Gain  S11 (dB)\n"), std::string::npos) << t.out;
   EXPECT_NE(t.out.find(s11), std::string::npos) << t.out;
 
+  // The same bytes on one thread and on three, a sweep's frequencies (and
+  // so the threads' share of them) more than one; a thread count that is
+  // not a whole number above 0, or without the full wave, is refused.
+  std::vector<std::string> one = full, three = full;
+  one[7] = three[7] = "11";
+  one.insert(one.end(), {"--threads", "1"});
+  three.insert(three.end(), {"--threads", "3"});
+  const CliRun r1 = run(one), r3 = run(three);
+  ASSERT_EQ(r1.status, 0) << r1.err;
+  EXPECT_EQ(Csv(r1.out).size(), 2u);
+  EXPECT_EQ(r1.out, r3.out);
+  for (const char* bad : {"0", "-2", "2.5", "two"}) {
+    std::vector<std::string> b = full;
+    b.insert(b.end(), {"--threads", bad});
+    const CliRun rb = run(b);
+    EXPECT_EQ(rb.status, 2) << bad;
+    EXPECT_EQ(rb.err.substr(0, rb.err.find('\n')), "quaven: --threads: must be a whole number greater than 0") << bad;
+  }
+  std::vector<std::string> no_fw = exact;
+  no_fw.insert(no_fw.end(), {"--threads", "2"});
+  EXPECT_NE(run(no_fw).err.find("--threads needs --full-wave"), std::string::npos);
+
   full.resize(full.size() - 2);  // no --throat
   const CliRun m = run(full);
   EXPECT_EQ(m.status, 2);

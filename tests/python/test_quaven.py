@@ -145,6 +145,9 @@ REFUSED = [
     (["feed", "--freq", "10", "--f-over-d", "0"], lambda: quaven.feed(10, 0), {"--f-over-d": "f_over_d"}),
     (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "9", "11", "1", "--full-wave", "--throat", "0.3"],
      lambda: quaven.response(1.2, 3, [9, 10, 11], full_wave=True, throat=0.3), {"--throat": "throat"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10", "1", "--full-wave", "--throat",
+      "0.45", "--threads", "0"],
+     lambda: quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=0), {"--threads": "threads"}),
     (["design", "--freq", "10", "--gain", "1000", "--s-range", "0", "0.6", "0.2"],
      lambda: quaven.design(10, gain_db=1000, s=[0, 0.2, 0.4, 0.6]), {"--gain": "gain_db", "--s-range": "s"}),
 ]
@@ -177,6 +180,9 @@ def test_bad_types_and_combinations_raise():
         quaven.design(10, gain_db=20, s=[0.1], exact=True)
     with pytest.raises(TypeError, match="^throat is required with full_wave$"):
         quaven.pattern(1.2, 3, 10, [0], full_wave=True)
+    with pytest.raises(TypeError, match="^threads needs full_wave$"):
+        quaven.pattern(1.2, 3, 10, [0], threads=2)
+
     # Leaving out design's keyword s is named, not answered by pybind11's
     # list of signatures; a table of values is refused, not read flat.
     with pytest.raises(TypeError, match=r"^design\(\) needs s, the phase deviations S"):
@@ -187,6 +193,13 @@ def test_bad_types_and_combinations_raise():
         with pytest.raises(ValueError, match=rf"^{name}: expected one number or a 1-D sequence of them, "
                                              r"not an array of shape \(1, 2\)$"):
             call(np.array([[8.0, 9.0]]) if name == "freqs_ghz" else [[0.1, 0.2]])
+
+
+def test_full_wave_threads_change_no_digit():
+    one = quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=1)
+    three = quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=3)
+    for column in one:
+        np.testing.assert_array_equal(one[column], three[column])
 
 
 def test_a_long_pattern_comes_back_whole():
