@@ -8,6 +8,10 @@
 //
 //   fullwave_scan THROAT APERTURE SLANT WALL GUIDE START STOP STEP
 //                 [auto|efie|mfie|cfie] [SEGMENTS_PER_WAVELENGTH] [far|nofar]
+//                 [flange=RADIUS,THICKNESS] [choke=INNER,WIDTH,DEPTH,WALL,SETBACK]...
+//
+// The flange and the choke rings (as many as given, from the axis
+// outwards) stand round the rim, in inches.
 //
 // `nofar` gives every pair of segments the full Gauss rule (the solver's
 // cheaper rule for far pairs off), to show what that rule moves.
@@ -40,7 +44,7 @@ int main(int argc, char** argv) {
     }
   }
   const double in = 0.0254;
-  const fullwave::Geometry g{v[0] * in, v[4] * in, v[1] * in, v[2] * in, v[3] * in};
+  fullwave::Geometry g{v[0] * in, v[4] * in, v[1] * in, v[2] * in, v[3] * in};
   fullwave::Options o;
   if (argc > 9) {
     const std::string f = argv[9];
@@ -56,13 +60,41 @@ int main(int argc, char** argv) {
     }
   }
   if (argc > 10) o.per_wavelength = std::atof(argv[10]);
-  if (argc > 11) {
-    const std::string r = argv[11];
-    if (r != "far" && r != "nofar") {
-      std::fprintf(stderr, "fullwave_scan: far-pair rule %s is not far or nofar\n", argv[11]);
+  int first_part = 11;
+  if (argc > 11 && (std::string(argv[11]) == "far" || std::string(argv[11]) == "nofar")) {
+    o.bor.far_rule = std::string(argv[11]) == "far";
+    first_part = 12;
+  }
+  for (int a = first_part; a < argc; ++a) {
+    const std::string part = argv[a];
+    double x[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
+    const bool flange = part.rfind("flange=", 0) == 0;
+    const int want = flange ? 2 : 5;
+    int got = 0;
+    if (flange || part.rfind("choke=", 0) == 0) {
+      // Numbers separated by commas, nothing after the last.
+      const char* p = argv[a] + part.find('=') + 1;
+      for (char* end = nullptr; got < want; p = end + 1) {
+        x[got] = std::strtod(p, &end);
+        if (end == p) break;
+        ++got;
+        if (*end != ',') {
+          if (*end != '\0') got = -1;
+          break;
+        }
+      }
+    }
+    if (got != want) {
+      std::fprintf(stderr,
+                   "fullwave_scan: %s is not far, nofar (the far-pair rule, first), flange=RADIUS,THICKNESS or "
+                   "choke=INNER,WIDTH,DEPTH,WALL,SETBACK\n",
+                   argv[a]);
       return 2;
     }
-    o.bor.far_rule = r == "far";
+    if (flange)
+      g.flange = fullwave::Flange{x[0] * in, x[1] * in};
+    else
+      g.chokes.push_back(fullwave::Choke{x[0] * in, x[1] * in, x[2] * in, x[3] * in, x[4] * in});
   }
   const double start = v[5], stop = v[6], step = v[7];
   if (!(step > 0.0) || !(stop >= start)) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "api/checks.h"
@@ -19,6 +20,7 @@
 #include "aperture/exact_api.h"
 #include "drawing/files.h"
 #include "feed/feed.h"
+#include "fullwave/choke_design.h"
 #include "fullwave/fullwave.h"
 #include "fullwave/fullwave_design.h"
 #include "fullwave/fullwave_feed.h"
@@ -161,6 +163,9 @@ void check_full_wave(const Job& j, const Body& b) {
   if (!j.full_wave_asked) {
     if (b.guide_length) throw Refusal(Rule::needs_full_wave, Arg::guide_length);
     if (b.wall) throw Refusal(Rule::needs_full_wave, Arg::wall);
+    if (b.flange) throw Refusal(Rule::needs_full_wave, Arg::flange);
+    if (!b.chokes.empty()) throw Refusal(Rule::needs_full_wave, Arg::choke);
+    if (b.profile) throw Refusal(Rule::needs_full_wave, Arg::profile);
     if (j.threads) throw Refusal(Rule::needs_full_wave, Arg::threads);
     return;
   }
@@ -200,16 +205,80 @@ template <class Solve>
 auto solved(Solve solve, const std::string& before = std::string()) {
   try {
     return solve();
+  } catch (const fullwave::PartError& e) {
+    throw Refusal(Rule::part_misfit, e.part == fullwave::PartError::Part::flange ? Arg::flange : Arg::choke, {}, {},
+                  e.what());
   } catch (const std::invalid_argument& e) {
     throw Refusal(Rule::not_solvable, Arg::full_wave, {}, {}, before + e.what());
   }
 }
 
-// The whole body, a horn of aperture `a` and slant radius `r` (unit).
+// A job that designs the plain horn refuses a flange and choke rings.
+void plain_only(const Body& b, const char* job) {
+  if (b.flange) throw Refusal(Rule::parts_plain_only, Arg::flange, {}, {}, job);
+  if (!b.chokes.empty()) throw Refusal(Rule::parts_plain_only, Arg::choke, {}, {}, job);
+  if (b.profile) throw Refusal(Rule::parts_plain_only, Arg::profile, {}, {}, job);
+}
+
+// A generating curve as a body, in metres; refused by its point and rule.
+fullwave::ProfileBody profile_of(const ProfileCurve& p, double mu) {
+  std::vector<bor::Point> inner, outer;
+  for (const auto& [z, rho] : p.inner) inner.push_back({rho * mu, z * mu});
+  for (const auto& [z, rho] : p.outer) outer.push_back({rho * mu, z * mu});
+  try {
+    return fullwave::profile_body(inner, outer);
+  } catch (const std::invalid_argument& e) {
+    throw Refusal(Rule::profile_invalid, Arg::profile, {}, {}, e.what());
+  }
+}
+
+// A request whose body is a profile, as the jobs read it: its cone the
+// profile's feed guide as an open end (so that the checks of a cone pass,
+// and the flare columns describe none), its throat and guide length the
+// profile's. Only with the full wave (the geometry's is always).
+template <class Q>
+Q profiled(const Q& q, bool full_wave) {
+  if (!q.body.profile) return q;
+  if (!full_wave) throw Refusal(Rule::needs_full_wave, Arg::profile);
+  const double mu = metres_per_unit(q.units);
+  const fullwave::ProfileBody pb = profile_of(*q.body.profile, mu);
+  Q r = q;
+  const Number b = Number::of(pb.guide_radius / mu);
+  r.body.throat = b;
+  r.body.guide_length = Number::of(pb.guide_length / mu);
+  r.body.wall.reset();
+  if constexpr (std::is_same_v<Q, FeedRequest>) {
+    r.aperture = b;
+    r.slant = Number::of(std::numeric_limits<double>::infinity());
+  } else {
+    r.cone.aperture = b;
+    r.cone.slant = Number::of(std::numeric_limits<double>::infinity());
+  }
+  return r;
+}
+
+// The whole body, a horn of aperture `a` and slant radius `r` (unit), with
+// its flange and rings; a part that does not fit is refused by its name.
 fullwave::Geometry horn_body(const Body& b, double a, double r, double throat, double mu, double lowest_ghz) {
   fullwave::Geometry g = feed_guide(b, throat, mu, lowest_ghz);
   g.aperture_radius = a * mu;
   g.slant_radius = r * mu;
+  if (b.profile) {
+    const fullwave::ProfileBody pb = profile_of(*b.profile, mu);
+    g.profile = pb.outline;
+    g.aperture_radius = pb.mouth_radius;
+    g.wall = kNan;
+  }
+  // The parts' own rules (profile.h) are checked as the outline is made.
+  if (b.flange) {
+    checks::positive(Arg::flange, b.flange->radius);
+    g.flange.radius = b.flange->radius.value * mu;
+    g.flange.thickness = b.flange->thickness ? b.flange->thickness->value * mu : g.wall;
+  }
+  for (const Choke& c : b.chokes) {
+    g.chokes.push_back({c.inner.value * mu, c.width.value * mu, c.depth.value * mu, c.wall ? c.wall->value * mu : g.wall,
+                        c.setback ? c.setback->value * mu : 0.0});
+  }
   solved([&] { return fullwave::outline(g); });
   return g;
 }
@@ -227,32 +296,82 @@ void solvable_up_to(const fullwave::Geometry& g, double highest_ghz) {
   solved([&] { return fullwave::check_mesh(g, highest_ghz); }, "at " + shortest(highest_ghz) + " GHz ");
 }
 
+// A flange and choke rings in the inputs, and as the text that follows the
+// body's caption ("; flange radius ...; choke 1: ..."), "" for none.
+std::string record_parts(const fullwave::Geometry& g, double mu, Units units, Inputs& inputs) {
+  const char* u = unit_name(units);
+  std::string caption;
+  char text[200];
+  if (g.flange.radius > 0.0) {
+    inputs.numbers("flange", {double_cell(g.flange.radius / mu), double_cell(g.flange.thickness / mu)});
+    std::snprintf(text, sizeof text, "; flange radius %.5g %s, thickness %.5g %s", g.flange.radius / mu, u,
+                  g.flange.thickness / mu, u);
+    caption += text;
+  }
+  for (std::size_t i = 0; i < g.chokes.size(); ++i) {
+    const fullwave::Choke& c = g.chokes[i];
+    inputs.numbers("choke" + std::to_string(i + 1), {double_cell(c.inner / mu), double_cell(c.width / mu),
+                                                     double_cell(c.depth / mu), double_cell(c.wall / mu),
+                                                     double_cell(c.setback / mu)});
+    std::snprintf(text, sizeof text, "; choke %zu: inner radius %.5g %s, width %.5g, depth %.5g, wall %.5g, setback %.5g",
+                  i + 1, c.inner / mu, u, c.width / mu, c.depth / mu, c.wall / mu, c.setback / mu);
+    caption += text;
+  }
+  return caption;
+}
+
 // The solved body in the head: the guide's length and wall in the inputs
 // (as given or by default), and the caption above the table and in a plot's
 // title.
 void record_body(const fullwave::Geometry& g, double mu, Units units, Head& head) {
   head.inputs.flag("full_wave", true);
   head.inputs.number("guide_length", double_cell(g.guide_length / mu));
-  head.inputs.number("wall", double_cell(g.wall / mu));
+  if (g.profile.empty()) head.inputs.number("wall", double_cell(g.wall / mu));
   char text[160];
   const char* u = unit_name(units);
-  std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
-                g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
-  head.caption = text;
+  if (g.profile.empty()) {
+    std::snprintf(text, sizeof text, "Full-wave body: feed guide radius %.5g %s, length %.5g %s, wall %.5g %s",
+                  g.throat_radius / mu, u, g.guide_length / mu, u, g.wall / mu, u);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "Full-wave body: a profile of %zu points, feed guide radius %.5g %s, length %.5g %s, mouth radius "
+                  "%.5g %s",
+                  g.profile.size(), g.throat_radius / mu, u, g.guide_length / mu, u, g.aperture_radius / mu, u);
+  }
+  head.caption = text + record_parts(g, mu, units, head.inputs);
 }
 
 // The solution's power balance (radiated over net guide power), then the
 // body, in every full-wave row, last, for readers of the CSV (pandas, a
-// spreadsheet) that see no inputs: the guide's radius and length, the wall.
-void body_columns(Layout& l, const std::string& u) {
+// spreadsheet) that see no inputs: the guide's radius and length, the wall,
+// and a flange's radius and thickness and each choke ring's five lengths
+// where the body has them.
+void parts_columns(Layout& l, const std::string& u, const fullwave::Geometry& g) {
+  if (g.flange.radius > 0.0) {
+    l.add("flange_radius_" + u, u, false);
+    l.add("flange_thickness_" + u, u, false);
+  }
+  for (std::size_t i = 0; i < g.chokes.size(); ++i)
+    for (const char* part : {"inner", "width", "depth", "wall", "setback"})
+      l.add("choke" + std::to_string(i + 1) + "_" + part + "_" + u, u, false);
+}
+void parts_cells(std::vector<Cell>& cells, const fullwave::Geometry& g, double mu) {
+  if (g.flange.radius > 0.0)
+    for (const double x : {g.flange.radius, g.flange.thickness}) cells.push_back(double_cell(x / mu));
+  for (const fullwave::Choke& c : g.chokes)
+    for (const double x : {c.inner, c.width, c.depth, c.wall, c.setback}) cells.push_back(double_cell(x / mu));
+}
+void body_columns(Layout& l, const std::string& u, const fullwave::Geometry& g) {
   l.add("power_balance", "", false);
   l.add("guide_radius_" + u, u, false);
   l.add("guide_length_" + u, u, false);
   l.add("wall_" + u, u, false);
+  parts_columns(l, u, g);
 }
 void body_cells(std::vector<Cell>& cells, double balance, const fullwave::Geometry& g, double mu) {
   cells.push_back(double_cell(balance));
   for (const double x : {g.throat_radius, g.guide_length, g.wall}) cells.push_back(double_cell(x / mu));
+  parts_cells(cells, g, mu);
 }
 
 // A full-wave row's own check: its power balance.
@@ -593,6 +712,7 @@ void design(const DesignRequest& q, Sink& sink) {
   if (fw) {
     const double lowest = q.band ? std::min(q.freq.value, band_lo) : q.freq.value;
     const double highest = q.band ? std::max(q.freq.value, band_hi) : q.freq.value;
+    plain_only(q.body, "a design");
     guide = feed_guide(q.body, throat, mu, lowest);
     record_body(guide, mu, q.units, head);
     guide.aperture_radius = guide.throat_radius;
@@ -613,7 +733,7 @@ void design(const DesignRequest& q, Sink& sink) {
   if (fw) {
     layout.add("s11_db", "dB", false, printed(2, 7, 1, {{"    S11"}}));
     s11_columns(layout);
-    body_columns(layout, u);
+    body_columns(layout, u, guide);
   }
   if (q.band) band_layout(layout, to_gain, fw);
   head.unit_factor = un;
@@ -792,7 +912,8 @@ void design(const DesignRequest& q, Sink& sink) {
 
 // ============================================================ response
 
-void response(const ResponseRequest& q, Sink& sink) {
+void response(const ResponseRequest& q0, Sink& sink) {
+  const ResponseRequest q = profiled(q0, q0.full_wave_asked);
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
   const bool fw = q.model == Model::full_wave, ex = q.model != Model::legacy, single = !ex;
   const double a = in(q.cone.aperture, single), rs = in(q.cone.slant, single);
@@ -852,7 +973,7 @@ void response(const ResponseRequest& q, Sink& sink) {
   if (fw) {
     layout.add("s11_db", "dB", false, printed(0, 10, 1, {{}, {}, {"  S11 (dB)"}}));
     s11_columns(layout);
-    body_columns(layout, u);
+    body_columns(layout, u, fq.geometry);
   }
   head.unit_factor = un;
   head.key = "% GHz";
@@ -1011,7 +1132,8 @@ Notes solved_notes(const fullwave::Horn& horn, const fullwave::Geometry& g, doub
 
 }  // namespace
 
-void pattern(const PatternRequest& q, Sink& sink) {
+void pattern(const PatternRequest& q0, Sink& sink) {
+  const PatternRequest q = profiled(q0, q0.full_wave_asked);
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
@@ -1032,7 +1154,7 @@ void pattern(const PatternRequest& q, Sink& sink) {
   if (fw) g = pattern_body(q, a, rs, freq, freq, head);
   Layout layout(head, 2);
   pattern_layout(layout, single);
-  if (fw) body_columns(layout, unit_name(q.units));
+  if (fw) body_columns(layout, unit_name(q.units), g);
   head.unit_factor = unit_factor(q.units);
   head.key = "% deg";
   head.rows = q.angles.size();
@@ -1106,7 +1228,8 @@ struct PolarCuts::Pattern {
   int threads = 0;  // the request's thread count, 0 the library's own
 };
 
-PolarCuts::PolarCuts(const PatternRequest& q) : pattern_(std::make_unique<Pattern>()) {
+PolarCuts::PolarCuts(const PatternRequest& q0) : pattern_(std::make_unique<Pattern>()) {
+  const PatternRequest q = profiled(q0, q0.full_wave_asked);
   double a = 0.0, rs = 0.0;
   check_pattern(q, a, rs);
   if (q.model == Model::legacy) throw Refusal(Rule::cut_needs_exact, Arg::format);
@@ -1237,9 +1360,30 @@ int best_of(long long n, Efficiency eta) {
 // does not grow with it.
 constexpr long long kKeptDesigns = 4096;
 
+// A choke-feed design's request, checked, as the judgement of the open
+// guide whose rings it designs.
+FeedRequest choke_designed(const FeedRequest& q) {
+  if (!q.choke_rings) return q;
+  const auto misfit = [](const std::string& why) {
+    throw Refusal(Rule::choke_design_misfit, Arg::choke_design, {}, {}, why);
+  };
+  if (!q.full_wave_asked) throw Refusal(Rule::needs_full_wave, Arg::choke_design);
+  if (!(*q.choke_rings >= 1 && *q.choke_rings <= 3)) misfit("the rings must number 1, 2 or 3");
+  if (q.aperture || q.slant || q.taper || q.s || q.body.flange || !q.body.chokes.empty() || q.body.profile)
+    misfit("it designs the rings of the open guide of the throat: leave out the horn, its S or taper, a flange, "
+           "rings and a profile");
+  if (q.f_over_d.size() != 1) misfit("it designs for one dish: give one f/D");
+  if (!q.body.throat) throw Refusal(Rule::throat_required, Arg::throat);
+  FeedRequest r = q;
+  r.aperture = *q.body.throat;
+  r.slant = Number::of(std::numeric_limits<double>::infinity());
+  return r;
+}
+
 }  // namespace
 
-void feed(const FeedRequest& q, Sink& sink) {
+void feed(const FeedRequest& q0, Sink& sink) {
+  const FeedRequest q = choke_designed(profiled(q0, q0.full_wave_asked));
   const parallel::ThreadCountScope threads(q.threads.value_or(0));
   touchstone_refused(q, false);
   check_full_wave(q, q.body);
@@ -1306,9 +1450,21 @@ void feed(const FeedRequest& q, Sink& sink) {
     inputs.number("throat_radius", double_cell(throat));
     if (judging) {
       body = horn_body(q.body, a, rs, throat, mu, freq);
-      record_body(body, mu, q.units, head);
       solvable_up_to(body, freq);
+      if (q.choke_rings) {
+        inputs.number("choke_rings", double_cell(*q.choke_rings));
+        inputs.flag("equal_tapers", q.equal_tapers);
+        fullwave::ChokeDesignRequest cq;
+        cq.guide = body;
+        cq.frequency_ghz = freq;
+        cq.f_over_d = q.f_over_d.at(0).value;
+        cq.rings = *q.choke_rings;
+        cq.equal_tapers = q.equal_tapers;
+        body = solved([&] { return fullwave::design_choke_feed(cq).geometry; });
+      }
+      record_body(body, mu, q.units, head);
     } else {
+      plain_only(q.body, "a feed design");
       body = feed_guide(q.body, throat, mu, freq);
       record_body(body, mu, q.units, head);
       body.aperture_radius = body.throat_radius;
@@ -1320,7 +1476,7 @@ void feed(const FeedRequest& q, Sink& sink) {
   const bool design = !judging;
   Layout layout(head, 2);
   feed_layout(layout, u, design, fw);
-  if (fw) body_columns(layout, u);
+  if (fw) body_columns(layout, u, body);
   head.unit_factor = unit_factor(q.units);
   head.key = "f/D = %";
   const long long per_fd = q.s ? q.s->size() : 1;
@@ -1438,12 +1594,15 @@ fullwave::Geometry geometry_body(const GeometryRequest& q, Inputs& inputs) {
 
 }  // namespace
 
-void geometry(const GeometryRequest& q, Sink& sink) {
+void geometry(const GeometryRequest& q0, Sink& sink) {
+  const GeometryRequest q = profiled(q0, true);
   touchstone_refused(q, false);
   Head head;
   head.command = "geometry";
   const fullwave::Geometry g = geometry_body(q, head.inputs);
   const double mu = metres_per_unit(q.units);
+  const std::string parts = record_parts(g, mu, q.units, head.inputs);
+  if (!parts.empty()) head.caption = "Body:" + parts.substr(1);
   const std::string u = unit_name(q.units), unit = "(" + u + ")";
   Layout l(head, 3);
   const auto f = [](int gap, int width, int decimals, const std::string& top, const std::string& middle,
@@ -1462,6 +1621,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
   l.add("horn_length_" + u, u, false, f(1, 8, 4, "Horn", "length", unit));
   l.add("outer_radius_" + u, u, false, f(1, 8, 4, "Outer", "radius", unit));
   l.add("overall_length_" + u, u, false, f(1, 8, 4, "Overall", "length", unit));
+  // A flange's and the rings' lengths after the table's, in the CSV and JSON.
+  parts_columns(l, u, g);
   head.unit_factor = unit_factor(q.units);
   head.key = "%";
   head.rows = 1;
@@ -1477,7 +1638,8 @@ void geometry(const GeometryRequest& q, Sink& sink) {
     z_hi = std::max(z_hi, p.z);
   }
   // The lengths as given, the defaults from the body.
-  const double a = q.cone.aperture.value, rs = q.cone.slant.value, b = q.body.throat->value;
+  const double a = q.body.profile ? g.aperture_radius / mu : q.cone.aperture.value;
+  const double rs = q.cone.slant.value, b = q.body.throat->value;
   const double length = q.body.guide_length ? q.body.guide_length->value : g.guide_length / mu;
   const double wall = q.body.wall ? q.body.wall->value : g.wall / mu;
   const ConeGeometry c = cone_geometry(a, rs, b);
@@ -1487,11 +1649,13 @@ void geometry(const GeometryRequest& q, Sink& sink) {
                          c.cone_length, flared ? c.horn_length : 0.0, outer / mu,
                          (z_hi - z_lo) / mu})
     row.cells.push_back(double_cell(x));
+  parts_cells(row.cells, g, mu);
   sink.row(row);
   sink.end();
 }
 
-std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<long long> segments) {
+std::string body_file(const GeometryRequest& q0, BodyFile kind, std::optional<long long> segments) {
+  const GeometryRequest q = profiled(q0, true);
   touchstone_refused(q, false);
   if (segments && kind != BodyFile::stl) throw Refusal(Rule::segments_need_stl, Arg::segments);
   Inputs inputs;
@@ -1499,7 +1663,7 @@ std::string body_file(const GeometryRequest& q, BodyFile kind, std::optional<lon
   if (kind == BodyFile::stl) {
     const long long n = segments.value_or(360);
     if (n < drawing::kMinSegments || n > drawing::kMaxSegments) throw Refusal(Rule::segments_outside, Arg::segments);
-    if (!(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
+    if (g.profile.empty() && !(g.wall > 0.0)) throw Refusal(Rule::solid_needs_wall, Arg::wall);
     return drawing::stl(drawing::horn_profile(g), {static_cast<int>(n), drawing::millimetres()});
   }
   const drawing::Drawing d = drawing::horn_drawing(g, q.units == Units::cm ? drawing::centimetres() : drawing::inches());

@@ -30,6 +30,7 @@ bool Refusal::combination() const {
     case Rule::touchstone_needs_full_wave:
     case Rule::body_needs_throat:
     case Rule::segments_need_stl:
+    case Rule::parts_plain_only:
       return true;
     default:
       return false;
@@ -142,6 +143,13 @@ std::string message(const Refusal& r, const Words& w) {
       return name + " sets the STL's resolution: it needs " + w.name(Arg::format) + " stl";
     case Rule::solid_needs_wall:
       return given + ": a solid needs a wall thicker than 0 (a wall of no thickness has nothing to print)";
+    case Rule::part_misfit:
+    case Rule::profile_invalid:
+    case Rule::choke_design_misfit:
+      return given + ": " + r.detail;
+    case Rule::parts_plain_only:
+      return name + ": " + r.detail + " makes the plain horn; a horn with a flange or choke rings is judged by "
+             "response, pattern, or feed with " + w.name(Arg::aperture) + " and " + w.name(Arg::slant);
   }
   return name;
 }

@@ -14,7 +14,8 @@ namespace api {
 // The arguments of the requests (api/request.h), as a front end names them.
 enum class Arg {
   freq, beamwidth, gain, level, derive_from, plane, s, freqs, angles, aperture, slant, throat, guide_length, wall,
-  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads, sweep
+  full_wave, exact, f_over_d, taper, format, max_flare, band, rows_ok, segments, threads, sweep, flange, choke,
+  profile, choke_design
 };
 
 enum class Rule {
@@ -63,6 +64,10 @@ enum class Rule {
   segments_outside,         // an STL's segments outside kMinSegments to kMaxSegments
   segments_need_stl,        // segments for another file than the STL
   solid_needs_wall,         // a solid of a wall of no thickness
+  part_misfit,              // a flange or choke ring that does not fit the horn (detail: the rule)
+  profile_invalid,          // a generating curve that is no body (detail: the point and the rule)
+  choke_design_misfit,      // a choke-feed design with what it cannot take (detail: what and why)
+  parts_plain_only,         // a flange or choke ring for a job that builds the plain horn (detail: the job)
 };
 
 // A value in a message, shown as the shortest text of its precision.

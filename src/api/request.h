@@ -3,6 +3,7 @@
 // and body, and its sweep. A request holds values only; api/jobs.h runs it.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,15 +73,42 @@ struct Cone {
   Number slant;
 };
 
+// A flange in the aperture plane: its outer radius and thickness (default:
+// the wall's), in the request's unit.
+struct Flange {
+  Number radius;
+  std::optional<Number> thickness;
+};
+
+// A choke ring round the rim: the groove's inner radius, width and depth,
+// its walls' thickness (default: the horn's wall) and its mouth's setback
+// behind the aperture plane (default 0), in the request's unit.
+struct Choke {
+  Number inner, width, depth;
+  std::optional<Number> wall, setback;
+};
+
+// A whole generating curve (profile.h's ProfileBody), (z, rho) pairs in the
+// request's unit: the inside from the back plate's centre to the mouth, the
+// outside from the mouth back to the axis.
+struct ProfileCurve {
+  std::vector<std::array<double, 2>> inner, outer;
+};
+
 // The body round the cone that the full wave solves (and the throat every
 // model can take for its notes and the horn's length): the feed guide's
-// radius, its length and the wall's thickness, in the request's unit. A
-// part not given takes the model's default. The place for a flange, choke
-// rings or a profile file when the solver takes them.
+// radius, its length and the wall's thickness, in the request's unit, and a
+// flange and choke rings (from the axis outwards) round the rim. A part not
+// given takes the model's default.
 struct Body {
   std::optional<Number> throat;
   std::optional<Number> guide_length;
   std::optional<Number> wall;
+  std::optional<Flange> flange;
+  std::vector<Choke> chokes;
+  // In place of the cone, the guide and the wall: the request's cone and
+  // throat are then the profile's guide, its aperture the mouth.
+  std::optional<ProfileCurve> profile;
 };
 
 // The plane a design is made in, numbered as the dialogue numbers it.
@@ -177,6 +205,11 @@ struct FeedRequest : Job {
   // horn beyond it is noted.
   std::optional<Number> max_flare;
   Body body;
+  // With the full wave: the open guide's choke rings (1 to 3) designed for
+  // the dish (fullwave/choke_design.h), to the best efficiency or, with
+  // `equal_tapers`, to equal E- and H-plane edge tapers.
+  std::optional<int> choke_rings;
+  bool equal_tapers = false;
 };
 
 // A horn's body as the full wave solves it, for its dimensions, drawing and

@@ -99,6 +99,29 @@ void add_throat(CLI::App* app, std::string& throat) {
       ->type_name("B");
 }
 
+// --flange and --choke: the parts round the rim. `lead` begins the texts.
+void add_parts(CLI::App* app, std::string& flange, std::vector<std::string>& chokes, const std::string& lead) {
+  app->add_option("--flange", flange,
+                  lead + " flange in the aperture plane: its outer radius (at least the rim's, aperture and wall) "
+                         "and thickness (default: the wall's), in --units")
+      ->type_name("RADIUS[,THICKNESS]");
+  app->add_option("--choke", chokes,
+                  lead + " choke ring (repeat for more, from the axis outwards): the groove's inner radius (at least "
+                         "the rim's), width and depth, its walls' thickness (default: the horn's wall) and its "
+                         "mouth's setback behind the aperture plane (default 0), in --units")
+      ->type_name("INNER,WIDTH,DEPTH[,WALL[,SETBACK]]");
+}
+
+// --profile: a whole generating curve in place of the cone, guide and wall.
+void add_profile(CLI::App* app, std::string& profile, const std::string& lead) {
+  app->add_option("--profile", profile,
+                  lead + " body of revolution from its generating curve in place of --aperture, --slant, --throat and "
+                         "the wall: a CSV file of lines inner,Z,RHO from the back plate's centre along the inside (the "
+                         "feed guide first) to the mouth, then outer,Z,RHO from the mouth's outside back to the axis, "
+                         "in --units")
+      ->type_name("FILE");
+}
+
 // --full-wave and the parts of the body it needs besides the horn's radii.
 void add_full_wave(CLI::App* app, FullWaveOptions& o) {
   app->add_flag("--full-wave", o.full_wave,
@@ -112,6 +135,8 @@ void add_full_wave(CLI::App* app, FullWaveOptions& o) {
                   "With --full-wave: wall thickness, in --units, 0 for a thin wall (default: a twentieth of the "
                   "guide's TE11 cut-off wavelength, 0.171 B)")
       ->type_name("T");
+  add_parts(app, o.flange, o.chokes, "With --full-wave: a");
+  add_profile(app, o.profile, "With --full-wave: a");
   app->add_option("--threads", o.threads,
                   "With --full-wave: threads the solver's matrix fill uses, the same results for any number "
                   "(default: the environment variable QUAVEN_THREADS, or one per processor)")
@@ -256,6 +281,14 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("DEG");
   add_guide_throat(feed_cmd, f);
   add_full_wave(feed_cmd, f);
+  feed_cmd
+      ->add_option("--choke-design", f.choke_design,
+                   "With --full-wave and --throat, one --f-over-d: design 1 to 3 choke rings round the open guide "
+                   "(in a flange to the last ring) for the best efficiency, from the rules of thumb (a quarter "
+                   "wavelength deep, a quarter beyond the rim) polished by full-wave judgements")
+      ->type_name("RINGS");
+  feed_cmd->add_flag("--equal-tapers", f.equal_tapers,
+                     "With --choke-design: equal E- and H-plane edge tapers rather than the best efficiency");
   add_common(feed_cmd, f.common);
 
   GeometryOptions g;
@@ -272,6 +305,8 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
                            "Wall thickness, in --units, 0 for a thin wall, thinner than the guide's radius (default: "
                            "a twentieth of the guide's TE11 cut-off wavelength)")
       ->type_name("T");
+  add_parts(geometry_cmd, g.flange, g.chokes, "A");
+  add_profile(geometry_cmd, g.profile, "A");
   geometry_cmd->add_option("--freq", g.freq,
                            "Frequency in GHz the horn is for: the guide must carry TE11 alone there and the solver "
                            "take the body")
@@ -323,7 +358,12 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
     return usage_error(err, e.what(), usage, help);
   }
   for (const auto& [cmd, opt] : needed) {
-    if (cmd->parsed() && opt->count() == 0) return usage_error(err, opt->get_name() + " is required", usage, help);
+    if (!cmd->parsed() || opt->count() > 0) continue;
+    // A profile is the whole body: the cone and the guide are its own.
+    const std::string name = opt->get_name();
+    const CLI::Option* profile = cmd->get_option_no_throw("--profile");
+    if (profile && profile->count() > 0 && (name == "--aperture" || name == "--slant" || name == "--throat")) continue;
+    return usage_error(err, name + " is required", usage, help);
   }
 
   const Common& common = design_cmd->parsed()     ? d.common

@@ -3,9 +3,11 @@
 
 #include <cctype>
 #include <algorithm>
+#include <array>
 #include <complex>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -32,7 +34,8 @@ void name_all(Words& w) {
       {Arg::exact, "--exact"},         {Arg::f_over_d, "--f-over-d"},       {Arg::taper, "--taper"},
       {Arg::format, "--format"},       {Arg::rows_ok, "--rows-ok"},         {Arg::segments, "--segments"},
       {Arg::max_flare, "--max-flare"}, {Arg::band, "--band"},               {Arg::threads, "--threads"},
-      {Arg::sweep, "--sweep"}};
+      {Arg::sweep, "--sweep"},         {Arg::flange, "--flange"},           {Arg::choke, "--choke"},
+      {Arg::profile, "--profile"},     {Arg::choke_design, "--choke-design"}};
   for (const auto& [arg, option] : names) w.name(arg, option);
 }
 
@@ -67,6 +70,109 @@ api::Level read_level(Words& w, const Level& level) {
   return level.read();
 }
 
+// A generating curve's file: lines "inner,Z,RHO" and "outer,Z,RHO" (an
+// optional header "part,z,rho", blank lines and lines beginning with # are
+// skipped), in --units.
+api::ProfileCurve read_profile_file(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw UsageError{"--profile " + path + ": cannot open the file"};
+  api::ProfileCurve c;
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#' || (n == 1 && line.rfind("part", first) == first)) continue;
+    const std::string where = "--profile " + path + ": line " + std::to_string(n);
+    std::vector<std::string> f;
+    for (std::size_t from = 0;;) {
+      const std::size_t comma = line.find(',', from);
+      std::string t = line.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+      t.erase(0, t.find_first_not_of(" \t"));
+      t.erase(t.find_last_not_of(" \t") + 1);
+      f.push_back(t);
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+    if (f.size() != 3 || (f[0] != "inner" && f[0] != "outer"))
+      throw UsageError{where + ": '" + line + "' is not inner|outer,Z,RHO"};
+    std::array<double, 2> p{};
+    try {
+      p = {number("z", f[1], false).value, number("rho", f[2], false).value};
+    } catch (const UsageError& e) {
+      throw UsageError{where + ": " + e.what};
+    }
+    if (f[0] == "outer") {
+      c.outer.push_back(p);
+    } else if (!c.outer.empty()) {
+      throw UsageError{where + ": an inner point after the outer ones (the inside first, then the outside)"};
+    } else {
+      c.inner.push_back(p);
+    }
+  }
+  return c;
+}
+
+// A comma-separated list of `least` to `most` numbers (in double), as
+// --flange and --choke take them.
+std::vector<api::Number> read_list(const char* option, const std::string& text, std::size_t least, std::size_t most,
+                                   const char* form) {
+  std::vector<api::Number> out;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', from);
+    out.push_back(number(option, text.substr(from, comma == std::string::npos ? std::string::npos : comma - from),
+                         false));
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  if (out.size() < least || out.size() > most)
+    throw UsageError{std::string(option) + ": '" + text + "' is not " + form};
+  return out;
+}
+
+// The flange and the choke rings, read only for the full wave (else marked
+// given for the request to refuse).
+void read_parts(Words& w, const std::string& flange, const std::vector<std::string>& chokes, const std::string& profile,
+                api::Body& b, bool read) {
+  if (!profile.empty()) {
+    w.given(Arg::profile, "--profile", {profile});
+    // The guide's refusals (cut-off, TM11) name the profile that gives it.
+    if (!b.throat) w.name(Arg::throat, "--profile " + profile + " (its feed guide)");
+    if (!b.throat && read) {
+      b.profile = read_profile_file(profile);
+    } else if (b.throat) {
+      throw UsageError{"--profile gives the whole body: leave out --throat"};
+    } else {
+      b.profile = api::ProfileCurve{};
+    }
+  }
+  if (!flange.empty()) {
+    w.given(Arg::flange, "--flange", {flange});
+    b.flange = api::Flange{};
+    if (read) {
+      const std::vector<api::Number> v = read_list("--flange", flange, 1, 2, "RADIUS[,THICKNESS]");
+      b.flange->radius = v[0];
+      if (v.size() > 1) b.flange->thickness = v[1];
+    }
+  }
+  if (chokes.empty()) return;
+  std::string all;
+  for (const std::string& c : chokes) all += (all.empty() ? "" : " --choke ") + c;
+  w.given(Arg::choke, "--choke", {all});
+  for (const std::string& c : chokes) {
+    api::Choke k;
+    if (read) {
+      const std::vector<api::Number> v = read_list("--choke", c, 3, 5, "INNER,WIDTH,DEPTH[,WALL[,SETBACK]]");
+      k.inner = v[0];
+      k.width = v[1];
+      k.depth = v[2];
+      if (v.size() > 3) k.wall = v[3];
+      if (v.size() > 4) k.setback = v[4];
+    }
+    b.chokes.push_back(k);
+  }
+}
+
 // The body round the cone. Its parts are read only for the full wave, in
 // double; without it a part given is only marked given, for the request to
 // refuse. `throat_single`: the throat is read as the legacy models read it.
@@ -79,6 +185,9 @@ void read_body(Words& w, const FullWaveOptions& o, api::Body& b, bool throat_sin
   b.throat = part(Arg::throat, "--throat", o.throat, o.full_wave || throat_always, throat_single && !o.full_wave);
   b.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length, o.full_wave, false);
   b.wall = part(Arg::wall, "--wall", o.wall, o.full_wave, false);
+  if (!o.profile.empty() && (!o.guide_length.empty() || !o.wall.empty()))
+    throw UsageError{"--profile gives the whole body: leave out --guide-length and --wall"};
+  read_parts(w, o.flange, o.chokes, o.profile, b, o.full_wave);
 }
 
 // --threads: a whole number, read only for the full wave (without it only
@@ -101,6 +210,12 @@ void read_threads(Words& w, const FullWaveOptions& o, api::Job& j) {
 }
 
 void read_cone(Words& w, const HornOptions& o, api::Cone& cone) {
+  if (!o.profile.empty()) {
+    // The profile is the whole body: its cone is the profile's own.
+    if (!o.aperture.empty() || !o.slant.empty())
+      throw UsageError{"--profile gives the whole body: leave out --aperture and --slant"};
+    return;
+  }
   cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, true);
   cone.slant = read(w, Arg::slant, "--slant", o.slant, true, true);
 }
@@ -209,11 +324,21 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   } else {
     q.f_over_d = api::Sweep::list({read(w, Arg::f_over_d, "--f-over-d", o.f_over_d, false)});
   }
+  if (!o.profile.empty() && (!o.aperture.empty() || !o.slant.empty()))
+    throw UsageError{"--profile gives the whole body: leave out --aperture and --slant"};
   if (!o.aperture.empty()) q.aperture = read(w, Arg::aperture, "--aperture", o.aperture, false);
   if (!o.slant.empty()) q.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
   if (!o.taper.empty()) q.taper = read(w, Arg::taper, "--taper", o.taper, false);
   if (!o.s_range.empty()) q.s = read_sweep(w, Arg::s, "--s-range", o.s_range);
   if (!o.max_flare.empty()) q.max_flare = read(w, Arg::max_flare, "--max-flare", o.max_flare, false);
+  if (!o.choke_design.empty()) {
+    w.given(Arg::choke_design, "--choke-design", {o.choke_design});
+    if (o.choke_design.size() != 1 || o.choke_design[0] < '1' || o.choke_design[0] > '3')
+      throw UsageError{"--choke-design: '" + o.choke_design + "' is not 1, 2 or 3 (rings)"};
+    q.choke_rings = o.choke_design[0] - '0';
+  }
+  if (o.equal_tapers && !q.choke_rings) throw UsageError{"--equal-tapers is a --choke-design's aim: give --choke-design"};
+  q.equal_tapers = o.equal_tapers;
   read_body(w, o, q.body, false, false);
   read_threads(w, o, q);
   api::feed(q, out);
@@ -238,14 +363,21 @@ void geometry(const GeometryOptions& o, const std::string& format, Words& w, Out
   w.given(Arg::format, "--format", {format});
   api::GeometryRequest q;
   q.units = o.common.unit();
-  q.cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, false);
-  q.cone.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
+  if (o.profile.empty()) {
+    q.cone.aperture = read(w, Arg::aperture, "--aperture", o.aperture, false);
+    q.cone.slant = read(w, Arg::slant, "--slant", o.slant, false, true);
+  } else if (!o.aperture.empty() || !o.slant.empty()) {
+    throw UsageError{"--profile gives the whole body: leave out --aperture and --slant"};
+  }
   const auto part = [&](Arg arg, const char* option, const std::string& text) {
     return text.empty() ? std::optional<api::Number>() : std::optional<api::Number>(read(w, arg, option, text, false));
   };
   q.body.throat = part(Arg::throat, "--throat", o.throat);
   q.body.guide_length = part(Arg::guide_length, "--guide-length", o.guide_length);
   q.body.wall = part(Arg::wall, "--wall", o.wall);
+  if (!o.profile.empty() && (!o.guide_length.empty() || !o.wall.empty()))
+    throw UsageError{"--profile gives the whole body: leave out --guide-length and --wall"};
+  read_parts(w, o.flange, o.chokes, o.profile, q.body, true);
   q.freq = part(Arg::freq, "--freq", o.freq);
   std::optional<long long> segments;
   if (!o.segments.empty()) {

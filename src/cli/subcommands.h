@@ -20,7 +20,10 @@ struct FullWaveOptions {
   bool full_wave = false;
   std::string throat;
   std::string guide_length, wall;
-  std::string sweep;  // response's: fast or direct, empty when not given (fast)
+  std::string sweep;                // response's: fast or direct, empty when not given (fast)
+  std::string flange;               // RADIUS[,THICKNESS]
+  std::vector<std::string> chokes;  // INNER,WIDTH,DEPTH[,WALL[,SETBACK]] each
+  std::string profile;              // a generating curve's CSV file
   std::string threads;  // the solver's thread count, as typed
 };
 
@@ -54,6 +57,8 @@ struct FeedOptions : FullWaveOptions {
   Common common;
   std::string freq, f_over_d, aperture, slant, taper, max_flare;
   std::vector<std::string> f_over_d_range, s_range;
+  std::string choke_design;  // the number of rings
+  bool equal_tapers = false;
 };
 
 // A horn's body: its dimensions, drawing or solid. `format` is the form
@@ -61,6 +66,9 @@ struct FeedOptions : FullWaveOptions {
 struct GeometryOptions {
   Common common;
   std::string aperture, slant, throat, guide_length, wall, freq, segments;
+  std::string flange;
+  std::vector<std::string> chokes;
+  std::string profile;
 };
 
 // The form a geometry run writes: --format when given, else the kind the

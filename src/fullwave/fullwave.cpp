@@ -29,6 +29,12 @@ using cd = std::complex<double>;
 }  // namespace
 
 std::vector<bor::Point> outline(const Geometry& g) {
+  if (!g.profile.empty()) {
+    if (g.has_parts())
+      throw PartError(g.chokes.empty() ? PartError::Part::flange : PartError::Part::choke, 0,
+                      "a profile is the whole body: draw a flange or choke ring into it");
+    return g.profile;
+  }
   const double b = g.throat_radius, l = g.guide_length, a = g.aperture_radius, w = g.wall;
   if (!(b > 0.0 && std::isfinite(b) && l > 0.0 && std::isfinite(l) && a >= b && std::isfinite(a) && w >= 0.0 &&
         std::isfinite(w)))
@@ -46,16 +52,20 @@ std::vector<bor::Point> outline(const Geometry& g) {
   }
   std::vector<bor::Point> c = {{0.0, 0.0}, {b, 0.0}, {b, l}};
   if (a > b) c.push_back({a, zap});
-  if (w == 0.0) return c;
+  if (w == 0.0) {
+    if (g.has_parts())
+      throw PartError(g.chokes.empty() ? PartError::Part::flange : PartError::Part::choke, 0,
+                      "a flange or choke ring needs a wall thicker than 0 (the body must be closed)");
+    return c;
+  }
   // Outer surface: the cone offset by w along its normal, cut by the
   // aperture plane, meeting the outer guide wall (radius b + w) at
   // z = l - w tan(theta0/2).
-  const double ro = a + w / cos0;
-  c.push_back({ro, zap});
-  if (a > b) c.push_back({b + w, l - w * sin0 / (1.0 + cos0)});
-  c.push_back({b + w, -w});
-  c.push_back({0.0, -w});
-  return c;
+  HornOutside horn{{a + w / cos0, zap}, {}};
+  if (a > b) horn.outside.push_back({b + w, l - w * sin0 / (1.0 + cos0)});
+  horn.outside.push_back({b + w, -w});
+  horn.outside.push_back({0.0, -w});
+  return add_parts(c, horn, g.flange, g.chokes);
 }
 
 namespace {
@@ -72,12 +82,26 @@ std::vector<bor::Point> mesh(const Geometry& g, double k, double per) {
   if (!(k < 3.8317059702075123 / g.throat_radius))
     throw std::invalid_argument("frequency above the TM11 cut-off of the feed guide: it carries more than TE11");
   if (!(per >= 4.0 && per <= 1000.0)) throw std::invalid_argument("mesh density must be 4 to 1000 segments per wavelength");
-  // The flat rim of a thick wall, often narrower than a segment, gets three:
+  // The flat rim of a thick wall, often narrower than a segment, gets three
+  // (as does every piece of a profile, which may have such rims):
   // one would carry the current round both edges of the rim as a single
   // linear piece, which moved the back lobe of a horn with a 1.5 mm wall by
   // 0.1 dB between 15 and 25 segments per wavelength.
-  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, 2.0 * kPi / k / per, g.wall > 0.0 ? 3 : 1);
+  const double h = 2.0 * kPi / k / per;
+  const int least = g.wall > 0.0 || !g.profile.empty() ? 3 : 1;
   // Two unknowns at most per node (the currents along the curve and round it).
+  // Counted before the mesh is made, in double: a flange or profile many
+  // orders of magnitude too large would overflow a piece's count of
+  // segments.
+  double count = 1.0;
+  for (std::size_t i = 1; i < corners.size(); ++i)
+    count += std::max(static_cast<double>(least),
+                      std::ceil(std::hypot(corners[i].rho - corners[i - 1].rho, corners[i].z - corners[i - 1].z) / h));
+  if (!(2.0 * count <= max_unknowns + 2.0 * corners.size()))
+    throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
+                                " unknowns (its generating curve is longer than about " +
+                                std::to_string(max_unknowns / (2 * static_cast<int>(per))) + " wavelengths)");
+  std::vector<bor::Point> nodes = bor::mesh_polyline(corners, h, least);
   if (2 * nodes.size() > static_cast<std::size_t>(max_unknowns))
     throw std::invalid_argument("the body needs more than " + std::to_string(max_unknowns) +
                                 " unknowns (its generating curve is longer than about " +

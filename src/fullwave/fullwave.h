@@ -24,6 +24,7 @@
 #include "aperture/exact.h"
 #include "aperture/exact_api.h"
 #include "fullwave/bor.h"
+#include "fullwave/profile.h"
 
 namespace quaven {
 namespace fullwave {
@@ -33,13 +34,22 @@ namespace fullwave {
 // with the half-flare angle asin(aperture_radius / slant_radius); an
 // aperture equal to the throat is the open-ended guide (any slant radius),
 // a wider one needs a finite slant radius. The wall has thickness `wall` (0 for an infinitely thin wall) and
-// the back plate the same; the rim is cut flat in the aperture plane.
+// the back plate the same; the rim is cut flat in the aperture plane. A
+// flange (radius 0: none) and choke rings (profile.h) may stand round the
+// rim; they need a wall of finite thickness (the body is then closed).
 struct Geometry {
   double throat_radius;
   double guide_length;
   double aperture_radius;
   double slant_radius;
   double wall;
+  Flange flange{};
+  std::vector<Choke> chokes{};
+  // A whole generating curve in place of the guide, cone and wall
+  // (ProfileBody::outline; its guide the radius and length above), or empty.
+  std::vector<bor::Point> profile{};
+  // Whether a flange wider than the rim or a choke ring is there.
+  bool has_parts() const { return flange.radius > 0.0 || !chokes.empty(); }
 };
 
 struct Options {
@@ -49,7 +59,8 @@ struct Options {
 
 // The generating curve's corners, from the centre of the back plate (inside)
 // round to the centre of the back plate (outside), or to the rim for a thin
-// wall. Throws std::invalid_argument for a geometry that is not a horn.
+// wall. Throws std::invalid_argument for a geometry that is not a horn, and
+// PartError (one) for a flange or ring that does not fit it.
 std::vector<bor::Point> outline(const Geometry& g);
 
 // One horn at one frequency: solved on construction.

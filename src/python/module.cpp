@@ -141,6 +141,10 @@ class Words : public api::Words {
       case Arg::band: return "band_ghz";
       case Arg::rows_ok: return "rows_ok";
       case Arg::segments: return "segments";
+      case Arg::flange: return "flange";
+      case Arg::choke: return "chokes";
+      case Arg::profile: return "profile";
+      case Arg::choke_design: return "choke_rings";
       case Arg::threads: return "threads";
       case Arg::sweep: return "sweep";
     }

@@ -5,7 +5,8 @@ Each horn is the body the moment-method model describes: a circular guide
 of inner radius b and length L closed at its back by a plate of the wall
 thickness w, a cone from the guide to the aperture radius a (inner surface)
 with slant radius R, walls of thickness w and a rim cut flat in the aperture
-plane. A quarter of it is simulated (x-polarised TE11: PEC at x = 0, PMC at
+plane, and for horn 6 a flange and a choke ring round the rim. A quarter
+of it is simulated (x-polarised TE11: PEC at x = 0, PMC at
 y = 0) on a uniform mesh; the cone is a staircase of thin cylindrical shells
 finer than the mesh. A soft x-directed field on the guide's cross-section a
 quarter guide wavelength in front of the back plate launches the TE11 wave;
@@ -17,8 +18,9 @@ to 180 in 0.5 degree steps; E-plane and H-plane co-polar amplitude in dB
 relative to the axis and phase in degrees, phase referred to the centre of
 the aperture plane; 45-degree-plane co- and cross-polar amplitude, Ludwig's
 third definition, in dB relative to the axis) and a line per horn in
-openems_horns.txt (geometry, mesh, and the directivity integrated over a
-sphere grid and from the principal cuts). Simulation folders go under /tmp;
+openems_horns.txt (openems_chokes.txt for a horn with a flange and rings:
+geometry, mesh, and the directivity integrated over a sphere grid and from
+the principal cuts). Simulation folders go under /tmp;
 --post-only redoes the far-field transform of a finished simulation.
 
 Run with Debian's interpreter, niced, one horn at a time:
@@ -51,6 +53,16 @@ HORNS = {
     # --units cm --throat 1.143 --guide-length 4.5 --wall 0.15 --freq 10
     # --beamwidth 30 --s-range 0.2 0.2 1).
     5: dict(f=10e9, b=0.45 * INCH, L=45.0, a=29.551137, R=72.822854, w=1.5),
+    # Horn 4's guide in a flange of radius 36 mm (1 mm thick) with one choke
+    # ring: a groove from radius 18 to 25.5 mm, 7.5 mm (a quarter
+    # wavelength) deep, 1 mm walls, its mouth in the aperture plane
+    # (quaven --units cm --throat 1.143 --guide-length 4.5 --wall 0.1
+    # --flange 3.6,0.1 --choke 1.8,0.75,0.75,0.1). The parts are annuli
+    # (inner radius, outer radius, z from, z to; z from the aperture plane).
+    6: dict(f=10e9, b=0.45 * INCH, L=45.0, a=0.45 * INCH, R=math.inf, w=1.0,
+            parts=[(12.43, 18.0, -1.0, 0.0), (25.5, 36.0, -1.0, 0.0),  # the flange either side of the groove
+                   (17.0, 18.0, -8.5, 0.0), (25.5, 26.5, -8.5, 0.0),   # the groove's walls
+                   (17.0, 26.5, -8.5, -7.5)]),                          # its bottom
 }
 CHI11 = 1.8411837813406593
 
@@ -92,6 +104,11 @@ def build(name, h, res, sim_path):
             metal.AddCylindricalShell([0, 0, za], [0, 0, zb], 0.5 * (rin + rout), rout - rin)
         zline += res
 
+    outer = ro
+    for r0, r1, z0, z1 in h.get("parts", []):
+        metal.AddCylindricalShell([0, 0, zap + z0], [0, 0, zap + z1], 0.5 * (r0 + r1), r1 - r0)
+        outer = max(outer, r1)
+
     # Source: soft E_x on the quarter disc of the guide's cross-section.
     kc = CHI11 / b
     k = 2 * math.pi / lam
@@ -106,7 +123,7 @@ def build(name, h, res, sim_path):
             exc.AddBox([x0, 0, zs], [x1, ymax, zs])
 
     margin = 0.5 * lam + 8 * res
-    xmax = ro + margin
+    xmax = outer + margin
     zmin = -res * math.ceil((w + margin) / res)  # z = 0 on a mesh line
     zmax = zap + margin
     # Lines as integer multiples of the step, with one exactly at the source
@@ -198,8 +215,9 @@ def run(name, res, threads, post_only):
     th = np.radians(theta)
     integrand = (np.abs(e_plane) ** 2 + np.abs(h_plane) ** 2) * np.sin(th)
     d_cuts = 4 * abs(e_plane[0]) ** 2 / np.trapz(integrand, th)
-    # One line per horn in openems_horns.txt, kept in horn order.
-    summary_path = os.path.join(HERE, "openems_horns.txt")
+    # One line per horn in openems_horns.txt, kept in horn order; the horns
+    # with a flange and rings in openems_chokes.txt.
+    summary_path = os.path.join(HERE, "openems_chokes.txt" if "parts" in h else "openems_horns.txt")
     lines = {}
     if os.path.exists(summary_path):
         for line in open(summary_path):

@@ -31,6 +31,16 @@ std::string num(double v) {
   return buf;
 }
 
+fullwave::Geometry horn(double b, double l, double a, double r, double w) {
+  fullwave::Geometry g{};
+  g.throat_radius = b;
+  g.guide_length = l;
+  g.aperture_radius = a;
+  g.slant_radius = r;
+  g.wall = w;
+  return g;
+}
+
 struct Case {
   const char* name;
   fullwave::Geometry g;
@@ -50,16 +60,16 @@ int main(int argc, char** argv) {
   const double wl = 0.0299792458;  // 10 GHz
   const std::vector<Case> cases = {
       // The reference horn with the full wave's default guide and wall at 10 GHz.
-      {"reference", {0.45 * in, 1.5 * wl, 1.2 * in, 3.0 * in, wl / 20.0}, drawing::inches(), 360},
+      {"reference", horn(0.45 * in, 1.5 * wl, 1.2 * in, 3.0 * in, wl / 20.0), drawing::inches(), 360},
       // A narrow cone whose apex lies far behind the guide, in millimetres,
       // coarsely turned.
-      {"narrow", {0.012, 0.03, 0.02, 0.3, 0.002}, drawing::millimetres(), 7},
+      {"narrow", horn(0.012, 0.03, 0.02, 0.3, 0.002), drawing::millimetres(), 7},
       // The open-ended guide: no cone, a thick wall, in centimetres.
-      {"guide", {0.0115, 0.05, 0.0115, INFINITY, 0.003}, drawing::centimetres(), 48},
+      {"guide", horn(0.0115, 0.05, 0.0115, INFINITY, 0.003), drawing::centimetres(), 48},
       // A wide flare on a short guide.
-      {"wide", {0.45 * in, 0.6 * in, 2.5 * in, 2.7 * in, 0.04 * in}, drawing::inches(), 90},
+      {"wide", horn(0.45 * in, 0.6 * in, 2.5 * in, 2.7 * in, 0.04 * in), drawing::inches(), 90},
       // A thin wall: drawn, but no solid.
-      {"thin", {0.45 * in, 1.5 * wl, 1.2 * in, 3.0 * in, 0.0}, drawing::millimetres(), 0},
+      {"thin", horn(0.45 * in, 1.5 * wl, 1.2 * in, 3.0 * in, 0.0), drawing::millimetres(), 0},
   };
   std::string json = "[\n";
   bool ok = true;
