@@ -33,22 +33,26 @@ const char* const kDesignUsage =
 const char* const kResponseUsage =
     "quaven response --aperture A --slant R --freq-range START STOP STEP [--level DB [--derive-from 3|10]]\n"
     "                [--throat B] [--exact | --full-wave [--guide-length L] [--wall T] [--threads N]\n"
-    "                [--sweep fast|direct]]\n"
+    "                [--sweep fast|direct] [--flange R[,T]] [--choke I,W,D[,T[,S]]]... [--profile FILE]]\n"
     "                [--units cm|in] [--format table|csv|json|touchstone|touchstone-ma] [--output FILE]\n"
     "                [--plot FILE] [--rows-ok]";
 const char* const kPatternUsage =
     "quaven pattern --aperture A --slant R (--freq GHZ | --freq-range START STOP STEP --format cut)\n"
     "               --angles START STOP STEP\n"
-    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
+    "               [--exact | --full-wave --throat B [--guide-length L] [--wall T] [--threads N]\n"
+    "               [--flange R[,T]] [--choke I,W,D[,T[,S]]]... [--profile FILE]]\n"
     "               [--units cm|in] [--format table|csv|json|cut] [--output FILE]\n"
     "               [--plot FILE [--plot-polar] [--floor DB]] [--rows-ok]";
 const char* const kFeedUsage =
     "quaven feed --freq GHZ (--f-over-d X | --f-over-d-range START STOP STEP)\n"
     "            [--aperture A --slant R | [--s-range START STOP STEP] [--taper DB]] [--max-flare DEG]\n"
-    "            [--full-wave --throat B [--guide-length L] [--wall T] [--threads N]]\n"
+    "            [--full-wave --throat B [--guide-length L] [--wall T] [--threads N]\n"
+    "            [--flange R[,T]] [--choke I,W,D[,T[,S]]]... [--profile FILE]\n"
+    "            [--choke-design RINGS [--equal-tapers]]]\n"
     "            [--units cm|in] [--format table|csv|json] [--output FILE] [--plot FILE] [--rows-ok]";
 const char* const kGeometryUsage =
     "quaven geometry --aperture A --slant R --throat B [--guide-length L] [--wall T] [--freq GHZ]\n"
+    "                [--flange R[,T]] [--choke I,W,D[,T[,S]]]... [--profile FILE]\n"
     "                [--units cm|in] [--format table|csv|json|svg|dxf|stl] [--segments N] [--output FILE]";
 
 // The number of single-character edits that turn `a` into `b`.
