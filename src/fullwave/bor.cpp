@@ -356,7 +356,6 @@ Body::Body(std::vector<Point> nodes, double k, const Options& opt) : nodes_(std:
   else
     fill<false>(opt);
   lu_.compute(z_);
-  z_ = Eigen::MatrixXcd();
 }
 
 namespace {

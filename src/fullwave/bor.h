@@ -55,6 +55,8 @@
 
 #include <Eigen/Dense>
 
+#include "fullwave/dense_lu.h"
+
 namespace quaven {
 namespace bor {
 
@@ -178,7 +180,7 @@ class Body {
   std::vector<Quad> quad_;
   int n_ = 0;
   Eigen::MatrixXcd z_;  // the moment matrix while it is filled
-  Eigen::PartialPivLU<Eigen::MatrixXcd> lu_;
+  DenseLU lu_;  // its factors (the matrix's own storage)
   Eigen::VectorXcd x_;
   // The far field's view of the solved currents at each quadrature point.
   struct FarPoint {

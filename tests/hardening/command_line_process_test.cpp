@@ -27,9 +27,10 @@ struct ProcessRun {
 };
 
 // Runs the program with `args`, standard output to `out_path`, under an
-// address-space limit and a file-size limit (bytes; 0: none).
+// address-space limit and a file-size limit (bytes; 0: none), and a limit of
+// CPU seconds (0: none) past which a process that spins is killed.
 ProcessRun run_quaven(const std::vector<std::string>& args, const fs::path& out_path, rlim_t address_space,
-                      rlim_t file_size) {
+                      rlim_t file_size, rlim_t cpu_seconds = 0) {
   const fs::path err_path = fs::temp_directory_path() / ("quaven_process_err_" + std::to_string(getpid()));
   const pid_t pid = fork();
   if (pid == 0) {
@@ -43,6 +44,10 @@ ProcessRun run_quaven(const std::vector<std::string>& args, const fs::path& out_
     if (file_size != 0) {
       const rlimit fsize{file_size, file_size};
       if (setrlimit(RLIMIT_FSIZE, &fsize) != 0) _exit(102);
+    }
+    if (cpu_seconds != 0) {
+      const rlimit cpu{cpu_seconds, cpu_seconds + 5};  // SIGXCPU, then SIGKILL
+      if (setrlimit(RLIMIT_CPU, &cpu) != 0) _exit(104);
     }
     std::vector<char*> argv = {const_cast<char*>(QUAVEN_BINARY)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -94,6 +99,19 @@ TEST(CommandLineProcess, AMillionRowsInEachFormStayUnderFiftyMegabytes) {
     EXPECT_LT(r.max_rss_kb, 50 * 1024) << what;
     std::printf("%s: peak resident %ld kB\n", what.c_str(), r.max_rss_kb);
   }
+}
+
+// The full wave under a tight address-space limit: the dense solve must not
+// depend on mapping more than the limit allows (a BLAS that retries a failed
+// mmap for ever would spin here until the CPU limit kills it).
+TEST(CommandLineProcess, AFullWaveSolveRunsUnderATightAddressSpaceLimit) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizers reserve far more address space than the limit";
+#endif
+  const ProcessRun r = run_quaven({"response", "--full-wave", "--aperture", "1.2", "--slant", "3", "--throat", "0.45",
+                                   "--freq-range", "10", "10", "1", "--threads", "2"},
+                                  "/dev/null", 200u << 20, 0, 60);
+  EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(CommandLineProcess, OutputPastTheFileSizeLimitLeavesThePreviousFile) {
