@@ -432,7 +432,7 @@ void touchstone_refused(const Job& j, bool full_wave_response) {
 void gain_within_reach(const Number& gain, const Sweep& s) {
   const double db_ln = static_cast<double>(legacy::db_per_neper);
   const double two_pi = 2.0 * physical::pi;
-  double lo = -INFINITY, hi = INFINITY;
+  double lo = -HUGE_VAL, hi = HUGE_VAL;
   for (long long i = 0; i < s.size(); ++i) {
     const double loss = static_cast<double>(chngn_loss(s.at(i).single));
     lo = std::max(lo, db_ln * std::log(two_pi * 0.01) - loss);
@@ -1631,7 +1631,7 @@ void geometry(const GeometryRequest& q0, Sink& sink) {
   // The outside of the body from its generating curve: the widest radius
   // (the rim, or the guide's outside behind a slight flare) and the length
   // from the back plate's outer face to the aperture plane.
-  double outer = 0.0, z_lo = INFINITY, z_hi = -INFINITY;
+  double outer = 0.0, z_lo = HUGE_VAL, z_hi = -HUGE_VAL;
   for (const bor::Point& p : fullwave::outline(g)) {
     outer = std::max(outer, p.rho);
     z_lo = std::min(z_lo, p.z);

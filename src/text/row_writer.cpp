@@ -180,7 +180,7 @@ class TouchstoneWriter : public RowWriter {
     if (freq_ < 0 || re_ < 0 || im_ < 0) throw std::invalid_argument("a Touchstone file holds a response's S11");
     // The horn as given (lengths in its unit), then the port.
     std::string horn, units = "in";
-    double throat = NAN;
+    double throat = std::nan("");
     for (const api::Inputs::Item& item : head.inputs.items()) {
       if (item.key == "units") units = item.text;
       if (item.key == "throat_radius") throat = item.cells.at(0).value;
