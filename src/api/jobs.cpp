@@ -1454,13 +1454,16 @@ void feed(const FeedRequest& q0, Sink& sink) {
       if (q.choke_rings) {
         inputs.number("choke_rings", double_cell(*q.choke_rings));
         inputs.flag("equal_tapers", q.equal_tapers);
+        inputs.flag("size_guide", q.size_guide);
         fullwave::ChokeDesignRequest cq;
         cq.guide = body;
         cq.frequency_ghz = freq;
         cq.f_over_d = q.f_over_d.at(0).value;
         cq.rings = *q.choke_rings;
         cq.equal_tapers = q.equal_tapers;
+        cq.size_guide = q.size_guide;
         body = solved([&] { return fullwave::design_choke_feed(cq).geometry; });
+        a = body.aperture_radius / mu;  // the open guide's, chosen with size_guide
       }
       record_body(body, mu, q.units, head);
     } else {

@@ -210,6 +210,9 @@ struct FeedRequest : Job {
   // `equal_tapers`, to equal E- and H-plane edge tapers.
   std::optional<int> choke_rings;
   bool equal_tapers = false;
+  // With choke_rings: the guide's radius chosen too, within its single-mode
+  // band, from the throat given.
+  bool size_guide = false;
 };
 
 // A horn's body as the full wave solves it, for its dimensions, drawing and

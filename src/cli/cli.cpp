@@ -293,6 +293,9 @@ int run_cli(int argc, const char* const* argv, std::ostream& out, std::ostream& 
       ->type_name("RINGS");
   feed_cmd->add_flag("--equal-tapers", f.equal_tapers,
                      "With --choke-design: equal E- and H-plane edge tapers rather than the best efficiency");
+  feed_cmd->add_flag("--size-guide", f.size_guide,
+                     "With --choke-design: choose the guide's radius too, within its single-mode band (ka 1.93 to "
+                     "2.39), starting from --throat; its length and wall stay as given");
   add_common(feed_cmd, f.common);
 
   GeometryOptions g;

@@ -339,6 +339,8 @@ void feed(const FeedOptions& o, Words& w, Output& out) {
   }
   if (o.equal_tapers && !q.choke_rings) throw UsageError{"--equal-tapers is a --choke-design's aim: give --choke-design"};
   q.equal_tapers = o.equal_tapers;
+  if (o.size_guide && !q.choke_rings) throw UsageError{"--size-guide is a --choke-design's: give --choke-design"};
+  q.size_guide = o.size_guide;
   read_body(w, o, q.body, false, false);
   read_threads(w, o, q);
   api::feed(q, out);

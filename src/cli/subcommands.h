@@ -59,6 +59,7 @@ struct FeedOptions : FullWaveOptions {
   std::vector<std::string> f_over_d_range, s_range;
   std::string choke_design;  // the number of rings
   bool equal_tapers = false;
+  bool size_guide = false;
 };
 
 // A horn's body: its dimensions, drawing or solid. `format` is the form

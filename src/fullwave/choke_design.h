@@ -18,12 +18,19 @@ namespace fullwave {
 // rim to the rim plus 0.6 wavelength, the depth within 0.15 to 0.4
 // wavelength. `equal_tapers`: the E- and H-plane edge tapers made equal
 // (their difference least), else the aperture efficiency greatest.
+// `size_guide`: the guide's radius is polished too, first in each pass,
+// within its single-mode band (ka from 1.05 times TE11's cut-off, 1.933, to
+// just below TM01's, 2.393, where a real feed's asymmetries would start to
+// carry that mode), starting from the given radius (brought into the band),
+// the first ring then kept at the same distance beyond the rim; the guide's
+// length and wall stay as given.
 struct ChokeDesignRequest {
   Geometry guide{};
   double frequency_ghz = 0.0;
   double f_over_d = 0.0;
   int rings = 1;
   bool equal_tapers = false;
+  bool size_guide = false;
   double per_wavelength = 20.0;
 };
 struct ChokeDesign {

@@ -56,6 +56,8 @@ TEST(CliParts, PartsThatDoNotFitOrJobsThatCannotTakeThemAreRefused) {
        "--choke-design 2: it designs for one dish: give one f/D"},
       {{"feed", "--freq", "10", "--f-over-d", "0.4", "--throat", "0.545", "--choke-design", "1"},
        "--choke-design needs --full-wave"},
+      {{"feed", "--freq", "10", "--f-over-d", "0.4", "--full-wave", "--throat", "0.545", "--size-guide"},
+       "--size-guide is a --choke-design's: give --choke-design"},
       {with(with({"geometry"}, kGuide), {"--choke", "0.6,0.3,0.295,0.05,0.1", "--flange", "1.4"}),
        "choke ring 1: a ring set back from the aperture plane cannot lie within the flange"},
   };

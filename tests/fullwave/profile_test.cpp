@@ -12,6 +12,7 @@
 #include "fullwave/choke_design.h"
 #include "fullwave/fullwave.h"
 #include "fullwave/fullwave_feed.h"
+#include "numeric/constants.h"
 
 namespace {
 
@@ -210,6 +211,21 @@ TEST(BodyParts, TheChokeDesignerFindsAnOptimum) {
   q.equal_tapers = true;
   const quaven::feed::Judgement j = quaven::fullwave::design_choke_feed(q).row.feed.judgement;
   EXPECT_NEAR(j.edge_taper_e_db, j.edge_taper_h_db, 0.1);
+
+  // Sizing the guide too: its radius stays in the single-mode band (the
+  // 0.545 in guide is above TM01's cut-off, so it starts from the band's
+  // top), and the design is at least as good as the rings designed on the
+  // guide it started from.
+  q.equal_tapers = false;
+  q.size_guide = true;
+  const quaven::fullwave::ChokeDesign sized = quaven::fullwave::design_choke_feed(q);
+  const double kb = 2.0 * quaven::physical::pi / wl * sized.geometry.throat_radius;
+  EXPECT_GE(kb, 1.05 * quaven::physical::chi - 1e-9);
+  EXPECT_LE(kb, 0.995 * quaven::physical::chi_tm01 + 1e-9);
+  q.size_guide = false;
+  q.guide.throat_radius = q.guide.aperture_radius = 0.995 * quaven::physical::chi_tm01 * wl / (2.0 * quaven::physical::pi);
+  EXPECT_GE(sized.row.feed.judgement.best.aperture,
+            quaven::fullwave::design_choke_feed(q).row.feed.judgement.best.aperture - 1e-3);
 }
 
 }  // namespace
