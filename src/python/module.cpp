@@ -268,6 +268,36 @@ void body(api::Body& b, const std::optional<double>& throat, const std::optional
   if (wall) b.wall = api::Number::of(finite("wall", *wall));
 }
 
+// The parts round the rim, as the command line's --flange and --choke take
+// them: flange=(radius[, thickness]), chokes=[(inner, width, depth[, wall[,
+// setback]]), ...], in the unit; the request checks them (and refuses them
+// without the full wave).
+using Parts = std::optional<std::vector<std::vector<double>>>;
+void parts(api::Body& b, const std::optional<std::vector<double>>& flange, const Parts& chokes, Words& w,
+           Result& r) {
+  if (flange) {
+    if (flange->empty() || flange->size() > 2) throw py::value_error("flange: give (radius,) or (radius, thickness)");
+    b.flange = api::Flange{api::Number::of(finite("flange", (*flange)[0])), std::nullopt};
+    if (flange->size() > 1) b.flange->thickness = api::Number::of(finite("flange", (*flange)[1]));
+    w.given(Arg::flange, (*flange)[0]);
+    r.inputs["flange"] = py::tuple(py::cast(*flange));
+  }
+  if (!chokes) return;
+  py::list given;
+  for (const std::vector<double>& c : *chokes) {
+    if (c.size() < 3 || c.size() > 5)
+      throw py::value_error("chokes: give each ring as (inner, width, depth[, wall[, setback]])");
+    api::Choke k{api::Number::of(finite("chokes", c[0])), api::Number::of(finite("chokes", c[1])),
+                 api::Number::of(finite("chokes", c[2])), std::nullopt, std::nullopt};
+    if (c.size() > 3) k.wall = api::Number::of(finite("chokes", c[3]));
+    if (c.size() > 4) k.setback = api::Number::of(finite("chokes", c[4]));
+    b.chokes.push_back(k);
+    given.append(py::tuple(py::cast(c)));
+  }
+  if (!chokes->empty()) w.given(Arg::choke, chokes->front().front());
+  r.inputs["chokes"] = py::tuple(given);
+}
+
 // sweep="fast" or "direct": how the full wave sweeps frequencies.
 std::optional<api::SweepMethod> sweep_method(const std::optional<std::string>& how) {
   if (!how) return std::nullopt;
@@ -331,6 +361,7 @@ Result design(double freq_ghz, std::optional<double> beamwidth_deg, std::optiona
 Result response(double aperture, double slant, const py::object& freqs_ghz, double level_db,
                 std::optional<double> derive_from, std::optional<double> throat_radius, bool exact,
                 bool full_wave, std::optional<double> guide_length, std::optional<double> wall,
+                const std::optional<std::vector<double>>& flange, const Parts& chokes,
                 std::optional<long long> threads, const std::optional<std::string>& how,
                 const std::string& units) {
   Words w;
@@ -344,6 +375,7 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
   const Column f = values(freqs_ghz, "freqs_ghz");
   q.freqs = sweep("freqs_ghz", f, single);
   body(q.body, throat_radius, guide_length, wall, w, r);
+  parts(q.body, flange, chokes, w, r);
   threads_of(q, threads, w);
   r.inputs["level_db"] = level_db;
   r.inputs["freqs_ghz"] = frozen(f);
@@ -356,7 +388,8 @@ Result response(double aperture, double slant, const py::object& freqs_ghz, doub
 
 Result pattern(double aperture, double slant, double freq_ghz, const py::object& angles_deg, bool exact,
                bool full_wave, std::optional<double> throat_radius, std::optional<double> guide_length,
-               std::optional<double> wall, std::optional<long long> threads, const std::string& units) {
+               std::optional<double> wall, const std::optional<std::vector<double>>& flange, const Parts& chokes,
+               std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::PatternRequest q;
@@ -371,6 +404,7 @@ Result pattern(double aperture, double slant, double freq_ghz, const py::object&
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  parts(q.body, flange, chokes, w, r);
   threads_of(q, threads, w);
   run(api::pattern, q, w, r);
   return r;
@@ -383,8 +417,8 @@ bool scalar(const py::handle& obj) { return py::module_::import("numpy").attr("n
 Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> aperture, std::optional<double> slant,
             const py::object& s, std::optional<double> taper_db, std::optional<double> max_flare_deg, bool full_wave,
             std::optional<double> throat_radius, std::optional<double> guide_length, std::optional<double> wall,
-            std::optional<long long> threads,
-            const std::string& units) {
+            const std::optional<std::vector<double>>& flange, const Parts& chokes, std::optional<long long> choke_rings,
+            bool equal_tapers, bool size_guide, std::optional<long long> threads, const std::string& units) {
   Words w;
   Result r;
   api::FeedRequest q;
@@ -421,6 +455,17 @@ Result feed(double freq_ghz, const py::object& f_over_d, std::optional<double> a
   r.inputs["full_wave"] = full_wave;
   r.inputs["units"] = units;
   body(q.body, throat_radius, guide_length, wall, w, r);
+  parts(q.body, flange, chokes, w, r);
+  if (choke_rings) {
+    if (*choke_rings < 1 || *choke_rings > 3) throw py::value_error("choke_rings: " + std::to_string(*choke_rings) + " is not 1, 2 or 3");
+    q.choke_rings = static_cast<int>(*choke_rings);
+    w.given(Arg::choke_design, static_cast<double>(*choke_rings));
+    r.inputs["choke_rings"] = *choke_rings;
+  }
+  if ((equal_tapers || size_guide) && !choke_rings)
+    throw py::value_error(std::string(equal_tapers ? "equal_tapers" : "size_guide") + " is a choke design's: give choke_rings");
+  q.equal_tapers = equal_tapers;
+  q.size_guide = size_guide;
   threads_of(q, threads, w);
   run(api::feed, q, w, r);
   return r;
@@ -614,6 +659,12 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  flange      full wave only: (radius,) or (radius, thickness) of a flange
+              in the aperture plane, in `units` (thickness default the wall)
+  chokes      full wave only: choke rings from the axis outwards, each
+              (inner, width, depth[, wall[, setback]]) in `units`: a groove
+              open to the front, its walls the horn's wall thick and its
+              mouth in the aperture plane unless given
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -654,6 +705,12 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  flange      full wave only: (radius,) or (radius, thickness) of a flange
+              in the aperture plane, in `units` (thickness default the wall)
+  chokes      full wave only: choke rings from the axis outwards, each
+              (inner, width, depth[, wall[, setback]]) in `units`: a groove
+              open to the front, its walls the horn's wall thick and its
+              mouth in the aperture plane unless given
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -703,6 +760,20 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
+  flange      full wave only: (radius,) or (radius, thickness) of a flange
+              in the aperture plane, in `units` (thickness default the wall)
+  chokes      full wave only: choke rings from the axis outwards, each
+              (inner, width, depth[, wall[, setback]]) in `units`: a groove
+              open to the front, its walls the horn's wall thick and its
+              mouth in the aperture plane unless given
+  choke_rings full wave only, with throat and one f/D: design 1, 2 or 3
+              choke rings round the open guide of throat, in a flange to
+              the last ring, for the best efficiency (give no aperture,
+              slant, s, taper, flange or chokes); the row judges the feed
+              designed and its body columns give the rings
+  equal_tapers  with choke_rings: equal E- and H-plane edge tapers instead
+  size_guide  with choke_rings: choose the guide's radius too, within its
+              single-mode band (ka 1.93 to 2.39), starting from throat
   threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
@@ -771,13 +842,15 @@ PYBIND11_MODULE(quaven, m) {
         "wall"_a = py::none(), "band_ghz"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
   m.def("response", &response, kResponseDoc, "aperture"_a, "slant"_a, "freqs_ghz"_a, py::kw_only(),
         "level_db"_a = 3.0, "derive_from"_a = py::none(), "throat"_a = py::none(), "exact"_a = false,
-        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "threads"_a = py::none(),
-        "sweep"_a = py::none(), "units"_a = "in");
+        "full_wave"_a = false, "guide_length"_a = py::none(), "wall"_a = py::none(), "flange"_a = py::none(),
+        "chokes"_a = py::none(), "threads"_a = py::none(), "sweep"_a = py::none(), "units"_a = "in");
   m.def("pattern", &pattern, kPatternDoc, "aperture"_a, "slant"_a, "freq_ghz"_a, "angles_deg"_a, py::kw_only(),
         "exact"_a = false, "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(),
-        "wall"_a = py::none(), "threads"_a = py::none(), "units"_a = "in");
+        "wall"_a = py::none(), "flange"_a = py::none(), "chokes"_a = py::none(), "threads"_a = py::none(),
+        "units"_a = "in");
   m.def("feed", &feed, kFeedDoc, "freq_ghz"_a, "f_over_d"_a, py::kw_only(), "aperture"_a = py::none(),
         "slant"_a = py::none(), "s"_a = py::none(), "taper_db"_a = py::none(), "max_flare_deg"_a = py::none(),
         "full_wave"_a = false, "throat"_a = py::none(), "guide_length"_a = py::none(), "wall"_a = py::none(),
-        "threads"_a = py::none(), "units"_a = "in");
+        "flange"_a = py::none(), "chokes"_a = py::none(), "choke_rings"_a = py::none(), "equal_tapers"_a = false,
+        "size_guide"_a = false, "threads"_a = py::none(), "units"_a = "in");
 }

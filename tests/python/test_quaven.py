@@ -76,6 +76,15 @@ CASES = [
      lambda v, ex: quaven.feed(10, v, aperture=1.2, slant=3, full_wave=True, throat=0.45, wall=0.0590551)),
     (["feed", "--freq", "10", "--f-over-d", "0.4", *FULL_WAVE], "--s-range", "0.1 0.2 0.1",
      lambda v, ex: quaven.feed(10, 0.4, s=v, full_wave=True, throat=0.45, wall=0.0590551)),
+    # The open guide in a flange with a choke ring, and choke rings designed
+    # round it for a dish, the guide's radius chosen too.
+    (["response", "--aperture", "0.45", "--slant", "inf", "--full-wave", "--throat", "0.45", "--flange", "1.4",
+      "--choke", "0.6,0.3,0.295,0.05"], "--freq-range", "10 11 1",
+     lambda v, ex: quaven.response(0.45, math.inf, v, full_wave=True, throat=0.45, flange=(1.4,),
+                                   chokes=[(0.6, 0.3, 0.295, 0.05)])),
+    (["feed", "--freq", "10", "--full-wave", "--throat", "0.45", "--choke-design", "1", "--size-guide"],
+     "--f-over-d-range", "0.4 0.4 1",
+     lambda v, ex: quaven.feed(10, v, full_wave=True, throat=0.45, choke_rings=1, size_guide=True)),
     # ... and designed to a beamwidth on the real horn, swept over a band.
     (["design", "--freq", "10", "--beamwidth", "30", "--band", "9.5", "10.5", *FULL_WAVE], "--s-range", "0 0.2 0.2",
      lambda v, ex: quaven.design(10, 30, s=v, full_wave=True, throat=0.45, wall=0.0590551, band_ghz=(9.5, 10.5))),
@@ -152,6 +161,9 @@ REFUSED = [
     (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10", "1", "--full-wave", "--throat",
       "0.45", "--threads", "0"],
      lambda: quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, threads=0), {"--threads": "threads"}),
+    (["response", "--aperture", "1.2", "--slant", "3", "--freq-range", "10", "10", "1", "--full-wave", "--throat",
+      "0.45", "--flange", "1"],
+     lambda: quaven.response(1.2, 3, [10], full_wave=True, throat=0.45, flange=(1,)), {"--flange": "flange"}),
     (["design", "--freq", "10", "--gain", "1000", "--s-range", "0", "0.6", "0.2"],
      lambda: quaven.design(10, gain_db=1000, s=[0, 0.2, 0.4, 0.6]), {"--gain": "gain_db", "--s-range": "s"}),
 ]
@@ -190,6 +202,10 @@ def test_bad_types_and_combinations_raise():
         quaven.pattern(1.2, 3, 10, [0], threads=2)
     with pytest.raises(TypeError, match="^sweep needs full_wave$"):
         quaven.response(1.2, 3, [10], sweep="direct")
+    with pytest.raises(ValueError, match="^size_guide is a choke design's: give choke_rings$"):
+        quaven.feed(10, 0.4, full_wave=True, throat=0.45, size_guide=True)
+    with pytest.raises(ValueError, match="^chokes: give each ring as"):
+        quaven.response(0.45, math.inf, [10], full_wave=True, throat=0.45, chokes=[(0.6, 0.3)])
 
     # Leaving out design's keyword s is named, not answered by pybind11's
     # list of signatures; a table of values is refused, not read flat.
