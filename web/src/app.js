@@ -321,8 +321,15 @@ function renderTable(s, doc, { pickLabel, onPick, picked = 0 }) {
     const len = (v) => `${+v.toPrecision(5)} ${u}`;
     const line = document.createElement('p');
     line.className = 'body-line';
+    const num = (v) => `${+v.toPrecision(5)}`;
+    const f = doc.inputs.flange;
+    let parts = f ? `; flange radius ${len(f[0])}, thickness ${len(f[1])}` : '';
+    for (let k = 1, c; (c = doc.inputs[`choke${k}`]); ++k) {
+      parts += `; choke ${k}: inner radius ${len(c[0])}, width ${num(c[1])}, depth ${num(c[2])}, `
+        + `wall ${num(c[3])}, setback ${num(c[4])}`;
+    }
     line.textContent = `Full-wave body: feed guide radius ${len(doc.inputs.throat_radius)}, `
-      + `length ${len(doc.inputs.guide_length)}, wall ${len(doc.inputs.wall)}`;
+      + `length ${len(doc.inputs.guide_length)}, wall ${len(doc.inputs.wall)}${parts}`;
     box.append(line);
   }
   const scroller = document.createElement('div');
@@ -621,6 +628,16 @@ function fullWaveArgs(form) {
   for (const [name, option] of [['throat', '--throat'], ['guide', '--guide-length'], ['wall', '--wall']]) {
     if (value(form, name)) args.push(option, value(form, name));
   }
+  return [...args, ...partsArgs(form)];
+}
+
+// A flange and choke rings round a judged horn's rim, where the form shows
+// their fields: one --choke per ring, the rings apart by semicolons.
+function partsArgs(form) {
+  const flange = form.elements.namedItem('flange');
+  if (!(flange instanceof HTMLInputElement) || flange.closest('[hidden]')) return [];
+  const args = value(form, 'flange') ? ['--flange', value(form, 'flange')] : [];
+  for (const ring of value(form, 'chokes').split(';').map((r) => r.trim()).filter(Boolean)) args.push('--choke', ring);
   return args;
 }
 
@@ -681,7 +698,15 @@ function drawSweep(s, doc) {
 // the wall as the run resolved them (their defaults follow the lowest
 // frequency of a sweep, not that of a pattern drawn from it).
 const solvedBody = (doc) => ['--full-wave', '--throat', fmtExact(doc.inputs.throat_radius),
-  '--guide-length', fmtExact(doc.inputs.guide_length), '--wall', fmtExact(doc.inputs.wall)];
+  '--guide-length', fmtExact(doc.inputs.guide_length), '--wall', fmtExact(doc.inputs.wall), ...solvedParts(doc)];
+
+// The flange (radius, thickness) and the rings (inner, width, depth, wall,
+// setback) as the run resolved them, the inputs choke1, choke2, ...
+function solvedParts(doc) {
+  const args = doc.inputs.flange ? ['--flange', doc.inputs.flange.map(fmtExact).join(',')] : [];
+  for (let k = 1; doc.inputs[`choke${k}`]; ++k) args.push('--choke', doc.inputs[`choke${k}`].map(fmtExact).join(','));
+  return args;
+}
 
 function responseShown(s, doc, model, pickedOr) {
   const a = value(s.form, 'aperture');
