@@ -590,6 +590,15 @@ then "notes": a list of each row's note names joined by ';'. r.command is the
 subcommand and r.inputs the call's arguments. dict(r) gives plain columns,
 r.to_pandas() a DataFrame, and Jupyter shows r as a table.)";
 
+// The flange and choke rings, as response, pattern and feed take them.
+#define QUAVEN_PARTS_DOC \
+  "  flange      full wave only: (radius,) or (radius, thickness) of a flange\n" \
+  "              in the aperture plane, in `units` (thickness default the wall)\n" \
+  "  chokes      full wave only: choke rings from the axis outwards, each\n" \
+  "              (inner, width, depth[, wall[, setback]]) in `units`: a groove\n" \
+  "              open to the front, its walls the horn's wall thick and its\n" \
+  "              mouth in the aperture plane unless given\n"
+
 const char* const kDesignDoc = R"(Design horns to a beamwidth (or a gain) over phase deviations S.
 
 Arguments:
@@ -659,13 +668,7 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
-  flange      full wave only: (radius,) or (radius, thickness) of a flange
-              in the aperture plane, in `units` (thickness default the wall)
-  chokes      full wave only: choke rings from the axis outwards, each
-              (inner, width, depth[, wall[, setback]]) in `units`: a groove
-              open to the front, its walls the horn's wall thick and its
-              mouth in the aperture plane unless given
-  threads     full wave only: threads the solver's matrix fill uses, the
+)" QUAVEN_PARTS_DOC R"(  threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
   sweep       full wave only: "fast" (default) solves a few frequencies
@@ -705,13 +708,7 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
-  flange      full wave only: (radius,) or (radius, thickness) of a flange
-              in the aperture plane, in `units` (thickness default the wall)
-  chokes      full wave only: choke rings from the axis outwards, each
-              (inner, width, depth[, wall[, setback]]) in `units`: a groove
-              open to the front, its walls the horn's wall thick and its
-              mouth in the aperture plane unless given
-  threads     full wave only: threads the solver's matrix fill uses, the
+)" QUAVEN_PARTS_DOC R"(  threads     full wave only: threads the solver's matrix fill uses, the
               same results for any number (default: the environment
               variable QUAVEN_THREADS, or one per processor)
   units       "in" (default) or "cm"
@@ -760,13 +757,7 @@ Arguments:
               (default 1.5 TE11 cut-off wavelengths of the guide, 5.12 throat)
   wall        full wave only: wall thickness in `units`, 0 for a thin wall
               (default a twentieth of that wavelength, 0.171 throat)
-  flange      full wave only: (radius,) or (radius, thickness) of a flange
-              in the aperture plane, in `units` (thickness default the wall)
-  chokes      full wave only: choke rings from the axis outwards, each
-              (inner, width, depth[, wall[, setback]]) in `units`: a groove
-              open to the front, its walls the horn's wall thick and its
-              mouth in the aperture plane unless given
-  choke_rings full wave only, with throat and one f/D: design 1, 2 or 3
+)" QUAVEN_PARTS_DOC R"(  choke_rings full wave only, with throat and one f/D: design 1, 2 or 3
               choke rings round the open guide of throat, in a flange to
               the last ring, for the best efficiency (give no aperture,
               slant, s, taper, flange or chokes); the row judges the feed
