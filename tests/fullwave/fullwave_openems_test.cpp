@@ -39,12 +39,12 @@ constexpr double kShoulderDb = 1.6;   // -10 to -20 dB
 constexpr double kPhaseCentreEWl = 0.3;
 constexpr double kPhaseCentreHWl = 0.05;
 
-// The choke feed (horn 6) against its one, coarser openEMS run (0.5 mm):
-// the H plane within 0.7 deg and 0.1 dB, the E plane, which the groove
-// shapes, 1.1 deg wider at 3 dB and 3.3 deg at 10 dB (0.5 dB higher at 50
-// degrees) in the FDTD; the moment method moves by 0.1 deg from 15 to 30
-// segments per wavelength.
-constexpr double kChokeWidthDeg = 4.0;
+// The choke feed (horn 6) at the plain horns' finest mesh, 0.25 mm, meets
+// the same margins but one: its E-plane 10 dB points lie 49 degrees off the
+// axis on a slope of 0.28 dB per degree, where the FDTD is 0.19 dB higher
+// and its width 1.3 deg wider (at 0.5, 0.3 and 0.25 mm 100.70, 99.20 and
+// 98.79 deg, closing on the moment method's 97.45): there the level is
+// compared, within the main beam's margin, as for the open guide.
 
 struct Cut {
   std::vector<double> th, db, ph;  // degrees, dB from the axis, degrees
@@ -151,13 +151,27 @@ TEST(FullWaveHorn, AChokeFeedAgreesWithOpenEms) {
     h.db.push_back(r[3]);
     h.ph.push_back(r[4]);
   }
-  EXPECT_NEAR(f.level1.e, width(e, 3.0), kChokeWidthDeg);
-  EXPECT_NEAR(f.level1.h, width(h, 3.0), kChokeWidthDeg);
-  EXPECT_NEAR(f.level2.e, width(e, 10.0), kChokeWidthDeg);
-  EXPECT_NEAR(f.level2.h, width(h, 10.0), kChokeWidthDeg);
+  EXPECT_NEAR(f.level1.e, width(e, 3.0), kWidth3Deg);
+  EXPECT_NEAR(f.level1.h, width(h, 3.0), kWidth3Deg);
+  EXPECT_NEAR(f.level2.h, width(h, 10.0), kWidthH10Deg);
   EXPECT_NEAR(f.directivity_db, hr[9], kDirectivityDb);
-  EXPECT_NEAR(f.s11_db, hr[10], 2.0);
+  EXPECT_NEAR(std::abs(horn.s11()), std::pow(10.0, hr[10] / 20.0), kReflection);
   EXPECT_NEAR(horn.power_balance(), 1.0, 0.01);
+  double e0, h0;
+  horn.power_db(0.0, e0, h0);
+  for (int p = 0; p < 2; ++p) {
+    const Cut& c = p == 0 ? e : h;
+    for (std::size_t i = 0; i < c.th.size() && c.db[i] > -20.0 && c.th[i] <= 90.0; i += 2) {
+      double pe, ph;
+      horn.power_db(c.th[i] * kPi / 180.0, pe, ph);
+      EXPECT_NEAR(p == 0 ? pe - e0 : ph - h0, c.db[i], c.db[i] > -10.0 ? kMainBeamDb : kShoulderDb)
+          << (p == 0 ? "E " : "H ") << c.th[i];
+    }
+  }
+  // The E plane's level at the FDTD's 10 dB angle.
+  double pe, ph;
+  horn.power_db(0.5 * width(e, 10.0) * kPi / 180.0, pe, ph);
+  EXPECT_NEAR(pe - e0, -10.0, kMainBeamDb);
 }
 
 }  // namespace
