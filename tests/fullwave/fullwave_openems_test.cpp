@@ -79,6 +79,18 @@ double phase_centre(const Cut& c, double bw10) {
   return (sgp - sg * sp / sw) / (sgg - sg * sg / sw);
 }
 
+// The E- and H-plane cuts of openems_horn_<n>.txt.
+void read_cuts(int n, Cut& e, Cut& h) {
+  for (const auto& r : quaven::test::read_rows("openems_horn_" + std::to_string(n) + ".txt")) {
+    e.th.push_back(r[0]);
+    h.th.push_back(r[0]);
+    e.db.push_back(r[1]);
+    e.ph.push_back(r[2]);
+    h.db.push_back(r[3]);
+    h.ph.push_back(r[4]);
+  }
+}
+
 // The pattern over each plane's main beam down to -20 dB, in front of the
 // aperture plane, every `step`-th angle of the reference.
 void expect_main_beams(const quaven::fullwave::Horn& horn, const Cut& e, const Cut& h, std::size_t step) {
@@ -105,14 +117,7 @@ TEST(FullWaveHorn, AgreesWithOpenEmsReferences) {
     const quaven::fullwave::Horn horn(g, ghz);
     const quaven::fullwave::Figures f = quaven::fullwave::figures(horn, 3.0, 10.0);
     Cut e, h;
-    for (const auto& r : quaven::test::read_rows("openems_horn_" + std::to_string(n) + ".txt")) {
-      e.th.push_back(r[0]);
-      h.th.push_back(r[0]);
-      e.db.push_back(r[1]);
-      e.ph.push_back(r[2]);
-      h.db.push_back(r[3]);
-      h.ph.push_back(r[4]);
-    }
+    read_cuts(n, e, h);
     SCOPED_TRACE("horn " + std::to_string(n));
     EXPECT_NEAR(f.level1.e, width(e, 3.0), kWidth3Deg);
     EXPECT_NEAR(f.level1.h, width(h, 3.0), kWidth3Deg);
@@ -148,14 +153,7 @@ TEST(FullWaveHorn, AChokeFeedAgreesWithOpenEms) {
   const quaven::fullwave::Horn horn(g, hr[1]);
   const quaven::fullwave::Figures f = quaven::fullwave::figures(horn, 3.0, 10.0);
   Cut e, h;
-  for (const auto& r : quaven::test::read_rows("openems_horn_6.txt")) {
-    e.th.push_back(r[0]);
-    h.th.push_back(r[0]);
-    e.db.push_back(r[1]);
-    e.ph.push_back(r[2]);
-    h.db.push_back(r[3]);
-    h.ph.push_back(r[4]);
-  }
+  read_cuts(6, e, h);
   EXPECT_NEAR(f.level1.e, width(e, 3.0), kWidth3Deg);
   EXPECT_NEAR(f.level1.h, width(h, 3.0), kWidth3Deg);
   EXPECT_NEAR(f.level2.h, width(h, 10.0), kWidthH10Deg);
